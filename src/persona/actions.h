@@ -1,0 +1,24 @@
+#pragma once
+
+// The persona's repertoire: pretend actions that only announce, on standard
+// output, what they pretend to do. An action's position in its table is its
+// identity; the persona's weights and memory refer to actions by position.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gorvandel {
+
+using PlainAction = void (*)();
+using ArgumentAction = void (*)(std::string argument);
+
+// In table order, index 0 first.
+std::vector<PlainAction> plainActionTable();
+std::vector<ArgumentAction> argumentActionTable();
+
+// The date line for a calendar time: the runtime's one-line text, or a line
+// of our own when the runtime cannot represent that time. Ends in a newline.
+std::string dateLine(std::int64_t seconds);
+
+}  // namespace gorvandel

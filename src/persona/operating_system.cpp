@@ -1,0 +1,116 @@
+#include "operating_system.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdlib>
+#include <iostream>
+#include <utility>
+
+namespace gorvandel {
+
+namespace {
+
+// The program's one random sequence: the runtime's rand, seeded at start.
+int runtimeDraw()
+{
+    return std::rand();
+}
+
+std::size_t drawBelow(const Draw& draw, std::size_t bound)
+{
+    return static_cast<std::size_t>(draw()) % bound;
+}
+
+}  // namespace
+
+int findFavourite(const std::vector<Weight>& weights)
+{
+    if (weights.size() < 2) {
+        return -1;
+    }
+    int favourite = -1;
+    Weight best = 0;
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        if (weights[i] > best) {
+            favourite = static_cast<int>(i);
+            best = weights[i];
+        }
+    }
+    return favourite;
+}
+
+std::size_t chooseIndex(const std::vector<Weight>& weights, const Draw& draw)
+{
+    assert(!weights.empty());
+    const std::size_t n = weights.size();
+    const int found = findFavourite(weights);
+    if (found < 0) {
+        return drawBelow(draw, n);
+    }
+    const auto favourite = static_cast<std::size_t>(found);
+    const Weight weight = weights[favourite];
+    if (weight >= WEIGHT_MAX) {
+        return favourite;
+    }
+    if (drawBelow(draw, 5) <= static_cast<std::size_t>(weight)) {
+        return favourite;
+    }
+    // Explore: a uniform pick among the n - 1 others, skipping the favourite.
+    const std::size_t other = drawBelow(draw, n - 1);
+    return other >= favourite ? other + 1 : other;
+}
+
+OperatingSystem::OperatingSystem()
+    : plainActions(plainActionTable()),
+      argumentActions(argumentActionTable()),
+      argumentWeights(argumentActions.size(), 0),
+      plainWeights(plainActions.size(), 0)
+{
+}
+
+void OperatingSystem::doSomething()
+{
+    const std::size_t index = chooseIndex(plainWeights, runtimeDraw);
+    plainActions[index]();
+    lastAction = static_cast<std::int16_t>(index);
+    lastKind = ActionKind::Plain;
+    lastArgument.clear();
+}
+
+void OperatingSystem::doSomethingWith(std::string argument)
+{
+    const std::size_t index = chooseIndex(argumentWeights, runtimeDraw);
+    argumentActions[index](argument);
+    lastAction = static_cast<std::int16_t>(index);
+    lastKind = ActionKind::Argument;
+    lastArgument = std::move(argument);
+}
+
+void OperatingSystem::reward()
+{
+    judge(+1);
+}
+
+void OperatingSystem::punish()
+{
+    judge(-1);
+}
+
+const std::vector<Weight>& OperatingSystem::weights(ActionKind kind) const
+{
+    return kind == ActionKind::Plain ? plainWeights : argumentWeights;
+}
+
+void OperatingSystem::judge(int step)
+{
+    if (lastAction < 0) {
+        std::cout << "Operating system has no data about its last action!" << std::endl;
+        return;
+    }
+    auto& judged = lastKind == ActionKind::Plain ? plainWeights : argumentWeights;
+    Weight& weight = judged.at(static_cast<std::size_t>(lastAction));
+    weight = static_cast<Weight>(std::clamp(weight + step, int{WEIGHT_MIN}, int{WEIGHT_MAX}));
+    lastAction = -1;
+}
+
+}  // namespace gorvandel
