@@ -1,0 +1,38 @@
+# Installation: the program and its manual page, in the folders GNUInstallDirs
+# names. Debian puts the binaries of games in /usr/games, so the program's
+# folder is a cache variable of its own that the package build sets to games.
+include(GNUInstallDirs)
+
+set(GORVANDEL_INSTALL_BINDIR "${CMAKE_INSTALL_BINDIR}" CACHE STRING
+    "Folder for the gorvandel program, relative to the install prefix (games for a Debian package)")
+option(GORVANDEL_DEBIAN_DOCS
+    "Install the manual page and changelog compressed, and the copyright file, as a Debian package wants them" OFF)
+
+configure_file(man/gorvandel.6.in man/gorvandel.6 @ONLY)
+
+install(TARGETS gorvandel RUNTIME DESTINATION "${GORVANDEL_INSTALL_BINDIR}")
+
+if(NOT GORVANDEL_DEBIAN_DOCS)
+    install(FILES "${PROJECT_BINARY_DIR}/man/gorvandel.6" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
+    return()
+endif()
+
+# gzip -9n: best compression and no time stamp, so the package is reproducible.
+find_program(GZIP_PROGRAM gzip REQUIRED)
+function(gorvandel_gzip source compressed)
+    add_custom_command(OUTPUT "${compressed}"
+        COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${PROJECT_BINARY_DIR}/debian/uncompressed"
+        COMMAND "${GZIP_PROGRAM}" -9nf "${PROJECT_BINARY_DIR}/debian/uncompressed"
+        COMMAND "${CMAKE_COMMAND}" -E rename "${PROJECT_BINARY_DIR}/debian/uncompressed.gz" "${compressed}"
+        DEPENDS "${source}"
+        VERBATIM)
+endfunction()
+
+gorvandel_gzip("${PROJECT_BINARY_DIR}/man/gorvandel.6" "${PROJECT_BINARY_DIR}/debian/gorvandel.6.gz")
+gorvandel_gzip("${PROJECT_SOURCE_DIR}/packaging/debian/changelog" "${PROJECT_BINARY_DIR}/debian/changelog.gz")
+add_custom_target(gorvandel_debian_docs ALL
+    DEPENDS "${PROJECT_BINARY_DIR}/debian/gorvandel.6.gz" "${PROJECT_BINARY_DIR}/debian/changelog.gz")
+
+install(FILES "${PROJECT_BINARY_DIR}/debian/gorvandel.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
+install(FILES "${PROJECT_BINARY_DIR}/debian/changelog.gz" "${PROJECT_SOURCE_DIR}/packaging/debian/copyright"
+    DESTINATION "${CMAKE_INSTALL_DOCDIR}")
