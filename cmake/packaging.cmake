@@ -1,0 +1,28 @@
+# Packages: a Debian package and a tarball (a zip file on Windows).
+set(GORVANDEL_MAINTAINER "Gorvandel developers <maintainers@gorvandel.example>" CACHE STRING
+    "Maintainer of the packages, as Name <address>")
+
+set(CPACK_PACKAGE_NAME gorvandel)
+set(CPACK_PACKAGE_VENDOR "The Gorvandel developers")
+set(CPACK_PACKAGE_CONTACT "${GORVANDEL_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console persona that calls itself an operating system")
+set(CPACK_PACKAGE_DESCRIPTION
+"Gorvandel waits at its prompt, performs one of eighteen pretend actions
+when told to do something, with or without a text of the user's, and
+learns from reward and punishment which action to prefer. Each action only
+writes a line announcing what it pretends to do.")
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+else()
+    set(CPACK_GENERATOR DEB TGZ)
+endif()
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)
