@@ -1,8 +1,9 @@
 #include "platform.h"
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <ctime>
