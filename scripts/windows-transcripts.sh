@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Builds gorvandel for Windows with MinGW-w64, runs its unit tests under wine,
+# and compares piped sessions of the Windows build with the Linux build's,
+# with the console's CR LF line ends folded to LF.
+#
+# Usage: scripts/windows-transcripts.sh [i686|x86_64]
+# Without an argument it takes i686 (32-bit, the home platform) when wine can
+# run 32-bit programs here, and x86_64 otherwise. As root on Debian it installs
+# what is missing (MinGW-w64, GoogleTest sources, wine; i386 packages for wine32).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
+
+install_packages() {
+    local missing=()
+    for package in "$@"; do have_package "$package" || missing+=("$package"); done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "missing Debian packages: ${missing[*]}" >&2
+        exit 2
+    fi
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+}
+
+arch=${1:-}
+if [ -z "$arch" ]; then
+    arch=i686
+    if ! have_package wine32; then
+        if [ "$(id -u)" -eq 0 ] && { dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; } &&
+            apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q wine wine32; then
+            :
+        else
+            echo "wine32 cannot be had here: using the x86_64 build under wine64" >&2
+            arch=x86_64
+        fi
+    fi
+fi
+case $arch in
+i686) install_packages cmake g++ libgtest-dev g++-mingw-w64-i686 wine wine32 ;;
+x86_64) install_packages cmake g++ libgtest-dev g++-mingw-w64-x86-64 wine wine64 ;;
+*) echo "usage: $0 [i686|x86_64]" >&2; exit 2 ;;
+esac
+
+export WINEDEBUG=-all
+cmake --workflow --preset dev >/dev/null
+cmake --workflow --preset "mingw-$arch" >/dev/null
+ctest --preset "mingw-$arch"
+
+linux=build/dev/gorvandel
+windows=build/mingw-$arch/gorvandel.exe
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Argument actions pick at random: each of their lines becomes its argument,
+# so that two runs of a session compare equal.
+normalise() {
+    sed -E \
+        -e 's/^((Gorvandel> )*)Uploading "(.*)" to the internet\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Downloading "(.*)" from the internet\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Downloading random files similar to "(.*)" from the internet\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Deleting file "(.*)"\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Creating new file "(.*)"\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Append random data to file "(.*)"\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Transfer file "(.*)" to printer\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Print file "(.*)" to secret debug log\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Send file "(.*)" to EA\.\.\.$/\1<argument \3>/' \
+        -e 's/^((Gorvandel> )*)Send file "(.*)" to Ubisoft$/\1<argument \3>/'
+}
+
+sessions=(
+    $'exit\n'
+    ''
+    $'nonsense\n'
+    $'punish\nexit'
+    $'reward\npunish\nexit\n'
+    $'\nEXIT\n exit\nexit \ndo something with\ndo somethingx\nexit\n'
+    $'do something with report\ndo something with   spaced\ndo something with say "hi", 100%\ndo something with \nreward\nexit\n'
+    $'do something with report\r\nreward\r\nfoo\r\nexit\r\n'
+)
+
+failures=0
+for i in "${!sessions[@]}"; do
+    printf '%s' "${sessions[$i]}" >"$work/input"
+    linux_status=0
+    "$linux" <"$work/input" >"$work/linux.raw" || linux_status=$?
+    windows_status=0
+    wine "$windows" <"$work/input" >"$work/windows.raw" || windows_status=$?
+    normalise <"$work/linux.raw" >"$work/linux"
+    sed 's/\r$//' "$work/windows.raw" | normalise >"$work/windows"
+    if cmp -s "$work/linux" "$work/windows" && [ "$linux_status" -eq "$windows_status" ]; then
+        echo "same: session $i ($(wc -l <"$work/linux") lines, status $linux_status)"
+    else
+        echo "DIFFERENT: session $i (status $linux_status on Linux, $windows_status on Windows)"
+        diff "$work/linux" "$work/windows" || true
+        failures=$((failures + 1))
+    fi
+done
+# Random plain actions on Windows: every line has one of the eight forms, the
+# date line (the runtime's _ctime64 text) among them.
+for _ in $(seq 300); do echo 'do something'; done | wine "$windows" | sed -e 's/\r$//' -e 's/^Gorvandel> //' |
+    grep -v -x -E -e 'Hello World!' -e 'Uploading some data to the internet\.\.\.' \
+        -e 'Downloading some data from the internet\.\.\.' -e 'Generating some random numbers\.\.\.' \
+        -e 'Calculating the meaning of life\.\.\.' -e '0x[0-9a-f]+' -e '[0-9]+' \
+        -e '[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}' \
+        -e '' -e 'Have a nice day!' -e 'Bye Gorvandel' >"$work/odd" || true
+if [ -s "$work/odd" ]; then
+    echo "DIFFERENT: unexpected plain action lines on Windows:"
+    sort -u "$work/odd"
+    failures=$((failures + 1))
+else
+    echo "same: 300 plain actions on Windows, every line of a known form"
+fi
+echo "$arch build under $(wine --version): $((${#sessions[@]} + 1 - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
