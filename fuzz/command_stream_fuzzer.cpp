@@ -1,0 +1,233 @@
+// libFuzzer harness: the fuzzer's bytes are standard input for the command
+// loop the program runs. After every command it checks the persona's state
+// and every line written so far; any breach aborts, which libFuzzer reports.
+
+#include "command_loop.h"
+#include "operating_system.h"
+
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using gorvandel::ActionKind;
+using gorvandel::OperatingSystem;
+
+[[noreturn]] void breach(const std::string& what, const std::string& detail)
+{
+    std::fprintf(stderr, "invariant broken: %s [%s]\n", what.c_str(), detail.c_str());
+    std::abort();
+}
+
+bool allOf(const std::string& text, bool (*isClass)(int))
+{
+    if (text.empty()) {
+        return false;
+    }
+    for (unsigned char c : text) {
+        if (!isClass(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isDecimalDigit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isHexDigitLower(int c)
+{
+    return isDecimalDigit(c) || (c >= 'a' && c <= 'f');
+}
+
+// "Sun Dec  6 19:26:12 2026": the calendar text without its newline.
+bool isDateText(const std::string& text)
+{
+    static const std::string shape = "Aaa Aaa #9 99:99:99 9999";
+    if (text.size() != shape.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool fits = shape[i] == 'A'   ? std::isupper(c)
+                          : shape[i] == 'a' ? std::islower(c)
+                          : shape[i] == '9' ? std::isdigit(c)
+                          : shape[i] == '#' ? (c == ' ' || std::isdigit(c))
+                                            : c == static_cast<unsigned char>(shape[i]);
+        if (!fits) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isArgumentLine(const std::string& line, const std::string& argument)
+{
+    static const char* const framing[][2] = {
+        {"Uploading \"", "\" to the internet..."},
+        {"Downloading \"", "\" from the internet..."},
+        {"Downloading random files similar to \"", "\" from the internet..."},
+        {"Deleting file \"", "\"..."},
+        {"Creating new file \"", "\"..."},
+        {"Append random data to file \"", "\"..."},
+        {"Transfer file \"", "\" to printer..."},
+        {"Print file \"", "\" to secret debug log..."},
+        {"Send file \"", "\" to EA..."},
+        {"Send file \"", "\" to Ubisoft"},
+    };
+    for (const auto& frame : framing) {
+        if (line == frame[0] + argument + frame[1]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isKnownLine(const std::string& line, const std::string& command)
+{
+    static const char* const fixed[] = {
+        "",  // the line end written after the last prompt at the end of input
+        "Hello World!",
+        "Uploading some data to the internet...",
+        "Downloading some data from the internet...",
+        "Generating some random numbers...",
+        "Calculating the meaning of life...",
+        "Unknown command!",
+        "Operating system has no data about its last action!",
+        "Have a nice day!",
+        "Bye Gorvandel",
+    };
+    for (const char* known : fixed) {
+        if (line == known) {
+            return true;
+        }
+    }
+    if (line.compare(0, 2, "0x") == 0 && allOf(line.substr(2), isHexDigitLower)) {
+        return true;
+    }
+    if (allOf(line, isDecimalDigit) || isDateText(line)) {
+        return true;
+    }
+    static const std::string prefix = "do something with ";
+    return command.compare(0, prefix.size(), prefix) == 0 && isArgumentLine(line, command.substr(prefix.size()));
+}
+
+// Watches the persona and the output between commands.
+class Checker {
+public:
+    explicit Checker(const OperatingSystem& persona) : persona(persona) {}
+
+    // The command whose output the next check reads, as the loop will see it.
+    void nowRunning(std::string line)
+    {
+        if (!line.empty() && line.back() == '\n') {
+            line.pop_back();
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+        }
+        command = std::move(line);
+    }
+
+    void check()
+    {
+        checkPersona();
+        pending += output.str();
+        output.str("");
+        std::size_t start = 0;
+        for (std::size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::string line = pending.substr(start, end - start);
+            while (line.compare(0, 11, "Gorvandel> ") == 0) {
+                line.erase(0, 11);
+            }
+            if (!isKnownLine(line, command)) {
+                breach("unknown output line", line);
+            }
+        }
+        pending.erase(0, start);
+    }
+
+    std::streambuf* outputBuffer() { return &output; }
+
+private:
+    void checkPersona() const
+    {
+        for (ActionKind kind : {ActionKind::Plain, ActionKind::Argument}) {
+            for (gorvandel::Weight weight : persona.weights(kind)) {
+                if (weight < gorvandel::WEIGHT_MIN || weight > gorvandel::WEIGHT_MAX) {
+                    breach("weight out of range", std::to_string(weight));
+                }
+            }
+        }
+        const int last = persona.lastActionIndex();
+        const auto tableSize = static_cast<int>(persona.weights(persona.lastActionKind()).size());
+        if (last < -1 || last >= tableSize) {
+            breach("last action outside its table", std::to_string(last));
+        }
+    }
+
+    const OperatingSystem& persona;
+    std::stringbuf output;
+    std::string pending;
+    std::string command;
+};
+
+// Hands the input to the loop one line per read, so that every read of a new
+// command line comes after the previous command has run: the moment to check.
+class LineByLineInput : public std::streambuf {
+public:
+    LineByLineInput(std::string bytes, Checker& checker) : bytes(std::move(bytes)), checker(checker) {}
+
+protected:
+    int_type underflow() override
+    {
+        if (gptr() < egptr()) {
+            return traits_type::to_int_type(*gptr());
+        }
+        checker.check();
+        if (next == bytes.size()) {
+            return traits_type::eof();
+        }
+        const std::size_t newline = bytes.find('\n', next);
+        const std::size_t end = newline == std::string::npos ? bytes.size() : newline + 1;
+        char* begin = &bytes[next];
+        setg(begin, begin, begin + (end - next));
+        checker.nowRunning(bytes.substr(next, end - next));
+        next = end;
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::string bytes;
+    std::size_t next = 0;
+    Checker& checker;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::srand(1);  // the same draws for the same input, so findings reproduce
+    OperatingSystem persona;
+    Checker checker(persona);
+    LineByLineInput lines(std::string(reinterpret_cast<const char*>(data), size), checker);
+    std::istream input(&lines);
+
+    std::streambuf* const standardOutput = std::cout.rdbuf(checker.outputBuffer());
+    const gorvandel::LoopEnd end = gorvandel::runCommandLoop(input, persona);
+    std::cout.rdbuf(standardOutput);
+
+    checker.check();
+    if (end != gorvandel::LoopEnd::Exit && end != gorvandel::LoopEnd::EndOfInput) {
+        breach("the loop failed on an in-memory session", std::to_string(static_cast<int>(end)));
+    }
+    return 0;
+}
