@@ -10,14 +10,8 @@
 // Sends everything written to std::cout into a string while it lives.
 class CapturedOutput {
 public:
-    CapturedOutput()
-        : saved(std::cout.rdbuf(buffer.rdbuf()))
-    {
-    }
+    CapturedOutput() : saved(std::cout.rdbuf(buffer.rdbuf())) {}
     ~CapturedOutput() { std::cout.rdbuf(saved); }
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
-
     std::string text() const { return buffer.str(); }
 
 private:
@@ -26,25 +20,13 @@ private:
 };
 
 // Hands out a fixed list of draws and counts how many were taken.
-class ScriptedDraws {
-public:
-    explicit ScriptedDraws(std::vector<int> script)
-        : script(std::move(script))
-    {
-    }
+struct ScriptedDraws {
+    std::vector<int> script;
+    std::size_t taken = 0;
 
     int operator()()
     {
-        if (taken >= script.size()) {
-            ADD_FAILURE() << "more draws taken than scripted (" << script.size() << ")";
-            return 0;
-        }
-        return script[taken++];
+        EXPECT_LT(taken, script.size()) << "more draws taken than scripted";
+        return taken < script.size() ? script[taken++] : 0;
     }
-
-    std::size_t count() const { return taken; }
-
-private:
-    std::vector<int> script;
-    std::size_t taken = 0;
 };
