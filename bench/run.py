@@ -72,7 +72,7 @@ def memory(program, peak_rss, size, work):
     peak = peak_rss_bytes(peak_rss, program, path)
     print(f"memory: one 'do something with' line of {size / MiB:g} MiB")
     print(f"  peak resident {peak / MiB:8.1f} MiB   (idle program: {idle / MiB:.1f} MiB)")
-    print(f"  as a multiple of the line: {peak / size:.2f}x  (goal: at most 3x)")
+    print(f"  as a multiple of the line: {peak / size:.2f}x  (goal: at most 3x); above idle: {(peak - idle) / size:.2f}x")
 
 
 def first_output_seconds(command, stdin_path):
