@@ -1,20 +1,25 @@
 #include "command_loop.h"
 
 #include <iostream>
+#include <string_view>
 #include <utility>
 
 namespace gorvandel {
 
 namespace {
 
-constexpr const char* PROMPT = "Gorvandel> ";
-constexpr const char* ARGUMENT_PREFIX = "do something with ";
-constexpr std::string::size_type ARGUMENT_PREFIX_LENGTH = 18;
+constexpr std::string_view PROMPT = "Gorvandel> ";
+constexpr std::string_view ARGUMENT_PREFIX = "do something with ";
 
 // A shorter line compares as its own, shorter text and so never matches.
 bool startsWithArgumentPrefix(const std::string& command)
 {
-    return command.compare(0, ARGUMENT_PREFIX_LENGTH, ARGUMENT_PREFIX) == 0;
+    return command.compare(0, ARGUMENT_PREFIX.size(), ARGUMENT_PREFIX) == 0;
+}
+
+void sayFarewell()
+{
+    std::cout << "Have a nice day!\nBye Gorvandel" << std::endl;
 }
 
 }  // namespace
@@ -34,7 +39,7 @@ bool readCommand(std::istream& input, std::string& command)
 bool runCommand(std::string&& command, OperatingSystem& persona)
 {
     if (command == "exit") {
-        std::cout << "Have a nice day!\nBye Gorvandel" << std::endl;
+        sayFarewell();
         return true;
     }
     if (command == "reward") {
@@ -44,7 +49,7 @@ bool runCommand(std::string&& command, OperatingSystem& persona)
     } else if (command == "do something") {
         persona.doSomething();
     } else if (startsWithArgumentPrefix(command)) {
-        command.erase(0, ARGUMENT_PREFIX_LENGTH);
+        command.erase(0, ARGUMENT_PREFIX.size());
         persona.doSomethingWith(std::move(command));
     } else {
         std::cout << "Unknown command!" << std::endl;
@@ -66,7 +71,7 @@ LoopEnd runCommandLoop(std::istream& input, OperatingSystem& persona)
             }
             // The cursor stands after the prompt: end its line, then say goodbye.
             std::cout << '\n';
-            runCommand("exit", persona);
+            sayFarewell();
             return std::cout ? LoopEnd::EndOfInput : LoopEnd::WriteFailed;
         }
         const bool exitTyped = runCommand(std::move(command), persona);
