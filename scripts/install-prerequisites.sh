@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, skipping what
+# is there already. With --all, also what CI uses: clang and libFuzzer, the
+# MinGW-w64 i686 cross compiler, valgrind, lintian and the packaging tools.
+set -euo pipefail
+
+missing=()
+need() { # COMMAND-OR-FILE PACKAGE
+    if [[ $1 == /* ]]; then compgen -G "$1" >/dev/null || missing+=("$2"); else command -v "$1" >/dev/null || missing+=("$2"); fi
+}
+need cmake cmake
+need g++ g++
+need make make
+need /usr/include/gtest/gtest.h libgtest-dev
+if [ "${1:-}" = --all ]; then
+    need clang++ clang
+    need "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" libclang-rt-14-dev
+    need i686-w64-mingw32-g++-posix g++-mingw-w64-i686
+    need /usr/src/googletest/CMakeLists.txt googletest
+    need valgrind valgrind
+    need python3 python3
+    need cc gcc
+    need lintian lintian
+    need man man-db
+    need dpkg-shlibdeps dpkg-dev
+fi
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+"${sudo[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
