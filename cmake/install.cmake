@@ -18,12 +18,14 @@ if(NOT GORVANDEL_DEBIAN_DOCS)
 endif()
 
 # gzip -9n: best compression and no time stamp, so the package is reproducible.
+# Each file is copied beside its own .gz and compressed there, so that two
+# files never share a scratch name in a parallel build.
 find_program(GZIP_PROGRAM gzip REQUIRED)
 function(gorvandel_gzip source compressed)
+    string(REGEX REPLACE "\\.gz$" "" uncompressed "${compressed}")
     add_custom_command(OUTPUT "${compressed}"
-        COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${PROJECT_BINARY_DIR}/debian/uncompressed"
-        COMMAND "${GZIP_PROGRAM}" -9nf "${PROJECT_BINARY_DIR}/debian/uncompressed"
-        COMMAND "${CMAKE_COMMAND}" -E rename "${PROJECT_BINARY_DIR}/debian/uncompressed.gz" "${compressed}"
+        COMMAND "${CMAKE_COMMAND}" -E copy "${source}" "${uncompressed}"
+        COMMAND "${GZIP_PROGRAM}" -9nf "${uncompressed}"
         DEPENDS "${source}"
         VERBATIM)
 endfunction()
