@@ -2,6 +2,8 @@
 # Installs the Debian packages that building and testing need, skipping what
 # is there already. With --all, also what CI uses: clang and libFuzzer, the
 # MinGW-w64 i686 cross compiler, valgrind, lintian and the packaging tools.
+# Further Debian package names are installed too, unless dpkg has them.
+# Usage: scripts/install-prerequisites.sh [--all] [PACKAGE...]
 set -euo pipefail
 
 missing=()
@@ -12,7 +14,9 @@ need cmake cmake
 need g++ g++
 need make make
 need /usr/include/gtest/gtest.h libgtest-dev
-if [ "${1:-}" = --all ]; then
+all=
+[ "${1:-}" = --all ] && all=1 && shift
+if [ -n "$all" ]; then
     need clang++ clang
     need "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" libclang-rt-14-dev
     need i686-w64-mingw32-g++-posix g++-mingw-w64-i686
@@ -24,6 +28,9 @@ if [ "${1:-}" = --all ]; then
     need man man-db
     need dpkg-shlibdeps dpkg-dev
 fi
+for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
+done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "installing ${missing[*]}"

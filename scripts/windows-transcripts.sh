@@ -5,41 +5,27 @@
 #
 # Usage: scripts/windows-transcripts.sh [i686|x86_64]
 # Without an argument it takes i686 (32-bit, the home platform) when wine can
-# run 32-bit programs here, and x86_64 otherwise. As root on Debian it installs
-# what is missing (MinGW-w64, GoogleTest sources, wine; i386 packages for wine32).
+# run 32-bit programs here, and x86_64 otherwise. It installs what is missing
+# (MinGW-w64, GoogleTest sources, wine; i386 packages for wine32) through
+# scripts/install-prerequisites.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
-
-install_packages() {
-    local missing=()
-    for package in "$@"; do have_package "$package" || missing+=("$package"); done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "missing Debian packages: ${missing[*]}" >&2
-        exit 2
-    fi
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
-}
-
 arch=${1:-}
 if [ -z "$arch" ]; then
+    # wine32 needs Debian's i386 packages; where they cannot be had, x86_64 under wine64 serves.
     arch=i686
-    if ! have_package wine32; then
-        if [ "$(id -u)" -eq 0 ] && { dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; } &&
-            apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q wine wine32; then
-            :
-        else
+    if ! dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q 'ok installed'; then
+        if ! { dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; } ||
+            ! scripts/install-prerequisites.sh wine wine32; then
             echo "wine32 cannot be had here: using the x86_64 build under wine64" >&2
             arch=x86_64
         fi
     fi
 fi
 case $arch in
-i686) install_packages cmake g++ libgtest-dev g++-mingw-w64-i686 wine wine32 ;;
-x86_64) install_packages cmake g++ libgtest-dev g++-mingw-w64-x86-64 wine wine64 ;;
+i686) scripts/install-prerequisites.sh googletest g++-mingw-w64-i686 wine wine32 ;;
+x86_64) scripts/install-prerequisites.sh googletest g++-mingw-w64-x86-64 wine wine64 ;;
 *) echo "usage: $0 [i686|x86_64]" >&2; exit 2 ;;
 esac
 
