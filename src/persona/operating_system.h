@@ -15,7 +15,8 @@ using Weight = std::int16_t;
 constexpr Weight WEIGHT_MIN = -5;
 constexpr Weight WEIGHT_MAX = 5;
 
-// A source of non-negative random numbers; the program passes std::rand.
+// A source of non-negative random numbers; the persona draws from the
+// runtime's rand, tests pass scripted draws.
 using Draw = std::function<int()>;
 
 // The favourite is the lowest index among the highest positive weights;

@@ -1,14 +1,14 @@
 #include "command_loop.h"
 
+#include "failure.h"
+
 #include <iostream>
-#include <string_view>
 #include <utility>
 
 namespace gorvandel {
 
 namespace {
 
-constexpr std::string_view PROMPT = "Gorvandel> ";
 constexpr std::string_view ARGUMENT_PREFIX = "do something with ";
 
 // A shorter line compares as its own, shorter text and so never matches.
@@ -22,18 +22,51 @@ void sayFarewell()
     std::cout << "Have a nice day!\nBye Gorvandel" << std::endl;
 }
 
+bool outputWritten()
+{
+    if (std::cout) {
+        return true;
+    }
+    reportFailure("cannot write to standard output");
+    return false;
+}
+
 }  // namespace
 
-bool readCommand(std::istream& input, std::string& command)
+ReadResult readLine(std::istream& input, std::string& line)
 {
-    if (!std::getline(input, command)) {
-        return false;
+    try {
+        if (!std::getline(input, line)) {
+            if (input.bad()) {
+                reportFailure("cannot read standard input");
+                return ReadResult::Failed;
+            }
+            return ReadResult::EndOfInput;
+        }
+    } catch (const std::ios_base::failure& failure) {
+        // A stream error says nothing a user could act on; the system's does.
+        if (failure.code().category() == std::iostream_category()) {
+            reportFailure("cannot read standard input");
+        } else {
+            reportFailure("cannot read standard input: " + failure.code().message());
+        }
+        return ReadResult::Failed;
     }
     // eof here means the line had no newline, so there is no line end to trim.
-    if (!input.eof() && !command.empty() && command.back() == '\r') {
-        command.pop_back();
+    if (!input.eof() && !line.empty() && line.back() == '\r') {
+        line.pop_back();
     }
-    return true;
+    return ReadResult::Line;
+}
+
+ReadResult readPromptedLine(std::istream& input, std::string& line)
+{
+    // Flushed so the prompt shows before the read waits.
+    std::cout << PROMPT << std::flush;
+    if (!outputWritten()) {
+        return ReadResult::Failed;
+    }
+    return readLine(input, line);
 }
 
 bool runCommand(std::string&& command, OperatingSystem& persona)
@@ -57,26 +90,24 @@ bool runCommand(std::string&& command, OperatingSystem& persona)
     return false;
 }
 
-LoopEnd runCommandLoop(std::istream& input, OperatingSystem& persona)
+LoopEnd runCommandLoop(const LineReader& read, OperatingSystem& persona, const AfterCommand& afterCommand)
 {
     std::string command;
     for (;;) {
-        // Flushed so the prompt shows before the read waits.
-        if (!(std::cout << PROMPT << std::flush)) {
-            return LoopEnd::WriteFailed;
-        }
-        if (!readCommand(input, command)) {
-            if (!input.eof()) {
-                return LoopEnd::ReadFailed;
-            }
+        switch (read(command)) {
+        case ReadResult::Failed:
+            return LoopEnd::Failed;
+        case ReadResult::EndOfInput:
             // The cursor stands after the prompt: end its line, then say goodbye.
             std::cout << '\n';
             sayFarewell();
-            return std::cout ? LoopEnd::EndOfInput : LoopEnd::WriteFailed;
+            return outputWritten() ? LoopEnd::EndOfInput : LoopEnd::Failed;
+        case ReadResult::Line:
+            break;
         }
         const bool exitTyped = runCommand(std::move(command), persona);
-        if (!std::cout) {
-            return LoopEnd::WriteFailed;
+        if (!outputWritten() || (afterCommand && !afterCommand(persona))) {
+            return LoopEnd::Failed;
         }
         if (exitTyped) {
             return LoopEnd::Exit;

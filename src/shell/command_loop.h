@@ -2,29 +2,46 @@
 
 #include "operating_system.h"
 
+#include <functional>
 #include <istream>
 #include <string>
+#include <string_view>
 
 namespace gorvandel {
+
+constexpr std::string_view PROMPT = "Gorvandel> ";
 
 enum class LoopEnd {
     Exit,        // the user typed "exit"
     EndOfInput,  // standard input ended without "exit"
-    ReadFailed,  // reading failed for another reason than end of input
-    WriteFailed  // standard output could not be written
+    Failed       // reading, writing or keeping what was learned failed; reported on standard error
 };
 
-// Reads one line into command, without its newline and without one carriage
+enum class ReadResult { Line, EndOfInput, Failed };
+
+// Shows the prompt and reads one command line. A failure has been reported
+// on standard error by the time it returns Failed.
+using LineReader = std::function<ReadResult(std::string& line)>;
+
+// Runs after every command; false stops the loop as failed, once the
+// failure has been reported on standard error.
+using AfterCommand = std::function<bool(const OperatingSystem& persona)>;
+
+// Reads one line into line, without its newline and without one carriage
 // return before that newline. A last line without a newline still counts.
-// False when nothing could be read.
-bool readCommand(std::istream& input, std::string& command);
+// A read error is reported on standard error, with the system's reason when
+// the stream throws for badbit. Running out of memory is not caught here.
+ReadResult readLine(std::istream& input, std::string& line);
+
+// The plain reader: the prompt on std::cout, flushed, then readLine.
+ReadResult readPromptedLine(std::istream& input, std::string& line);
 
 // Carries out one command line; true when it was "exit". The line is
 // consumed: an argument is handed on without another copy.
 bool runCommand(std::string&& command, OperatingSystem& persona);
 
-// Prompts, reads and runs commands until "exit", the end of input or a
-// failure. Everything is written to std::cout.
-LoopEnd runCommandLoop(std::istream& input, OperatingSystem& persona);
+// Reads and runs commands until "exit", the end of input or a failure.
+// Everything the program says is written to std::cout.
+LoopEnd runCommandLoop(const LineReader& read, OperatingSystem& persona, const AfterCommand& afterCommand = {});
 
 }  // namespace gorvandel

@@ -1,43 +1,14 @@
 #include "platform.h"
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-#include <ctime>
-#else
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <limits>
-#endif
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace gorvandel {
-
-#ifdef _WIN32
-
-std::uint32_t millisecondTicks()
-{
-    return static_cast<std::uint32_t>(GetTickCount());
-}
-
-std::int64_t currentCalendarTime()
-{
-    return static_cast<std::int64_t>(_time64(nullptr));
-}
-
-std::optional<std::string> calendarTimeText(std::int64_t seconds)
-{
-    const __time64_t time = seconds;
-    const char* text = _ctime64(&time);
-    if (text == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(text);
-}
-
-#else
 
 std::uint32_t millisecondTicks()
 {
@@ -48,7 +19,7 @@ std::uint32_t millisecondTicks()
 
 std::int64_t currentCalendarTime()
 {
-    return static_cast<std::int64_t>(std::time(nullptr));
+    return std::time(nullptr);
 }
 
 std::optional<std::string> calendarTimeText(std::int64_t seconds)
@@ -56,7 +27,7 @@ std::optional<std::string> calendarTimeText(std::int64_t seconds)
     if (seconds < std::numeric_limits<std::time_t>::min() || seconds > std::numeric_limits<std::time_t>::max()) {
         return std::nullopt;
     }
-    const std::time_t time = static_cast<std::time_t>(seconds);
+    const std::time_t time = seconds;  // in range, as checked
     const char* text = std::ctime(&time);
     if (text == nullptr) {
         return std::nullopt;
@@ -64,6 +35,18 @@ std::optional<std::string> calendarTimeText(std::int64_t seconds)
     return std::string(text);
 }
 
-#endif
+StandardStreams prepareStandardStreams()
+{
+    // open() takes the lowest free descriptor, so filling the gaps in order
+    // puts each missing stream on the null device.
+    bool open[3] = {true, true, true};
+    for (int fd = 0; fd < 3; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            open[fd] = false;
+            ::open("/dev/null", O_RDWR);
+        }
+    }
+    return {open[0], open[1]};
+}
 
 }  // namespace gorvandel
