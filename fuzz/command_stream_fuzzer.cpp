@@ -3,6 +3,7 @@
 // and every line written so far; any breach aborts, which libFuzzer reports.
 
 #include "command_loop.h"
+#include "expected_texts.h"
 #include "operating_system.h"
 
 #include <cctype>
@@ -12,7 +13,10 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -69,46 +73,44 @@ bool isDateText(const std::string& text)
     return true;
 }
 
-bool isArgumentLine(const std::string& line, const std::string& argument)
+// What the program may write, from the tests' expected texts: whole lines,
+// and the argument lines as a prefix and suffix around the argument.
+struct KnownTexts {
+    std::set<std::string> lines;
+    std::vector<std::pair<std::string, std::string>> argumentFraming;
+    std::string prompt;
+};
+
+const KnownTexts& knownTexts()
 {
-    static const char* const framing[][2] = {
-        {"Uploading \"", "\" to the internet..."},
-        {"Downloading \"", "\" from the internet..."},
-        {"Downloading random files similar to \"", "\" from the internet..."},
-        {"Deleting file \"", "\"..."},
-        {"Creating new file \"", "\"..."},
-        {"Append random data to file \"", "\"..."},
-        {"Transfer file \"", "\" to printer..."},
-        {"Print file \"", "\" to secret debug log..."},
-        {"Send file \"", "\" to EA..."},
-        {"Send file \"", "\" to Ubisoft"},
-    };
-    for (const auto& frame : framing) {
-        if (line == frame[0] + argument + frame[1]) {
-            return true;
+    static const KnownTexts texts = [] {
+        KnownTexts known;
+        // "" is the line end written after the last prompt at the end of input.
+        known.lines.insert("");
+        for (const char* name : {"unknown", "no-data", "farewell", "plain"}) {
+            for (std::string& text : expectedTexts(name)) {
+                known.lines.insert(std::move(text));
+            }
         }
-    }
-    return false;
+        for (const std::string& text : expectedTexts("argument")) {
+            const std::size_t hole = text.find("%s");
+            known.argumentFraming.emplace_back(text.substr(0, hole), text.substr(hole + 2));
+        }
+        const auto prompts = expectedTexts("prompt");
+        if (known.lines.size() < 10 || known.argumentFraming.size() != 10 || prompts.size() != 1) {
+            breach("cannot read the expected texts", GORVANDEL_EXPECTED_TEXTS);
+        }
+        known.prompt = prompts.front();
+        return known;
+    }();
+    return texts;
 }
 
 bool isKnownLine(const std::string& line, const std::string& command)
 {
-    static const char* const fixed[] = {
-        "",  // the line end written after the last prompt at the end of input
-        "Hello World!",
-        "Uploading some data to the internet...",
-        "Downloading some data from the internet...",
-        "Generating some random numbers...",
-        "Calculating the meaning of life...",
-        "Unknown command!",
-        "Operating system has no data about its last action!",
-        "Have a nice day!",
-        "Bye Gorvandel",
-    };
-    for (const char* known : fixed) {
-        if (line == known) {
-            return true;
-        }
+    const KnownTexts& known = knownTexts();
+    if (known.lines.count(line) != 0) {
+        return true;
     }
     if (line.compare(0, 2, "0x") == 0 && allOf(line.substr(2), isHexDigitLower)) {
         return true;
@@ -117,7 +119,16 @@ bool isKnownLine(const std::string& line, const std::string& command)
         return true;
     }
     static const std::string prefix = "do something with ";
-    return command.compare(0, prefix.size(), prefix) == 0 && isArgumentLine(line, command.substr(prefix.size()));
+    if (command.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    const std::string argument = command.substr(prefix.size());
+    for (const auto& [before, after] : known.argumentFraming) {
+        if (line == before + argument + after) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Watches the persona and the output between commands.
@@ -145,8 +156,9 @@ public:
         std::size_t start = 0;
         for (std::size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1) {
             std::string line = pending.substr(start, end - start);
-            while (line.compare(0, 11, "Gorvandel> ") == 0) {
-                line.erase(0, 11);
+            const std::string& prompt = knownTexts().prompt;
+            while (line.compare(0, prompt.size(), prompt) == 0) {
+                line.erase(0, prompt.size());
             }
             if (!isKnownLine(line, command)) {
                 breach("unknown output line", line);
@@ -232,7 +244,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istream input(&lines);
 
     std::streambuf* const standardOutput = std::cout.rdbuf(checker.outputBuffer());
-    const gorvandel::LoopEnd end = gorvandel::runCommandLoop(input, persona);
+    const auto readInput = [&input](std::string& line) { return gorvandel::readPromptedLine(input, line); };
+    const gorvandel::LoopEnd end = gorvandel::runCommandLoop(readInput, persona);
     std::cout.rdbuf(standardOutput);
 
     checker.check();

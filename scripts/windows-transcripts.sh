@@ -39,20 +39,24 @@ windows=build/mingw-$arch/gorvandel.exe
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+source tests/e2e/texts.sh
 # Argument actions pick at random: each of their lines becomes its argument,
 # so that two runs of a session compare equal.
-normalise() {
-    sed -E \
-        -e 's/^((Gorvandel> )*)Uploading "(.*)" to the internet\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Downloading "(.*)" from the internet\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Downloading random files similar to "(.*)" from the internet\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Deleting file "(.*)"\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Creating new file "(.*)"\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Append random data to file "(.*)"\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Transfer file "(.*)" to printer\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Print file "(.*)" to secret debug log\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Send file "(.*)" to EA\.\.\.$/\1<argument \3>/' \
-        -e 's/^((Gorvandel> )*)Send file "(.*)" to Ubisoft$/\1<argument \3>/'
+normalise() { # each argument action's line, after its prompts, becomes <argument TEXT>
+    awk -v prompt="$(text prompt)" '
+        NR == FNR { split($0, parts, "%s"); prefix[NR] = parts[1]; suffix[NR] = parts[2]; forms = NR; next }
+        {
+            lead = ""; body = $0
+            while (index(body, prompt) == 1) { lead = lead prompt; body = substr(body, length(prompt) + 1) }
+            for (i = 1; i <= forms; i++) {
+                p = length(prefix[i]); s = length(suffix[i])
+                if (length(body) >= p + s && substr(body, 1, p) == prefix[i] && substr(body, length(body) - s + 1) == suffix[i]) {
+                    body = "<argument " substr(body, p + 1, length(body) - p - s) ">"
+                    break
+                }
+            }
+            print lead body
+        }' <(text argument) -
 }
 
 sessions=(
@@ -64,6 +68,7 @@ sessions=(
     $'\nEXIT\n exit\nexit \ndo something with\ndo somethingx\nexit\n'
     $'do something with report\ndo something with   spaced\ndo something with say "hi", 100%\ndo something with \nreward\nexit\n'
     $'do something with report\r\nreward\r\nfoo\r\nexit\r\n'
+    $'do something with a\r\r\nexit\r\r\nexit\n'
 )
 
 failures=0
@@ -85,12 +90,11 @@ for i in "${!sessions[@]}"; do
 done
 # Random plain actions on Windows: every line has one of the eight forms, the
 # date line (the runtime's _ctime64 text) among them.
-for _ in $(seq 300); do echo 'do something'; done | wine "$windows" | sed -e 's/\r$//' -e 's/^Gorvandel> //' |
-    grep -v -x -E -e 'Hello World!' -e 'Uploading some data to the internet\.\.\.' \
-        -e 'Downloading some data from the internet\.\.\.' -e 'Generating some random numbers\.\.\.' \
-        -e 'Calculating the meaning of life\.\.\.' -e '0x[0-9a-f]+' -e '[0-9]+' \
-        -e '[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}' \
-        -e '' -e 'Have a nice day!' -e 'Bye Gorvandel' >"$work/odd" || true
+text plain >"$work/fixed"
+for _ in $(seq 300); do echo 'do something'; done | wine "$windows" | sed -e 's/\r$//' -e "s/^$(text prompt)//" |
+    grep -v -x -F -f "$work/fixed" -e '' -e "$(text farewell)" |
+    grep -v -x -E -e '0x[0-9a-f]+' -e '[0-9]+' \
+        -e '[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}' >"$work/odd" || true
 if [ -s "$work/odd" ]; then
     echo "DIFFERENT: unexpected plain action lines on Windows:"
     sort -u "$work/odd"

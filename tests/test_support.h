@@ -1,5 +1,7 @@
 #pragma once
 
+#include "expected_texts.h"
+
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -7,15 +9,28 @@
 #include <string>
 #include <vector>
 
-// Sends everything written to std::cout into a string while it lives.
+// Sends everything written to std::cout into a string while it lives, and
+// counts the flushes.
 class CapturedOutput {
 public:
-    CapturedOutput() : saved(std::cout.rdbuf(buffer.rdbuf())) {}
+    CapturedOutput() : saved(std::cout.rdbuf(&buffer)) {}
     ~CapturedOutput() { std::cout.rdbuf(saved); }
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+
     std::string text() const { return buffer.str(); }
+    int flushes() const { return buffer.syncs; }
 
 private:
-    std::ostringstream buffer;
+    struct CountingBuffer : std::stringbuf {
+        int syncs = 0;
+        int sync() override
+        {
+            ++syncs;
+            return 0;
+        }
+    };
+    CountingBuffer buffer;
     std::streambuf* saved;
 };
 
