@@ -5,6 +5,7 @@
 // with its one-line text form, and how standard input and output are set up.
 // platform_windows.cpp and platform_posix.cpp each provide all of them.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,5 +35,38 @@ struct StandardStreams {
 // a standard stream the program was started without is put on the null
 // device, so that no file opened later can take its place.
 StandardStreams prepareStandardStreams();
+
+// This process's number, unique among the programs running now.
+std::uint32_t processId();
+
+// True when both standard input and standard output are terminals.
+bool talkingToTerminal();
+
+// Files. A failure comes back as the system's reason ("Permission denied").
+
+enum class FileState { Read, Missing, Failed };
+
+struct FileContents {
+    FileState state = FileState::Failed;
+    std::string bytes;
+    std::string reason;  // for Failed
+};
+
+// Reads the regular file at path whole, if it exists. Anything else there
+// (a folder, a device) fails, and so does a file longer than limit bytes.
+FileContents readFile(const std::string& path, std::size_t limit);
+
+// Replaces the file at path with contents so that path holds, at every
+// moment, either the complete old file or the complete new one: the new
+// one is written to temporaryPath (in the same folder; a leftover there is
+// removed first), flushed to disk and renamed over path, and the folder
+// itself is flushed. A new file is readable and writable by its owner
+// only; a replaced one keeps its permissions. On failure the temporary
+// file is removed and path is as it was.
+std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
+                                       const std::string& temporaryPath);
+
+// Makes the missing folders on the way to path, each for its owner only.
+std::optional<std::string> makeParentFolders(const std::string& path);
 
 }  // namespace gorvandel

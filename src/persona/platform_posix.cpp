@@ -5,7 +5,10 @@
 #include <ctime>
 #include <limits>
 
+#include <system_error>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace gorvandel {
@@ -47,6 +50,141 @@ StandardStreams prepareStandardStreams()
         }
     }
     return {open[0], open[1]};
+}
+
+std::uint32_t processId()
+{
+    return static_cast<std::uint32_t>(::getpid());
+}
+
+bool talkingToTerminal()
+{
+    return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
+}
+
+namespace {
+
+std::string reasonFor(int error)
+{
+    return std::make_error_code(static_cast<std::errc>(error)).message();
+}
+
+// A descriptor that is closed when it goes out of scope.
+struct Descriptor {
+    int fd;
+    explicit Descriptor(int opened) : fd(opened) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0 && errno != EINTR) {
+            return false;
+        }
+        written += count > 0 ? static_cast<std::size_t>(count) : 0;
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+FileContents readFile(const std::string& path, std::size_t limit)
+{
+    // Non-blocking, so that a FIFO at path cannot stall the start.
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (file.fd < 0) {
+        return {errno == ENOENT ? FileState::Missing : FileState::Failed, {}, reasonFor(errno)};
+    }
+    if (::fstat(file.fd, &status) != 0) {
+        return {FileState::Failed, {}, reasonFor(errno)};
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return {FileState::Failed, {}, reasonFor(EISDIR)};
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return {FileState::Failed, {}, "not a regular file"};
+    }
+    FileContents contents{FileState::Read, {}, {}};
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
+        if (count == 0) {
+            return contents;
+        }
+        if (count < 0 && errno != EINTR) {
+            return {FileState::Failed, {}, reasonFor(errno)};
+        }
+        contents.bytes.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
+        if (contents.bytes.size() > limit) {
+            return {FileState::Failed, {}, reasonFor(EFBIG)};
+        }
+    }
+}
+
+std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
+                                       const std::string& temporaryPath)
+{
+    struct stat existing {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0600;
+    ::unlink(temporaryPath.c_str());
+    // Created anew, never through a link someone left at that name.
+    Descriptor temporary(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (temporary.fd < 0) {
+        return reasonFor(errno);
+    }
+    const auto fail = [&temporaryPath](int error) -> std::optional<std::string> {
+        ::unlink(temporaryPath.c_str());
+        return reasonFor(error);
+    };
+    if (::fchmod(temporary.fd, mode) != 0 || !writeAll(temporary.fd, contents) || ::fsync(temporary.fd) != 0) {
+        return fail(errno);
+    }
+    const int fd = temporary.fd;
+    temporary.fd = -1;
+    if (::close(fd) != 0) {
+        return fail(errno);
+    }
+    if (::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+        return fail(errno);
+    }
+    // The rename itself is only durable once the folder is on disk.
+    // Some file systems cannot flush a folder (EINVAL); the rename stands.
+    const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.fd < 0 || (::fsync(folder.fd) != 0 && errno != EINVAL)) {
+        return reasonFor(errno);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> makeParentFolders(const std::string& path)
+{
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            return reasonFor(errno);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace gorvandel

@@ -9,8 +9,6 @@ namespace gorvandel {
 
 namespace {
 
-constexpr std::string_view ARGUMENT_PREFIX = "do something with ";
-
 // A shorter line compares as its own, shorter text and so never matches.
 bool startsWithArgumentPrefix(const std::string& command)
 {
@@ -33,6 +31,13 @@ bool outputWritten()
 
 }  // namespace
 
+void removeCarriageReturn(std::string& line)
+{
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+}
+
 ReadResult readLine(std::istream& input, std::string& line)
 {
     try {
@@ -53,8 +58,8 @@ ReadResult readLine(std::istream& input, std::string& line)
         return ReadResult::Failed;
     }
     // eof here means the line had no newline, so there is no line end to trim.
-    if (!input.eof() && !line.empty() && line.back() == '\r') {
-        line.pop_back();
+    if (!input.eof()) {
+        removeCarriageReturn(line);
     }
     return ReadResult::Line;
 }
@@ -71,15 +76,15 @@ ReadResult readPromptedLine(std::istream& input, std::string& line)
 
 bool runCommand(std::string&& command, OperatingSystem& persona)
 {
-    if (command == "exit") {
+    if (command == EXIT_COMMAND) {
         sayFarewell();
         return true;
     }
-    if (command == "reward") {
+    if (command == REWARD_COMMAND) {
         persona.reward();
-    } else if (command == "punish") {
+    } else if (command == PUNISH_COMMAND) {
         persona.punish();
-    } else if (command == "do something") {
+    } else if (command == PLAIN_COMMAND) {
         persona.doSomething();
     } else if (startsWithArgumentPrefix(command)) {
         command.erase(0, ARGUMENT_PREFIX.size());

@@ -11,6 +11,13 @@ namespace gorvandel {
 
 constexpr std::string_view PROMPT = "Gorvandel> ";
 
+// The command words, matched exactly; the argument follows the prefix.
+constexpr std::string_view EXIT_COMMAND = "exit";
+constexpr std::string_view REWARD_COMMAND = "reward";
+constexpr std::string_view PUNISH_COMMAND = "punish";
+constexpr std::string_view PLAIN_COMMAND = "do something";
+constexpr std::string_view ARGUMENT_PREFIX = "do something with ";
+
 enum class LoopEnd {
     Exit,        // the user typed "exit"
     EndOfInput,  // standard input ended without "exit"
@@ -26,6 +33,10 @@ using LineReader = std::function<ReadResult(std::string& line)>;
 // Runs after every command; false stops the loop as failed, once the
 // failure has been reported on standard error.
 using AfterCommand = std::function<bool(const OperatingSystem& persona)>;
+
+// Removes one carriage return at the end of a line whose newline is gone:
+// input with Windows line ends means the same as without.
+void removeCarriageReturn(std::string& line);
 
 // Reads one line into line, without its newline and without one carriage
 // return before that newline. A last line without a newline still counts.

@@ -1,27 +1,59 @@
 #include "command_loop.h"
 #include "failure.h"
 #include "operating_system.h"
+#include "options.h"
 #include "platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <new>
+#include <string>
 #include <system_error>
+
+#if GORVANDEL_LINE_EDITING
+#include "history.h"
+#include "line_editor.h"
+#endif
 
 namespace {
 
 using namespace gorvandel;
 
-int runSession()
+constexpr bool LINE_EDITING = GORVANDEL_LINE_EDITING;
+
+std::string closedReason()
 {
-    const StandardStreams streams = prepareStandardStreams();
-    if (!streams.outputOpen || !streams.inputOpen) {
-        const std::string reason = std::make_error_code(std::errc::bad_file_descriptor).message();
-        reportFailure((streams.outputOpen ? "cannot read standard input: " : "cannot write to standard output: ") + reason);
+    return std::make_error_code(std::errc::bad_file_descriptor).message();
+}
+
+int writeOut(const std::string& text)
+{
+    if (!(std::cout << text << std::flush)) {
+        reportFailure("cannot write to standard output");
         return EXIT_STATUS_FAILURE;
     }
+    return EXIT_SUCCESS;
+}
 
+LoopEnd runLoop(OperatingSystem& persona)
+{
+#if GORVANDEL_LINE_EDITING
+    if (talkingToTerminal()) {
+        const std::string history =
+            historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+        return runEditingSession(persona, history, {});
+    }
+#endif
+    // Pipes, files and logs get plain standard input, byte for byte.
+    const auto readStandardInput = [](std::string& line) { return readPromptedLine(std::cin, line); };
+    return runCommandLoop(readStandardInput, persona);
+}
+
+int runProgram(int argc, char* argv[])
+{
+    const StandardStreams streams = prepareStandardStreams();
     // Standard output is written through std::cout and failures on standard
     // error through stdio, never both on one stream, so the streams need not
     // keep in step with stdio. Their own buffers also tell a failed read
@@ -31,27 +63,39 @@ int runSession()
     std::ios::sync_with_stdio(false);
     std::cin.exceptions(std::ios::badbit);
 
-    // One seed for the whole run, taken before the persona exists.
-    std::srand(millisecondTicks());
-    auto persona = std::make_unique<OperatingSystem>();
-
-    const auto readStandardInput = [](std::string& line) { return readPromptedLine(std::cin, line); };
-    switch (runCommandLoop(readStandardInput, *persona)) {
-    case LoopEnd::Exit:
-    case LoopEnd::EndOfInput:
-        return EXIT_SUCCESS;
-    case LoopEnd::Failed:
-        break;
+    const Options options = parseOptions(argc, argv);
+    if (options.request == Request::UsageError) {
+        reportFailure(options.problem);
+        std::fputs("Try 'gorvandel --help' for more information.\n", stderr);
+        return EXIT_STATUS_USAGE;
     }
-    return EXIT_STATUS_FAILURE;
+    if (!streams.outputOpen) {
+        reportFailure("cannot write to standard output: " + closedReason());
+        return EXIT_STATUS_FAILURE;
+    }
+    if (options.request == Request::Help) {
+        return writeOut(helpText(LINE_EDITING));
+    }
+    if (options.request == Request::Version) {
+        return writeOut(versionText());
+    }
+    if (!streams.inputOpen) {
+        reportFailure("cannot read standard input: " + closedReason());
+        return EXIT_STATUS_FAILURE;
+    }
+
+    // One seed for the whole run, taken before the persona exists.
+    std::srand(options.seed ? *options.seed : millisecondTicks());
+    auto persona = std::make_unique<OperatingSystem>();
+    return runLoop(*persona) == LoopEnd::Failed ? EXIT_STATUS_FAILURE : EXIT_SUCCESS;
 }
 
 }  // namespace
 
-int main([[maybe_unused]] int argc, [[maybe_unused]] char* argv[])
+int main(int argc, char* argv[])
 {
     try {
-        return runSession();
+        return runProgram(argc, argv);
     } catch (const std::bad_alloc&) {
         reportFailure("out of memory");
         return EXIT_STATUS_FAILURE;

@@ -1,0 +1,175 @@
+#include "line_editor.h"
+
+#include "completion.h"
+#include "failure.h"
+#include "history.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include <histedit.h>
+
+namespace gorvandel {
+
+namespace {
+
+using EditorHandle = std::unique_ptr<EditLine, decltype(&el_end)>;
+using HistoryHandle = std::unique_ptr<History, decltype(&history_end)>;
+
+char* promptText(EditLine*)
+{
+    static std::string prompt(PROMPT);
+    return prompt.data();
+}
+
+std::vector<std::string> currentFolderNames()
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(".", error), end; !error && entry != end; entry.increment(error)) {
+        names.push_back(entry->path().filename().string());
+    }
+    return names;
+}
+
+// Bound to Tab. Inserts what all candidates share; when that is nothing,
+// lists them below the line and draws the prompt and line again.
+unsigned char completeAtCursor(EditLine* editor, int)
+{
+    try {
+        const LineInfo* line = el_line(editor);
+        const Completion completion =
+            complete(std::string_view(line->buffer, static_cast<std::size_t>(line->cursor - line->buffer)),
+                     currentFolderNames);
+        if (!completion.insertion.empty()) {
+            return el_insertstr(editor, completion.insertion.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+        }
+        if (completion.choices.empty()) {
+            return CC_ERROR;
+        }
+        int width = 80;
+        el_get(editor, EL_GETTC, "co", &width, nullptr);
+        const std::string listing = "\n" + choicesInColumns(completion.choices, static_cast<std::size_t>(width));
+        std::fputs(listing.c_str(), stdout);
+        std::fflush(stdout);
+        return CC_REDISPLAY;
+    } catch (const std::exception&) {
+        // Nothing may unwind through libedit; a completion that fails just beeps.
+        return CC_ERROR;
+    }
+}
+
+// Bound to Ctrl-D: the end of input on an empty line, as a terminal has it
+// without line editing (and like it, nothing shows); otherwise it deletes
+// the character under the cursor.
+unsigned char endOrDeleteAtCursor(EditLine* editor, int)
+{
+    const LineInfo* line = el_line(editor);
+    if (line->buffer == line->lastchar) {
+        return CC_EOF;
+    }
+    if (line->cursor == line->lastchar) {
+        return CC_ERROR;
+    }
+    el_cursor(editor, 1);
+    el_deletestr(editor, 1);
+    return CC_REFRESH;
+}
+
+EditorHandle makeEditor(History* history)
+{
+    EditorHandle editor(el_init("gorvandel", stdin, stdout, stderr), &el_end);
+    if (!editor) {
+        throw std::bad_alloc();
+    }
+    EditLine* el = editor.get();
+    el_set(el, EL_EDITOR, "emacs");
+    // On Ctrl-C or Ctrl-Z libedit puts the terminal back in its normal mode
+    // before the signal takes effect, and takes it up again after fg.
+    el_set(el, EL_SIGNAL, 1);
+    el_set(el, EL_PROMPT, &promptText);
+    el_set(el, EL_HIST, &::history, history);
+    // Wide names: libedit keeps them as given, where it would leak its own
+    // wide copies of narrow ones.
+    el_wset(el, EL_ADDFN, L"gorvandel-complete", L"Complete a command word or a file name", &completeAtCursor);
+    el_set(el, EL_BIND, "^I", "gorvandel-complete", nullptr);
+    el_wset(el, EL_ADDFN, L"gorvandel-end-or-delete", L"End of input on an empty line, else delete",
+            &endOrDeleteAtCursor);
+    el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
+    el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
+    // Home, End and Delete as terminals send them, whatever $TERM claims.
+    for (const char* home : {"\033[H", "\033OH", "\033[1~", "\033[7~"}) {
+        el_set(el, EL_BIND, home, "ed-move-to-beg", nullptr);
+    }
+    for (const char* end : {"\033[F", "\033OF", "\033[4~", "\033[8~"}) {
+        el_set(el, EL_BIND, end, "ed-move-to-end", nullptr);
+    }
+    el_set(el, EL_BIND, "\033[3~", "ed-delete-next-char", nullptr);
+    // A person's own ~/.editrc has the last word.
+    el_source(el, nullptr);
+    return editor;
+}
+
+}  // namespace
+
+LoopEnd runEditingSession(OperatingSystem& persona, const std::string& historyFile, const AfterCommand& afterCommand)
+{
+    // libedit decodes what is typed by the locale's character set.
+    std::setlocale(LC_CTYPE, "");
+
+    HistoryHandle history(history_init(), &history_end);
+    if (!history) {
+        throw std::bad_alloc();
+    }
+    HistEvent event;
+    ::history(history.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
+    ::history(history.get(), &event, H_SETUNIQUE, 1);
+    for (const std::string& line : loadHistory(historyFile)) {
+        ::history(history.get(), &event, H_ENTER, line.c_str());
+    }
+    const EditorHandle editor = makeEditor(history.get());
+
+    std::vector<std::string> typed;
+    const auto readEditedLine = [&](std::string& line) {
+        // The date line is written without a flush; libedit writes through stdio.
+        std::cout.flush();
+        int count = 0;
+        const char* text = el_gets(editor.get(), &count);
+        // A signal the program ignores (SIGINT under nohup) interrupts the read: read again.
+        while (count < 0 && errno == EINTR) {
+            text = el_gets(editor.get(), &count);
+        }
+        if (text == nullptr || count < 0) {
+            if (count == 0) {
+                return ReadResult::EndOfInput;
+            }
+            reportFailure("cannot read standard input: " + std::generic_category().message(errno));
+            return ReadResult::Failed;
+        }
+        line.assign(text, static_cast<std::size_t>(count));
+        if (!line.empty() && line.back() == '\n') {
+            line.pop_back();
+            removeCarriageReturn(line);
+        }
+        if (!line.empty()) {
+            ::history(history.get(), &event, H_ENTER, line.c_str());
+        }
+        addToHistory(typed, line);
+        return ReadResult::Line;
+    };
+
+    const LoopEnd end = runCommandLoop(readEditedLine, persona, afterCommand);
+    if (end != LoopEnd::Failed) {
+        saveHistory(historyFile, typed);
+    }
+    return end;
+}
+
+}  // namespace gorvandel
