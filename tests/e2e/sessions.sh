@@ -96,6 +96,42 @@ failures) # every failure ends with status 1 and one line on standard error
     done
     [ "$ran_out" -gt 0 ] && [ "$ran_out" -lt 7 ] || fail "memory ran out under $ran_out of 7 limits"
     ;;
+options) # each spelling; usage errors say so on standard error only, with status 2; a seed repeats a session
+    for spelling in -h --help --he -hV; do
+        run 'exit' $spelling
+        [ "$status" -eq 0 ] && [ ! -s "$work/err" ] && head -n 1 "$work/out" | grep -q '^Usage: gorvandel ' ||
+            fail "$spelling: status $status"
+    done
+    for spelling in -V --version --v -Vh; do
+        run 'exit' $spelling
+        [ "$status" -eq 0 ] && [ "$(head -n 1 "$work/out")" = "gorvandel $GORVANDEL_VERSION" ] &&
+            grep -q MIT "$work/out" || fail "$spelling: status $status, [$(head -n 1 "$work/out")]"
+    done
+    errors=(
+        -x "invalid option -- 'x'" -sx "invalid seed 'x': expected a number from 0 to 4294967295"
+        --frob "unrecognized option '--frob'" --help=yes "option '--help' doesn't allow an argument"
+        -s "option requires an argument -- 's'" --seed "option '--seed' requires an argument"
+        --seed=-1 "invalid seed '-1': expected a number from 0 to 4294967295"
+        "--seed= 1" "invalid seed ' 1': expected a number from 0 to 4294967295"
+        "-s 4294967296" "invalid seed '4294967296': expected a number from 0 to 4294967295"
+        operand "extra operand 'operand'" "-s 1 -- -h" "extra operand '-h'" - "extra operand '-'"
+    )
+    for ((e = 0; e < ${#errors[@]}; e += 2)); do
+        read -r -a words <<<"${errors[e]}"
+        [[ ${errors[e]} == *=* ]] && words=("${errors[e]}")
+        run 'exit' "${words[@]}"
+        [ "$status" -eq 2 ] && [ ! -s "$work/out" ] &&
+            [ "$(cat "$work/err")" = "gorvandel: ${errors[e + 1]}"$'\n'"Try 'gorvandel --help' for more information." ] ||
+            fail "${errors[e]}: status $status, stdout [$(cat "$work/out")], stderr [$(cat "$work/err")]"
+    done
+    # A session without its date lines, which follow the clock.
+    seeded() { run "$(repeat 100 $'do something\nreward\ndo something with x\npunish')" "$@" && grep -v ':..:' "$work/out"; }
+    seeded -s 4294967295 >"$work/first"
+    for spelling in "-s4294967295" "--seed 4294967295" "--seed=4294967295" "--se=4294967295"; do
+        seeded $spelling | cmp -s - "$work/first" || fail "$spelling gave another session"
+    done
+    seeded --seed=0 | cmp -s - "$work/first" && fail "seeds 0 and 4294967295 gave the same session"
+    ;;
 *) fail "no such group" ;;
 esac
 echo "ok $group"

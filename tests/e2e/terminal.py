@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""Gorvandel at a pseudo-terminal, typed as a person types: editing keys, the
+history within and between runs, Tab completion, Ctrl-D and Ctrl-C.
+Usage: terminal.py PATH_TO_GORVANDEL"""
+
+import fcntl
+import os
+import re
+import select
+import signal
+import stat
+import sys
+import tempfile
+import termios
+import time
+import unittest
+
+PROGRAM = os.path.abspath(sys.argv.pop(1))
+TEXTS = os.path.join(os.path.dirname(__file__), "..", "expected_texts.txt")
+UP, LEFT = "\x1b[A", "\x1b[D"
+
+
+def text(name):
+    """The first text of that name in expected_texts.txt."""
+    with open(TEXTS) as texts:
+        line = next(line for line in texts if line.startswith(name + ' "'))
+    return line[line.index('"') + 1 : line.rindex('"')]
+
+
+class Terminal:
+    """One run of the program with a pseudo-terminal as its terminal."""
+
+    def __init__(self, folder, state):
+        self.fd, self.terminal = os.openpty()
+        self.mode = termios.tcgetattr(self.terminal)
+        self.pid = os.fork()
+        if self.pid == 0:
+            os.setsid()
+            fcntl.ioctl(self.terminal, termios.TIOCSCTTY, 0)
+            for standard in (0, 1, 2):
+                os.dup2(self.terminal, standard)
+            try:
+                os.chdir(folder)
+                os.execve(PROGRAM, [PROGRAM], {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state})
+            finally:
+                os._exit(127)
+        self.seen = b""
+
+    def type(self, keys):
+        os.write(self.fd, keys.encode())
+
+    def expect(self, pattern):
+        """Reads until the output since the last match matches; returns the match."""
+        deadline = time.monotonic() + 5
+        while not (match := re.search(pattern.encode(), self.seen, re.DOTALL)):
+            if not select.select([self.fd], [], [], max(0, deadline - time.monotonic()))[0]:
+                raise AssertionError(f"no {pattern!r} in {self.seen!r}")
+            self.seen += os.read(self.fd, 4096)
+        self.seen = self.seen[match.end() :]
+        return match
+
+    def answer(self, line):
+        """Types a line and returns what the program answers before its next prompt."""
+        self.type(line + "\r")
+        return self.expect(r"\n(.*?)" + re.escape(text("prompt"))).group(1).decode().strip()
+
+    def status(self):
+        _, status = os.waitpid(self.pid, 0)
+        return status
+
+class AtATerminal(unittest.TestCase):
+    def setUp(self):
+        work = tempfile.TemporaryDirectory()
+        self.addCleanup(work.cleanup)
+        self.folder, self.state = work.name, os.path.join(work.name, "state")
+        open(os.path.join(self.folder, "report.txt"), "w").close()
+
+    def start(self):
+        terminal = Terminal(self.folder, self.state)
+        terminal.expect(re.escape(text("prompt")))
+        return terminal
+
+    def test_editing_history_and_completion(self):
+        terminal = self.start()
+        self.assertIn('"first"', terminal.answer("do something with first"))
+        self.assertIn('"first"', terminal.answer(UP))
+        self.assertEqual(terminal.answer("rewrd" + LEFT * 2 + "a"), "")  # judged: nothing to say
+        self.assertNotEqual(terminal.answer("do som\t"), text("unknown"))
+        self.assertIn('"report.txt"', terminal.answer("do something with rep\t"))
+        terminal.type("exi" + LEFT + "\x08" + "x" + "\x05" + "t\r")  # Backspace, then Ctrl-E to the end
+        terminal.expect(re.escape(text("farewell")))
+        self.assertEqual(terminal.status(), 0)
+
+        history = os.path.join(self.state, "gorvandel", "history")
+        self.assertEqual(stat.S_IMODE(os.stat(history).st_mode), 0o600)
+        self.assertEqual(stat.S_IMODE(os.stat(os.path.dirname(history)).st_mode), 0o700)
+        with open(history) as lines:
+            self.assertEqual(lines.read().splitlines()[-2:], ["do something with report.txt", "exit"])
+
+        terminal = self.start()
+        self.assertIn('"report.txt"', terminal.answer(UP * 2))
+
+    def test_ctrl_d_ends_the_line_and_says_goodbye(self):
+        terminal = self.start()
+        terminal.type("\x04")
+        terminal.expect(r"^\r\n" + re.escape(text("farewell")))
+        self.assertEqual(terminal.status(), 0)
+
+    def test_ctrl_c_ends_it_with_the_terminal_as_it_was(self):
+        terminal = self.start()
+        terminal.type("do some")
+        terminal.expect("do some")
+        terminal.type("\x03")
+        status = terminal.status()
+        self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT)
+        self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
+
+
+if __name__ == "__main__":
+    unittest.main()
