@@ -1,4 +1,4 @@
-# Installation: the program and its manual page, in the folders GNUInstallDirs
+# Installation: the program, its manual page and licence, in the folders GNUInstallDirs
 # names. Debian puts the binaries of games in /usr/games, so the program's
 # folder is a cache variable of its own that the package build sets to games.
 include(GNUInstallDirs)
@@ -14,6 +14,7 @@ install(TARGETS gorvandel RUNTIME DESTINATION "${GORVANDEL_INSTALL_BINDIR}")
 
 if(NOT GORVANDEL_DEBIAN_DOCS)
     install(FILES "${PROJECT_BINARY_DIR}/man/gorvandel.6" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
+    install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
     return()
 endif()
 
@@ -36,5 +37,6 @@ add_custom_target(gorvandel_debian_docs ALL
     DEPENDS "${PROJECT_BINARY_DIR}/debian/gorvandel.6.gz" "${PROJECT_BINARY_DIR}/debian/changelog.gz")
 
 install(FILES "${PROJECT_BINARY_DIR}/debian/gorvandel.6.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
+# The licence stands in the copyright file, as Debian wants it.
 install(FILES "${PROJECT_BINARY_DIR}/debian/changelog.gz" "${PROJECT_SOURCE_DIR}/packaging/debian/copyright"
     DESTINATION "${CMAKE_INSTALL_DOCDIR}")

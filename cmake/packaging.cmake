@@ -11,6 +11,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 when told to do something, with or without a text of the user's, and
 learns from reward and punishment which action to prefer. Each action only
 writes a line announcing what it pretends to do.")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, skipping what
+# Installs the Debian packages that building and testing need (libedit for
+# line editing, GoogleTest, python3 for the terminal tests), skipping what
 # is there already. With --all, also what CI uses: clang and libFuzzer, the
 # MinGW-w64 i686 cross compiler, valgrind, lintian and the packaging tools.
 # Further Debian package names are installed too, unless dpkg has them.
@@ -14,6 +15,9 @@ need cmake cmake
 need g++ g++
 need make make
 need /usr/include/gtest/gtest.h libgtest-dev
+need pkg-config pkg-config
+need /usr/include/histedit.h libedit-dev
+need python3 python3
 all=
 [ "${1:-}" = --all ] && all=1 && shift
 if [ -n "$all" ]; then
@@ -22,7 +26,6 @@ if [ -n "$all" ]; then
     need i686-w64-mingw32-g++-posix g++-mingw-w64-i686
     need /usr/src/googletest/CMakeLists.txt googletest
     need valgrind valgrind
-    need python3 python3
     need cc gcc
     need lintian lintian
     need man man-db
