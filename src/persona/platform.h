@@ -66,6 +66,17 @@ FileContents readFile(const std::string& path, std::size_t limit);
 std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
                                        const std::string& temporaryPath);
 
+// Creates a file at path and removes it again: whether new files can be
+// made in that folder. A leftover at path is removed first.
+std::optional<std::string> checkCanCreate(const std::string& path);
+
+enum class LockState { Locked, InUse, Failed };
+
+// Locks the file at path (created empty when missing) for the rest of the
+// run. The system lets go of the lock when the program ends, however it
+// ends, so a crash never leaves it held.
+LockState lockForThisRun(const std::string& path, std::string& reason);
+
 // Makes the missing folders on the way to path, each for its owner only.
 std::optional<std::string> makeParentFolders(const std::string& path);
 

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +175,35 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
         return reasonFor(errno);
     }
     return std::nullopt;
+}
+
+std::optional<std::string> checkCanCreate(const std::string& path)
+{
+    ::unlink(path.c_str());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return reasonFor(errno);
+    }
+    ::close(fd);
+    ::unlink(path.c_str());
+    return std::nullopt;
+}
+
+LockState lockForThisRun(const std::string& path, std::string& reason)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        reason = reasonFor(errno);
+        return LockState::Failed;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        reason = reasonFor(error);
+        return error == EWOULDBLOCK ? LockState::InUse : LockState::Failed;
+    }
+    // The descriptor stays open, and the lock held, until the program ends.
+    return LockState::Locked;
 }
 
 std::optional<std::string> makeParentFolders(const std::string& path)

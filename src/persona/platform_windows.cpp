@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 #include <fcntl.h>
 #include <io.h>
@@ -57,6 +58,172 @@ StandardStreams prepareStandardStreams()
         _setmode(_fileno(stdin), _O_BINARY);
     }
     return {inputOpen, isUsable(GetStdHandle(STD_OUTPUT_HANDLE))};
+}
+
+std::uint32_t processId()
+{
+    return static_cast<std::uint32_t>(GetCurrentProcessId());
+}
+
+bool talkingToTerminal()
+{
+    return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
+}
+
+namespace {
+
+std::string reasonFor(DWORD error)
+{
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+    LocalFree(text);
+    // Windows ends its messages with a full stop and a line end.
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
+        reason.pop_back();
+    }
+    return reason;
+}
+
+std::string lastReason()
+{
+    return reasonFor(GetLastError());
+}
+
+// Paths arrive in the ANSI code page, as main's arguments do.
+std::wstring widened(const std::string& path)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    return wide;
+}
+
+// A handle that is closed when it goes out of scope.
+struct Handle {
+    HANDLE handle;
+    explicit Handle(HANDLE opened) : handle(opened) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle()
+    {
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
+    }
+};
+
+constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+}  // namespace
+
+FileContents readFile(const std::string& path, std::size_t limit)
+{
+    const std::wstring wide = widened(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return {error == ERROR_FILE_NOT_FOUND ? FileState::Missing : FileState::Failed, {}, reasonFor(error)};
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return {FileState::Failed, {}, "Is a directory"};
+    }
+    const Handle file(CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        return {FileState::Failed, {}, lastReason()};
+    }
+    if (GetFileType(file.handle) != FILE_TYPE_DISK) {
+        return {FileState::Failed, {}, "not a regular file"};
+    }
+    FileContents contents{FileState::Read, {}, {}};
+    char buffer[4096];
+    for (DWORD count = 0;; contents.bytes.append(buffer, count)) {
+        if (!ReadFile(file.handle, buffer, sizeof buffer, &count, nullptr)) {
+            return {FileState::Failed, {}, lastReason()};
+        }
+        if (count == 0) {
+            return contents;
+        }
+        if (contents.bytes.size() + count > limit) {
+            return {FileState::Failed, {}, "File too large"};
+        }
+    }
+}
+
+std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
+                                       const std::string& temporaryPath)
+{
+    const std::wstring target = widened(path);
+    const std::wstring temporary = widened(temporaryPath);
+    DeleteFileW(temporary.c_str());
+    const auto fail = [&temporary](DWORD error) -> std::optional<std::string> {
+        DeleteFileW(temporary.c_str());
+        return reasonFor(error);
+    };
+    {
+        const Handle file(
+            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.handle == INVALID_HANDLE_VALUE) {
+            return lastReason();
+        }
+        DWORD written = 0;
+        if (!WriteFile(file.handle, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
+            written != contents.size() || !FlushFileBuffers(file.handle)) {
+            return fail(GetLastError());
+        }
+    }
+    // Write-through: the call returns once the new name is on disk.
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return fail(GetLastError());
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> checkCanCreate(const std::string& path)
+{
+    const std::wstring wide = widened(path);
+    DeleteFileW(wide.c_str());
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return lastReason();
+    }
+    CloseHandle(file);
+    return std::nullopt;
+}
+
+LockState lockForThisRun(const std::string& path, std::string& reason)
+{
+    const HANDLE file = CreateFileW(widened(path).c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_ALL, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = lastReason();
+        return LockState::Failed;
+    }
+    OVERLAPPED start{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
+        const DWORD error = GetLastError();
+        CloseHandle(file);
+        reason = reasonFor(error);
+        return error == ERROR_LOCK_VIOLATION ? LockState::InUse : LockState::Failed;
+    }
+    // The handle stays open, and the lock held, until the program ends.
+    return LockState::Locked;
+}
+
+std::optional<std::string> makeParentFolders(const std::string& path)
+{
+    for (std::size_t slash = path.find_first_of("/\\", 1); slash != std::string::npos;
+         slash = path.find_first_of("/\\", slash + 1)) {
+        if (!CreateDirectoryW(widened(path.substr(0, slash)).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            return lastReason();
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace gorvandel
