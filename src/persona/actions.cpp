@@ -2,6 +2,7 @@
 
 #include "platform.h"
 
+#include <iterator>
 #include <cstdlib>
 #include <iostream>
 #include <utility>
@@ -110,22 +111,28 @@ void sendToUbisoft(std::string argument)
     announce("Send file \"", argument, "\" to Ubisoft");
 }
 
+// In table order. An action's index is its identity.
+constexpr PlainAction PLAIN_ACTIONS[] = {
+    sayHelloWorld,          uploadSomeData,         downloadSomeData,   generateRandomNumbers,
+    calculateMeaningOfLife, printRandomHexadecimal, printRandomDecimal, printDateAndTime,
+};
+constexpr ArgumentAction ARGUMENT_ACTIONS[] = {
+    uploadFile,       downloadFile,      downloadSimilarFiles, deleteFile, createFile,
+    appendRandomData, transferToPrinter, printToDebugLog,      sendToEa,   sendToUbisoft,
+};
+static_assert(std::size(PLAIN_ACTIONS) == PLAIN_ACTION_COUNT);
+static_assert(std::size(ARGUMENT_ACTIONS) == ARGUMENT_ACTION_COUNT);
+
 }  // namespace
 
 std::vector<PlainAction> plainActionTable()
 {
-    return {
-        sayHelloWorld,          uploadSomeData,         downloadSomeData,   generateRandomNumbers,
-        calculateMeaningOfLife, printRandomHexadecimal, printRandomDecimal, printDateAndTime,
-    };
+    return {std::begin(PLAIN_ACTIONS), std::end(PLAIN_ACTIONS)};
 }
 
 std::vector<ArgumentAction> argumentActionTable()
 {
-    return {
-        uploadFile,       downloadFile,      downloadSimilarFiles, deleteFile, createFile,
-        appendRandomData, transferToPrinter, printToDebugLog,      sendToEa,   sendToUbisoft,
-    };
+    return {std::begin(ARGUMENT_ACTIONS), std::end(ARGUMENT_ACTIONS)};
 }
 
 std::string dateLine(std::int64_t seconds)

@@ -4,11 +4,15 @@
 // output, what they pretend to do. An action's position in its table is its
 // identity; the persona's weights and memory refer to actions by position.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace gorvandel {
+
+constexpr std::size_t PLAIN_ACTION_COUNT = 8;
+constexpr std::size_t ARGUMENT_ACTION_COUNT = 10;
 
 using PlainAction = void (*)();
 using ArgumentAction = void (*)(std::string argument);

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 #include <utility>
 
 namespace gorvandel {
@@ -60,12 +61,20 @@ std::size_t chooseIndex(const std::vector<Weight>& weights, const Draw& draw)
     return other >= favourite ? other + 1 : other;
 }
 
-OperatingSystem::OperatingSystem()
+OperatingSystem::OperatingSystem() : OperatingSystem(Learning{}) {}
+
+OperatingSystem::OperatingSystem(Learning learned)
     : plainActions(plainActionTable()),
       argumentActions(argumentActionTable()),
-      argumentWeights(argumentActions.size(), 0),
-      plainWeights(plainActions.size(), 0)
+      argumentWeights(std::move(learned.argument)),
+      plainWeights(std::move(learned.plain))
 {
+    const auto inRange = [](Weight weight) { return weight >= WEIGHT_MIN && weight <= WEIGHT_MAX; };
+    if (plainWeights.size() != plainActions.size() || argumentWeights.size() != argumentActions.size() ||
+        !std::all_of(plainWeights.begin(), plainWeights.end(), inRange) ||
+        !std::all_of(argumentWeights.begin(), argumentWeights.end(), inRange)) {
+        throw std::invalid_argument("learned weights do not fit the persona's actions");
+    }
 }
 
 void OperatingSystem::doSomething()

@@ -31,11 +31,21 @@ std::size_t chooseIndex(const std::vector<Weight>& weights, const Draw& draw);
 
 enum class ActionKind { Plain, Argument };
 
+// What the persona has learned: one weight per action of each table, in
+// table order.
+struct Learning {
+    std::vector<Weight> plain = std::vector<Weight>(PLAIN_ACTION_COUNT, 0);
+    std::vector<Weight> argument = std::vector<Weight>(ARGUMENT_ACTION_COUNT, 0);
+};
+
 // The persona: chooses pretend actions, remembers the last one and learns
 // from reward and punishment which action of each table to prefer.
 class OperatingSystem {
 public:
     OperatingSystem();
+    // Starts from what an earlier run learned: std::invalid_argument unless
+    // each list has one weight per action, each within WEIGHT_MIN..WEIGHT_MAX.
+    explicit OperatingSystem(Learning learned);
 
     void doSomething();
     void doSomethingWith(std::string argument);
