@@ -1,5 +1,6 @@
 #include "command_loop.h"
 #include "failure.h"
+#include "memory_file.h"
 #include "operating_system.h"
 #include "options.h"
 #include "platform.h"
@@ -9,6 +10,7 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -37,18 +39,18 @@ int writeOut(const std::string& text)
     return EXIT_SUCCESS;
 }
 
-LoopEnd runLoop(OperatingSystem& persona)
+LoopEnd runLoop(OperatingSystem& persona, const AfterCommand& afterCommand)
 {
 #if GORVANDEL_LINE_EDITING
     if (talkingToTerminal()) {
         const std::string history =
             historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
-        return runEditingSession(persona, history, {});
+        return runEditingSession(persona, history, afterCommand);
     }
 #endif
-    // Pipes, files and logs get plain standard input, byte for byte.
+    // Pipes and files get plain standard input, byte for byte.
     const auto readStandardInput = [](std::string& line) { return readPromptedLine(std::cin, line); };
-    return runCommandLoop(readStandardInput, persona);
+    return runCommandLoop(readStandardInput, persona, afterCommand);
 }
 
 int runProgram(int argc, char* argv[])
@@ -84,10 +86,20 @@ int runProgram(int argc, char* argv[])
         return EXIT_STATUS_FAILURE;
     }
 
+    std::optional<MemoryFile> memory;
+    AfterCommand afterCommand;
+    if (!options.memoryFile.empty()) {
+        memory = openMemoryFile(options.memoryFile);
+        if (!memory) {
+            return EXIT_STATUS_USAGE;
+        }
+        afterCommand = [&memory](const OperatingSystem& persona) { return keepLearning(*memory, persona); };
+    }
+
     // One seed for the whole run, taken before the persona exists.
     std::srand(options.seed ? *options.seed : millisecondTicks());
-    auto persona = std::make_unique<OperatingSystem>();
-    return runLoop(*persona) == LoopEnd::Failed ? EXIT_STATUS_FAILURE : EXIT_SUCCESS;
+    auto persona = std::make_unique<OperatingSystem>(memory ? memory->saved : Learning{});
+    return runLoop(*persona, afterCommand) == LoopEnd::Failed ? EXIT_STATUS_FAILURE : EXIT_SUCCESS;
 }
 
 }  // namespace

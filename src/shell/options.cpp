@@ -18,6 +18,7 @@ constexpr OptionSpec OPTION_SPECS[] = {
     {"help", 'h', false},
     {"version", 'V', false},
     {"seed", 's', true},
+    {"memory", 'm', true},
 };
 
 std::string quoted(std::string_view text)
@@ -90,6 +91,13 @@ void apply(const OptionSpec& spec, std::string_view value, Options& options)
         if (!options.seed) {
             options.request = Request::UsageError;
             options.problem = "invalid seed " + quoted(value) + ": expected a number from 0 to 4294967295";
+        }
+        break;
+    case 'm':
+        options.memoryFile = value;
+        if (value.empty()) {
+            options.request = Request::UsageError;
+            options.problem = "the memory file needs a name";
         }
         break;
     default:
@@ -178,10 +186,12 @@ Commands at the prompt:
   exit                    say goodbye and end
 
 Options:
-  -s, --seed=N   seed the random choices with N (0 to 4294967295) instead
-                 of the clock, so that the same input gives the same session
-  -h, --help     show this help and exit
-  -V, --version  show the version and licence and exit
+  -m, --memory=FILE  keep what is learned in FILE: loaded at the start if it
+                     exists, saved whole after every change of a weight
+  -s, --seed=N       seed the random choices with N (0 to 4294967295) instead
+                     of the clock, so that the same input gives the same session
+  -h, --help         show this help and exit
+  -V, --version      show the version and licence and exit
 )";
     if (lineEditing) {
         text += R"(
@@ -192,8 +202,9 @@ $XDG_STATE_HOME/gorvandel/history, else in ~/.local/state/gorvandel/history.
 )";
     }
     text += R"(
-Exit status: 0 after "exit" or at the end of input, 1 when reading or
-writing fails, 2 for a usage error.
+Exit status: 0 after "exit" or at the end of input; 1 when reading, writing
+or saving the memory fails; 2 for a usage error or a memory file that cannot
+be used (not a memory, in use by another run, or in a place it cannot be saved).
 )";
     return text;
 }

@@ -13,11 +13,14 @@ struct Options {
     Request request = Request::Run;
     // Seeds the random source instead of the millisecond clock.
     std::optional<std::uint32_t> seed;
+    // Where what is learned is kept between runs; empty: nowhere.
+    std::string memoryFile;
     // For a usage error: what is wrong, as GNU tools say it.
     std::string problem;
 };
 
-// Reads the options GNU-style: -s N, -sN, --seed N, --seed=N, a long name
+// Reads the options GNU-style: -s N, -sN, --seed N, --seed=N (and so for
+// -m/--memory), a long name
 // shortened while it stays unambiguous, short options bundled, "--" ending
 // the options. --help and --version act where they stand; any operand is
 // an error.
