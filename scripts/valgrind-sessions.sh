@@ -19,11 +19,19 @@ sessions=(
     $'do something\r\nreward\r\nreward\r\nexit\r\n'
 )
 
-for i in "${!sessions[@]}"; do
-    printf '%s' "${sessions[$i]}" |
+memcheck() { # INPUT ARGS...
+    printf '%s' "$1" |
         valgrind --quiet --error-exitcode=99 --leak-check=full \
             --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect \
-            "$program" >/dev/null
+            "$program" "${@:2}" >/dev/null
+}
+for i in "${!sessions[@]}"; do
+    memcheck "${sessions[$i]}"
     echo "memcheck clean: session $i"
 done
-echo "${#sessions[@]} passed, 0 failed"
+# Learning kept in a memory file: saved in one run, loaded in the next.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+memcheck "$mixed" --seed=1 -m "$work/memory" && memcheck "$mixed" --memory "$work/memory"
+echo "memcheck clean: two sessions with a memory file"
+echo "$((${#sessions[@]} + 1)) passed, 0 failed"

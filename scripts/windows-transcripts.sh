@@ -88,6 +88,25 @@ for i in "${!sessions[@]}"; do
         failures=$((failures + 1))
     fi
 done
+# Learn, then remember: each platform teaches a favourite in one run and
+# always runs it in the next, with a file the other platform reads too.
+learn=$(for _ in $(seq 300); do printf 'do something with x\nreward\n'; done)
+recall=$(for _ in $(seq 30); do printf 'do something with y\n'; done)
+for platform in linux windows; do
+    run=("$linux") && [ "$platform" = windows ] && run=(wine "$windows")
+    rm -f "$work/$platform.memory"
+    printf '%s\n' "$learn" | "${run[@]}" -m "$work/$platform.memory" | sed 's/\r$//' | normalise >"$work/$platform.learn"
+    printf '%s\n' "$recall" | "${run[@]}" -m "$work/$platform.memory" | sed 's/\r$//' >"$work/$platform.recall"
+done
+# Each platform reads the other's file.
+"$linux" -m "$work/windows.memory" </dev/null >/dev/null && wine "$windows" -m "$work/linux.memory" </dev/null >/dev/null &&
+    cmp -s "$work/linux.learn" "$work/windows.learn" &&
+    [ "$(grep -c "^$(text prompt)." "$work/windows.recall")" -eq 30 ] &&
+    [ "$(grep "^$(text prompt)." "$work/windows.recall" | sort -u | wc -l)" -eq 1 ] &&
+    [ "$(sed -n 3p "$work/windows.memory" | tr ' ' '\n' | grep -c '^5$')" -eq 1 ] &&
+    cmp -s <(head -n 2 "$work/linux.memory") <(head -n 2 "$work/windows.memory") && result=same || result=DIFFERENT
+echo "$result: learning in one run and remembering in the next, each platform reading the other's memory file"
+[ "$result" = same ] || failures=$((failures + 1))
 # Random plain actions on Windows: every line has one of the eight forms, the
 # date line (the runtime's _ctime64 text) among them.
 text plain >"$work/fixed"
@@ -102,5 +121,5 @@ if [ -s "$work/odd" ]; then
 else
     echo "same: 300 plain actions on Windows, every line of a known form"
 fi
-echo "$arch build under $(wine --version): $((${#sessions[@]} + 1 - failures)) passed, $failures failed"
+echo "$arch build under $(wine --version): $((${#sessions[@]} + 2 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -57,9 +57,49 @@ actions) # every action's line is seen, arguments come back exactly as typed, an
     run "$session"
     cmp -s "$work/first" "$work/out" && fail "two runs chose the same 800 actions"
     ;;
-learning) # rewarding whatever runs makes a favourite of weight 5, which then always runs
-    run "$(repeat 300 $'do something with x\nreward')"
-    [ "$(answers | head -n 300 | tail -n 50 | sort -u | wc -l)" -eq 1 ] || fail "no favourite after 300 rewards"
+memory) # what is learned is kept in the memory file, never torn, and a file that is not a memory is left alone
+    m=$work/memory.txt
+    run "$(repeat 20 'do something with x')" -m "$m"
+    [ "$status" -eq 0 ] && [ ! -e "$m" ] || fail "created without a change: status $status"
+    # Rewarding whatever runs makes a favourite of weight 5, kept for the next run, which always runs it.
+    run "$(repeat 300 $'do something with x\nreward')" --memory "$m" -s 7 && cp "$work/out" "$work/with"
+    run "$(repeat 300 $'do something with x\nreward')" -s 7
+    cmp -s "$work/out" "$work/with" || fail "the memory changed what the program says"
+    [ "$(sed -n 1p "$m")" = "gorvandel memory 1" ] && [ "$(sed -n 2p "$m")" = "plain 0 0 0 0 0 0 0 0" ] &&
+        [ "$(sed -n 3p "$m" | tr ' ' '\n' | grep -c '^5$')" -eq 1 ] || fail "learned: [$(cat "$m")]"
+    run "$(repeat 50 'do something with y')" --memory="$m"
+    [ "$(answers | head -n 50 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"
+    # A save that fails says so, ends with status 1 and leaves the file as it was.
+    cp "$m" "$work/kept"
+    # Standard error goes through a pipe: the size limit would stop a file.
+    err=$(trap '' XFSZ && ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
+    status=$? && echo "$err" >"$work/err" && expect_failure 1 "cannot save memory file $m: File too large"
+    cmp -s "$m" "$work/kept" && [ ! -e "$m.tmp" ] || fail "a failed save touched the file"
+    # A second program is refused while one runs; one that was killed blocks nothing.
+    { sleep 1; echo exit; } | "$program" -m "$m" >/dev/null &
+    sleep 0.3 && run 'exit' -m "$m"
+    expect_failure 2 "$m is in use by another gorvandel"
+    kill -KILL $! && wait $! 2>/dev/null
+    run 'exit' -m "$m" && [ "$status" -eq 0 ] || fail "a killed program blocked its memory"
+    # Not a memory, or no place for one: refused before the first prompt, the file's bytes unchanged.
+    header='gorvandel memory 1' plain='plain 0 0 0 0 0 0 0 0' argument='argument 0 0 0 0 0 0 0 0 0 0'
+    refusals=(
+        $'\x7fELF\x02\x01\n' "1: not text"
+        "$header"$'\n'"$plain"$'\n' "3: missing: 'argument' and 10 weights"
+        $'gorvandel memory 9\n' "1: memory format version 9 is newer than this program reads (1)"
+        "$header"$'\n'"$plain 0"$'\n'"$argument"$'\n' "2: expected 'plain' and 8 weights, found 9"
+        "$header"$'\n'"$plain"$'\n'"${argument% 0} 6"$'\n' "3: weight 6 is outside -5 to 5"
+        "$header"$'\n'"$plain"$'\n'"$argument"$'\nreward\n' "4: more lines than a memory holds"
+    )
+    for ((r = 0; r < ${#refusals[@]}; r += 2)); do
+        printf '%s' "${refusals[r]}" >"$m" && cp "$m" "$work/kept"
+        run 'reward' -m "$m"
+        expect_failure 2 "$m:${refusals[r + 1]}"
+        [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing [${refusals[r]}] touched the file or spoke"
+    done
+    mkdir "$work/folder"
+    run 'exit' -m "$work/folder" && expect_failure 2 "cannot read memory file $work/folder: Is a directory"
+    run 'exit' -m "$work/none/memory" && expect_failure 2 "cannot keep a memory in $work/none/memory: No such file or directory"
     ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
     coproc G { "$program"; }

@@ -1,0 +1,61 @@
+// libFuzzer harness for the memory file's reader: any bytes either read to
+// weights that fit the persona's tables within -5..5, or are refused with a
+// one-line reason and the number of a line the text has (or lacks). What reads is
+// written back in the program's own layout, which reads to the same weights.
+
+#include "memory_file.h"
+#include "operating_system.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+[[noreturn]] void breach(const char* what, const std::string& detail)
+{
+    std::fprintf(stderr, "memory reader broke a promise: %s [%s]\n", what, detail.c_str());
+    std::abort();
+}
+
+bool fits(const std::vector<gorvandel::Weight>& weights, std::size_t count)
+{
+    return weights.size() == count && std::all_of(weights.begin(), weights.end(), [](gorvandel::Weight weight) {
+               return weight >= gorvandel::WEIGHT_MIN && weight <= gorvandel::WEIGHT_MAX;
+           });
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const gorvandel::MemoryText memory = gorvandel::parseMemory(text);
+    if (!memory.problem.empty()) {
+        // A missing line is reported where it should stand, one past the last.
+        const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+        if (memory.problemLine < 1 || memory.problemLine > lines + 1) {
+            breach("refused at a line the text does not have", std::to_string(memory.problemLine));
+        }
+        if (memory.problem.find_first_of("\r\n") != std::string::npos) {
+            breach("a reason of more than one line", memory.problem);
+        }
+        return 0;
+    }
+    if (!fits(memory.learned.plain, gorvandel::PLAIN_ACTION_COUNT) ||
+        !fits(memory.learned.argument, gorvandel::ARGUMENT_ACTION_COUNT)) {
+        breach("weights that do not fit the tables", std::string(text));
+    }
+    const std::string saved = gorvandel::formatMemory(memory.learned.plain, memory.learned.argument);
+    const gorvandel::MemoryText again = gorvandel::parseMemory(saved);
+    if (!again.problem.empty() || again.learned.plain != memory.learned.plain ||
+        again.learned.argument != memory.learned.argument) {
+        breach("what was saved reads back otherwise", saved);
+    }
+    const gorvandel::OperatingSystem persona(memory.learned);
+    return 0;
+}
