@@ -50,6 +50,9 @@ struct FileContents {
     FileState state = FileState::Failed;
     std::string bytes;
     std::string reason;  // for Failed
+    // For Read: whether this user may write it, and how many names it has.
+    bool writable = true;
+    std::size_t links = 1;
 };
 
 // Reads the regular file at path whole, if it exists. Anything else there
@@ -58,24 +61,32 @@ FileContents readFile(const std::string& path, std::size_t limit);
 
 // Replaces the file at path with contents so that path holds, at every
 // moment, either the complete old file or the complete new one: the new
-// one is written to temporaryPath (in the same folder; a leftover there is
-// removed first), flushed to disk and renamed over path, and the folder
-// itself is flushed. A new file is readable and writable by its owner
-// only; a replaced one keeps its permissions. On failure the temporary
-// file is removed and path is as it was.
+// one is written to temporaryPath (in the same folder, made anew, so that
+// an existing file there fails the call rather than being lost), flushed to
+// disk and renamed over path, and the folder itself is flushed. A new file
+// is readable and writable by its owner only; a replaced one keeps its
+// permissions. On failure the temporary file is gone and path as it was.
 std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
                                        const std::string& temporaryPath);
 
-// Creates a file at path and removes it again: whether new files can be
-// made in that folder. A leftover at path is removed first.
+// Makes a new file at path and removes it again: whether new files can be
+// made in that folder. An existing file there fails it.
 std::optional<std::string> checkCanCreate(const std::string& path);
 
 enum class LockState { Locked, InUse, Failed };
 
+struct RunLock {
+    LockState state = LockState::Failed;
+    std::string reason;  // for Failed
+    // For Locked: the lock file's number on its device, which no other file
+    // there has while it exists.
+    std::string identity;
+};
+
 // Locks the file at path (created empty when missing) for the rest of the
 // run. The system lets go of the lock when the program ends, however it
 // ends, so a crash never leaves it held.
-LockState lockForThisRun(const std::string& path, std::string& reason);
+RunLock lockForThisRun(const std::string& path);
 
 // Makes the missing folders on the way to path, each for its owner only.
 std::optional<std::string> makeParentFolders(const std::string& path);

@@ -125,7 +125,7 @@ FileContents readFile(const std::string& path, std::size_t limit)
     if (!S_ISREG(status.st_mode)) {
         return {FileState::Failed, {}, "not a regular file"};
     }
-    FileContents contents{FileState::Read, {}, {}};
+    FileContents contents{FileState::Read, {}, {}, ::access(path.c_str(), W_OK) == 0, status.st_nlink};
     char buffer[4096];
     for (;;) {
         const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
@@ -147,8 +147,7 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
 {
     struct stat existing {};
     const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0600;
-    ::unlink(temporaryPath.c_str());
-    // Created anew, never through a link someone left at that name.
+    // Made anew: never through a link someone left at that name, never over a file.
     Descriptor temporary(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (temporary.fd < 0) {
         return reasonFor(errno);
@@ -179,7 +178,6 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
 
 std::optional<std::string> checkCanCreate(const std::string& path)
 {
-    ::unlink(path.c_str());
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         return reasonFor(errno);
@@ -189,21 +187,24 @@ std::optional<std::string> checkCanCreate(const std::string& path)
     return std::nullopt;
 }
 
-LockState lockForThisRun(const std::string& path, std::string& reason)
+RunLock lockForThisRun(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        reason = reasonFor(errno);
-        return LockState::Failed;
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0) {
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return {LockState::Failed, reasonFor(error), {}};
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(fd);
-        reason = reasonFor(error);
-        return error == EWOULDBLOCK ? LockState::InUse : LockState::Failed;
+        return {error == EWOULDBLOCK ? LockState::InUse : LockState::Failed, reasonFor(error), {}};
     }
     // The descriptor stays open, and the lock held, until the program ends.
-    return LockState::Locked;
+    return {LockState::Locked, {}, std::to_string(status.st_ino)};
 }
 
 std::optional<std::string> makeParentFolders(const std::string& path)

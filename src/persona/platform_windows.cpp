@@ -135,10 +135,12 @@ FileContents readFile(const std::string& path, std::size_t limit)
     if (file.handle == INVALID_HANDLE_VALUE) {
         return {FileState::Failed, {}, lastReason()};
     }
-    if (GetFileType(file.handle) != FILE_TYPE_DISK) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle, &information)) {
         return {FileState::Failed, {}, "not a regular file"};
     }
-    FileContents contents{FileState::Read, {}, {}};
+    FileContents contents{FileState::Read, {}, {}, (attributes & FILE_ATTRIBUTE_READONLY) == 0,
+                          information.nNumberOfLinks};
     char buffer[4096];
     for (DWORD count = 0;; contents.bytes.append(buffer, count)) {
         if (!ReadFile(file.handle, buffer, sizeof buffer, &count, nullptr)) {
@@ -158,7 +160,6 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
 {
     const std::wstring target = widened(path);
     const std::wstring temporary = widened(temporaryPath);
-    DeleteFileW(temporary.c_str());
     const auto fail = [&temporary](DWORD error) -> std::optional<std::string> {
         DeleteFileW(temporary.c_str());
         return reasonFor(error);
@@ -184,9 +185,7 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
 
 std::optional<std::string> checkCanCreate(const std::string& path)
 {
-    const std::wstring wide = widened(path);
-    DeleteFileW(wide.c_str());
-    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const HANDLE file = CreateFileW(widened(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return lastReason();
@@ -195,23 +194,27 @@ std::optional<std::string> checkCanCreate(const std::string& path)
     return std::nullopt;
 }
 
-LockState lockForThisRun(const std::string& path, std::string& reason)
+RunLock lockForThisRun(const std::string& path)
 {
     const HANDLE file = CreateFileW(widened(path).c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_ALL, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        reason = lastReason();
-        return LockState::Failed;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &information)) {
+        const DWORD error = GetLastError();
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+        }
+        return {LockState::Failed, reasonFor(error), {}};
     }
     OVERLAPPED start{};
     if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
         const DWORD error = GetLastError();
         CloseHandle(file);
-        reason = reasonFor(error);
-        return error == ERROR_LOCK_VIOLATION ? LockState::InUse : LockState::Failed;
+        return {error == ERROR_LOCK_VIOLATION ? LockState::InUse : LockState::Failed, reasonFor(error), {}};
     }
     // The handle stays open, and the lock held, until the program ends.
-    return LockState::Locked;
+    const auto index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return {LockState::Locked, {}, std::to_string(index)};
 }
 
 std::optional<std::string> makeParentFolders(const std::string& path)

@@ -3,6 +3,10 @@
 #include "failure.h"
 #include "platform.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace gorvandel {
@@ -84,17 +88,22 @@ std::string readWeights(std::string_view line, std::string_view name, std::size_
 // The problem with the first line, if any.
 std::string readHeader(std::string_view line)
 {
+    const std::vector<std::string_view> fields = fieldsOf(line);
     const std::string expected = "not a gorvandel memory file (the first line must be '" + MEMORY_HEADER +
                                  std::to_string(MEMORY_FORMAT_VERSION) + "')";
-    if (line.compare(0, MEMORY_HEADER.size(), MEMORY_HEADER) != 0) {
+    if (fields.size() != 3 || fields[0] != "gorvandel" || fields[1] != "memory") {
         return expected;
     }
-    const std::optional<long> version = wholeNumber(line.substr(MEMORY_HEADER.size()));
-    if (!version || *version < 1) {
+    std::string_view version = fields[2];
+    if (version.find_first_not_of("0123456789") != std::string_view::npos) {
         return expected;
     }
-    if (*version > MEMORY_FORMAT_VERSION) {
-        return "memory format version " + std::to_string(*version) + " is newer than this program reads (" +
+    version.remove_prefix(std::min(version.find_first_not_of('0'), version.size()));
+    if (version.empty()) {
+        return expected;
+    }
+    if (version != std::to_string(MEMORY_FORMAT_VERSION)) {
+        return "memory format version " + std::string(fields[2]) + " is newer than this program reads (" +
                std::to_string(MEMORY_FORMAT_VERSION) + ")";
     }
     return {};
@@ -106,6 +115,57 @@ MemoryText problemAt(std::size_t line, std::string problem)
     text.problem = std::move(problem);
     text.problemLine = line;
     return text;
+}
+
+// The file a path leads to, through symbolic links (a dangling one too): a
+// save then replaces that file rather than the link, and every path to the
+// file shares one lock.
+std::string resolvedPath(const std::string& name)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path path(name);
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    return error ? path.string() : resolved.string();
+}
+
+// Reads the memory at path into learned (all zero when there is no file);
+// false, once reported, when it is refused.
+bool loadMemory(const std::string& name, const std::string& path, Learning& learned)
+{
+    const FileContents file = readFile(path, MEMORY_FILE_LIMIT);
+    if (file.state == FileState::Missing) {
+        learned = {};
+        return true;
+    }
+    if (file.state == FileState::Failed) {
+        reportFailure("cannot read memory file " + name + ": " + file.reason);
+        return false;
+    }
+    MemoryText text = parseMemory(file.bytes);
+    if (!text.problem.empty()) {
+        reportFailure(name + ":" + std::to_string(text.problemLine) + ": " + text.problem);
+        return false;
+    }
+    // A save puts a new file in its place: that would not respect a file
+    // made read-only, and would part it from its other names.
+    if (!file.writable) {
+        reportFailure("cannot keep a memory in " + name + ": the file is read-only");
+        return false;
+    }
+    if (file.links > 1) {
+        reportFailure("cannot keep a memory in " + name + ": the file has other names (hard links) that a save would part from it");
+        return false;
+    }
+    learned = std::move(text.learned);
+    return true;
 }
 
 }  // namespace
@@ -129,6 +189,10 @@ MemoryText parseMemory(std::string_view text)
         start = end + 1;
     }
 
+    // Blank lines at the end are an editor's, not a memory's.
+    while (!lines.empty() && fieldsOf(lines.back()).empty()) {
+        lines.pop_back();
+    }
     MemoryText memory;
     const std::string header = readHeader(lines.empty() ? std::string_view() : lines[0]);
     if (!header.empty()) {
@@ -150,8 +214,10 @@ MemoryText parseMemory(std::string_view text)
             return problemAt(line, std::move(problem));
         }
     }
-    if (lines.size() > 3) {
-        return problemAt(4, "more lines than a memory holds");
+    for (std::size_t line = 4; line <= lines.size(); ++line) {
+        if (!fieldsOf(lines[line - 1]).empty()) {
+            return problemAt(line, "more lines than a memory holds");
+        }
     }
     return memory;
 }
@@ -171,36 +237,32 @@ std::string formatMemory(const std::vector<Weight>& plain, const std::vector<Wei
     return text;
 }
 
-std::optional<MemoryFile> openMemoryFile(const std::string& path)
+std::optional<MemoryFile> openMemoryFile(const std::string& name)
 {
-    std::string reason;
-    switch (lockForThisRun(path + ".lock", reason)) {
-    case LockState::InUse:
-        reportFailure(path + " is in use by another gorvandel");
-        return std::nullopt;
-    case LockState::Failed:
-        reportFailure("cannot keep a memory in " + path + ": " + reason);
-        return std::nullopt;
-    case LockState::Locked:
-        break;
-    }
-    MemoryFile memory{path, {}};
-    const FileContents file = readFile(path, MEMORY_FILE_LIMIT);
-    if (file.state == FileState::Failed) {
-        reportFailure("cannot read memory file " + path + ": " + file.reason);
+    MemoryFile memory{name, resolvedPath(name), {}, {}};
+    // Checked before anything is made beside it, and again once it is ours.
+    if (!loadMemory(name, memory.path, memory.saved)) {
         return std::nullopt;
     }
-    if (file.state == FileState::Read) {
-        MemoryText text = parseMemory(file.bytes);
-        if (!text.problem.empty()) {
-            reportFailure(path + ":" + std::to_string(text.problemLine) + ": " + text.problem);
-            return std::nullopt;
-        }
-        memory.saved = std::move(text.learned);
+    const RunLock lock = lockForThisRun(memory.path + ".lock");
+    if (lock.state == LockState::InUse) {
+        reportFailure(name + " is in use by another gorvandel");
+        return std::nullopt;
     }
+    if (lock.state == LockState::Failed) {
+        reportFailure("cannot keep a memory in " + name + ": " + lock.reason);
+        return std::nullopt;
+    }
+    if (!loadMemory(name, memory.path, memory.saved)) {
+        return std::nullopt;
+    }
+    // The temporary file is named after the lock, so no file but one that a
+    // killed run of ours left half written can stand there.
+    memory.temporaryPath = memory.path + ".tmp-" + lock.identity;
+    std::remove(memory.temporaryPath.c_str());
     // Found out now, not at the first save after an hour of teaching.
-    if (const auto problem = checkCanCreate(path + ".tmp")) {
-        reportFailure("cannot keep a memory in " + path + ": " + *problem);
+    if (const auto problem = checkCanCreate(memory.temporaryPath)) {
+        reportFailure("cannot keep a memory in " + name + ": " + *problem);
         return std::nullopt;
     }
     return memory;
@@ -213,8 +275,8 @@ bool keepLearning(MemoryFile& memory, const OperatingSystem& persona)
     if (plain == memory.saved.plain && argument == memory.saved.argument) {
         return true;
     }
-    if (const auto reason = replaceFile(memory.path, formatMemory(plain, argument), memory.path + ".tmp")) {
-        reportFailure("cannot save memory file " + memory.path + ": " + *reason);
+    if (const auto reason = replaceFile(memory.path, formatMemory(plain, argument), memory.temporaryPath)) {
+        reportFailure("cannot save memory file " + memory.name + ": " + *reason);
         return false;
     }
     memory.saved = {plain, argument};

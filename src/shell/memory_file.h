@@ -30,7 +30,8 @@ struct MemoryText {
 };
 
 // Reads a memory file's text. Blanks between and around the fields, CR LF
-// line ends and a missing last newline are allowed; nothing else is.
+// line ends, blank lines at the end and a missing last newline are allowed;
+// nothing else is.
 MemoryText parseMemory(std::string_view text);
 
 // The memory file's text for these weights.
@@ -38,20 +39,22 @@ std::string formatMemory(const std::vector<Weight>& plain, const std::vector<Wei
 
 // A memory file this run holds.
 struct MemoryFile {
-    std::string path;
+    std::string name;  // as the user gave it, for messages
+    std::string path;  // the file itself, symbolic links followed
+    std::string temporaryPath;
     // What the file holds: all zero while it does not exist.
     Learning saved;
 };
 
-// Takes up the memory file before the first prompt: locks it for this run
-// (FILE.lock beside it), loads it when it exists, and makes sure that it can
-// be saved there. Anything wrong is reported on standard error and gives
-// nothing; the file is then left exactly as it was.
-std::optional<MemoryFile> openMemoryFile(const std::string& path);
+// Takes up the memory file before the first prompt: checks it, locks it for
+// this run (FILE.lock beside it), loads it when it exists, and makes sure
+// that it can be saved there. Anything wrong is reported on standard error
+// and gives nothing; the file is then left exactly as it was.
+std::optional<MemoryFile> openMemoryFile(const std::string& name);
 
 // Saves the persona's weights when they differ from what the file holds,
-// replacing the file whole (FILE.tmp beside it). False, once reported on
-// standard error, when that fails; the file then holds what it held.
+// replacing the file whole. False, once reported on standard error, when
+// that fails; the file then holds what it held.
 bool keepLearning(MemoryFile& memory, const OperatingSystem& persona);
 
 }  // namespace gorvandel
