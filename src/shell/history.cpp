@@ -16,6 +16,16 @@ bool isSet(const char* value)
     return value != nullptr && *value != '\0';
 }
 
+std::vector<std::string> historyIn(const std::string& bytes)
+{
+    std::vector<std::string> history;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+        addToHistory(history, bytes.substr(start, end - start));
+    }
+    return history;
+}
+
 }  // namespace
 
 std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, const char* home)
@@ -45,17 +55,11 @@ void addToHistory(std::vector<std::string>& history, const std::string& line)
 
 std::vector<std::string> loadHistory(const std::string& path)
 {
-    std::vector<std::string> history;
     try {
-        const FileContents file = readFile(path, HISTORY_FILE_LIMIT);
-        std::size_t start = 0;
-        for (std::size_t end; (end = file.bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-            addToHistory(history, file.bytes.substr(start, end - start));
-        }
+        return historyIn(readFile(path, HISTORY_FILE_LIMIT).bytes);
     } catch (const std::exception&) {
-        history.clear();
+        return {};
     }
-    return history;
 }
 
 void saveHistory(const std::string& path, const std::vector<std::string>& typedThisRun)
@@ -64,7 +68,12 @@ void saveHistory(const std::string& path, const std::vector<std::string>& typedT
         return;
     }
     try {
-        std::vector<std::string> history = loadHistory(path);
+        // A file that is there but cannot be read is someone's, not ours to overwrite.
+        const FileContents file = readFile(path, HISTORY_FILE_LIMIT);
+        if (file.state == FileState::Failed) {
+            return;
+        }
+        std::vector<std::string> history = historyIn(file.bytes);
         for (const std::string& line : typedThisRun) {
             addToHistory(history, line);
         }
