@@ -11,10 +11,12 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
 #include <histedit.h>
+#include <langinfo.h>
 
 namespace gorvandel {
 
@@ -85,11 +87,16 @@ unsigned char endOrDeleteAtCursor(EditLine* editor, int)
 
 EditorHandle makeEditor(History* history)
 {
-    EditorHandle editor(el_init("gorvandel", stdin, stdout, stderr), &el_end);
+    // libedit's word on an unknown $TERM (it goes on as a dumb terminal)
+    // would be noise on standard error; what comes later, such as a faulty
+    // line in ~/.editrc, is not.
+    const std::unique_ptr<std::FILE, decltype(&std::fclose)> quiet(std::fopen("/dev/null", "w"), &std::fclose);
+    EditorHandle editor(el_init("gorvandel", stdin, stdout, quiet ? quiet.get() : stderr), &el_end);
     if (!editor) {
         throw std::bad_alloc();
     }
     EditLine* el = editor.get();
+    el_set(el, EL_SETFP, 2, stderr);
     el_set(el, EL_EDITOR, "emacs");
     // On Ctrl-C or Ctrl-Z libedit puts the terminal back in its normal mode
     // before the signal takes effect, and takes it up again after fg.
@@ -121,8 +128,12 @@ EditorHandle makeEditor(History* history)
 
 LoopEnd runEditingSession(OperatingSystem& persona, const std::string& historyFile, const AfterCommand& afterCommand)
 {
-    // libedit decodes what is typed by the locale's character set.
-    std::setlocale(LC_CTYPE, "");
+    // libedit decodes what is typed by the locale's character set. The C
+    // locale's is ASCII, and libedit would drop every other byte typed, so
+    // there it reads UTF-8, as Python's shell does.
+    if (std::setlocale(LC_CTYPE, "") == nullptr || std::string_view(nl_langinfo(CODESET)) == "ANSI_X3.4-1968") {
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    }
 
     HistoryHandle history(history_init(), &history_end);
     if (!history) {
@@ -142,8 +153,13 @@ LoopEnd runEditingSession(OperatingSystem& persona, const std::string& historyFi
         std::cout.flush();
         int count = 0;
         const char* text = el_gets(editor.get(), &count);
-        // A signal the program ignores (SIGINT under nohup) interrupts the read: read again.
+        // A signal the program ignores (SIGINT under nohup) cuts the line
+        // short: what was typed goes on, on a line of its own.
         while (count < 0 && errno == EINTR) {
+            const LineInfo* cut = el_line(editor.get());
+            const std::string typedSoFar(cut->buffer, cut->lastchar);
+            std::fputs("\n", stdout);
+            el_push(editor.get(), typedSoFar.c_str());
             text = el_gets(editor.get(), &count);
         }
         if (text == nullptr || count < 0) {
