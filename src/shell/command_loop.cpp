@@ -2,6 +2,7 @@
 
 #include "failure.h"
 
+#include <cerrno>
 #include <iostream>
 #include <utility>
 
@@ -25,7 +26,7 @@ bool outputWritten()
     if (std::cout) {
         return true;
     }
-    reportFailure("cannot write to standard output");
+    reportOutputFailure();
     return false;
 }
 
@@ -67,6 +68,7 @@ ReadResult readLine(std::istream& input, std::string& line)
 ReadResult readPromptedLine(std::istream& input, std::string& line)
 {
     // Flushed so the prompt shows before the read waits.
+    errno = 0;
     std::cout << PROMPT << std::flush;
     if (!outputWritten()) {
         return ReadResult::Failed;
@@ -104,12 +106,14 @@ LoopEnd runCommandLoop(const LineReader& read, OperatingSystem& persona, const A
             return LoopEnd::Failed;
         case ReadResult::EndOfInput:
             // The cursor stands after the prompt: end its line, then say goodbye.
+            errno = 0;
             std::cout << '\n';
             sayFarewell();
             return outputWritten() ? LoopEnd::EndOfInput : LoopEnd::Failed;
         case ReadResult::Line:
             break;
         }
+        errno = 0;
         const bool exitTyped = runCommand(std::move(command), persona);
         if (!outputWritten() || (afterCommand && !afterCommand(persona))) {
             return LoopEnd::Failed;

@@ -1,13 +1,43 @@
 #include "failure.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <string>
+#include <system_error>
 
 namespace gorvandel {
 
+namespace {
+
+bool isControl(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+}
+
+}  // namespace
+
 void reportFailure(std::string_view what)
 {
+    // A file name or an option may hold a line end: shown as '?', the report stays one line.
+    if (std::any_of(what.begin(), what.end(), isControl)) {
+        std::string shown(what);
+        std::replace_if(shown.begin(), shown.end(), isControl, '?');
+        reportFailure(shown);
+        return;
+    }
     // Standard error is unbuffered: one call, one write.
     std::fprintf(stderr, "gorvandel: %.*s\n", static_cast<int>(what.size()), what.data());
+}
+
+void reportOutputFailure()
+{
+    const int error = errno;
+    if (error == 0) {
+        reportFailure("cannot write to standard output");
+        return;
+    }
+    reportFailure("cannot write to standard output: " + std::generic_category().message(error));
 }
 
 }  // namespace gorvandel

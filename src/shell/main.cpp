@@ -5,6 +5,7 @@
 #include "options.h"
 #include "platform.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -32,8 +33,9 @@ std::string closedReason()
 
 int writeOut(const std::string& text)
 {
+    errno = 0;
     if (!(std::cout << text << std::flush)) {
-        reportFailure("cannot write to standard output");
+        reportOutputFailure();
         return EXIT_STATUS_FAILURE;
     }
     return EXIT_SUCCESS;

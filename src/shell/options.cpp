@@ -54,26 +54,22 @@ const OptionSpec* findShort(char name)
     return nullptr;
 }
 
-// The long option that name spells out or begins; its problem when none or several.
-const OptionSpec* findLong(std::string_view name, std::string& problem)
+// The long option that name spells out, or the one it begins; none when it
+// begins none or several.
+const OptionSpec* findLong(std::string_view name)
 {
     const OptionSpec* found = nullptr;
+    int beginnings = 0;
     for (const OptionSpec& spec : OPTION_SPECS) {
         if (spec.longName == name) {
             return &spec;
         }
         if (spec.longName.compare(0, name.size(), name) == 0) {
-            if (found != nullptr) {
-                problem = "option " + quoted("--" + std::string(name)) + " is ambiguous";
-                return nullptr;
-            }
             found = &spec;
+            ++beginnings;
         }
     }
-    if (found == nullptr) {
-        problem = "unrecognized option " + quoted("--" + std::string(name));
-    }
-    return found;
+    return beginnings == 1 ? found : nullptr;
 }
 
 // Records one option; Help and Version end the reading at once.
@@ -129,10 +125,9 @@ Options parseOptions(int argc, const char* const argv[])
         } else if (argument[1] == '-') {
             const std::size_t equals = argument.find('=');
             const std::string_view name = argument.substr(2, equals == std::string_view::npos ? equals : equals - 2);
-            std::string problem;
-            const OptionSpec* spec = findLong(name, problem);
+            const OptionSpec* spec = findLong(name);
             if (spec == nullptr) {
-                return usageError(problem);
+                return usageError("unrecognized option " + quoted(argument));
             }
             const std::string spelled = quoted("--" + std::string(spec->longName));
             if (!spec->takesValue && equals != std::string_view::npos) {
