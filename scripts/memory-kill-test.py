@@ -12,6 +12,7 @@ command p (saved, but killed before it could prompt), and load again.
 Usage: scripts/memory-kill-test.py [--kills N] [--program PATH]"""
 
 import argparse
+import glob
 import os
 import random
 import signal
@@ -79,10 +80,10 @@ def main():
         print(f"session: {len(commands)} commands, {saves} saves, {duration * 1000:.0f} ms unkilled")
 
         outcomes = {"before the first save": 0, "at a confirmed state": 0, "one save ahead": 0}
+        saves_cut_short = 0
         for kill in range(args.kills):
-            for leftover in (memory, memory + ".tmp"):
-                if os.path.exists(leftover):
-                    os.remove(leftover)
+            if os.path.exists(memory):
+                os.remove(memory)
             # Input through a pipe left open, so that a late kill finds it waiting at its last prompt.
             with open(os.path.join(work, "output"), "wb") as out:
                 child = subprocess.Popen([program, "-s", SEED, "-m", memory], stdin=subprocess.PIPE, stdout=out)
@@ -104,12 +105,18 @@ def main():
                 outcomes["before the first save"] += 1
             else:
                 outcomes["at a confirmed state" if state == states[max(prompts - 1, 0)] else "one save ahead"] += 1
-            # The file loads, and the killed program left no lock behind.
+            if glob.glob(glob.escape(memory) + ".tmp-*"):
+                saves_cut_short += 1
+            # The file loads, the killed program left no lock behind, and the next
+            # run clears away a temporary file that the kill cut short.
             check = subprocess.run([program, "-m", memory], stdin=subprocess.DEVNULL, capture_output=True)
             if check.returncode != 0:
                 sys.exit(f"kill {kill}: the file does not load: {check.stderr.decode().strip()}")
+            if glob.glob(glob.escape(memory) + ".tmp-*"):
+                sys.exit(f"kill {kill}: a temporary file outlived the next run: {glob.glob(memory + '.tmp-*')}")
         print(f"{args.kills} kills, every file whole and saved by the session: "
-              + ", ".join(f"{count} {outcome}" for outcome, count in outcomes.items()))
+              + ", ".join(f"{count} {outcome}" for outcome, count in outcomes.items())
+              + f"; {saves_cut_short} kills cut a save short, and the next run cleared its temporary file")
 
 
 if __name__ == "__main__":

@@ -20,7 +20,7 @@ TEST(MemoryFile, WhatIsWrittenReadsBackAndAPersonMayEditItsLayout)
     const std::string text = gorvandel::formatMemory(plain, argument);
     EXPECT_EQ(text, "gorvandel memory 1\nplain 0 -5 1 0 0 0 0 5\nargument 0 0 0 4 0 0 0 0 0 -1\n");
     for (const std::string& edited :
-         {text, "gorvandel memory 1\r\n  plain\t0 -5  1 0 0 0 0 5 \r\nargument 0 0 0 4 0 0 0 0 0 -1"s}) {
+         {text, " gorvandel\tmemory  01\r\n  plain\t0 -5  1 0 0 0 0 5 \r\nargument 0 0 0 4 0 0 0 0 0 -1\n \n"s}) {
         const gorvandel::MemoryText read = parseMemory(edited);
         EXPECT_EQ(read.problem, "");
         EXPECT_EQ(read.learned.plain, plain);
@@ -37,6 +37,7 @@ TEST(MemoryFile, ARefusalNamesTheLineAndWhatIsWrong)
         {"", "1: not a gorvandel memory file (the first line must be 'gorvandel memory 1')"},
         {"gorvandel memory 0\n" + plain + argument, "1: not a gorvandel memory file"},
         {"gorvandel memory 2\n" + plain + argument, "1: memory format version 2 is newer than this program reads (1)"},
+        {"gorvandel memory 99999999999\n", "1: memory format version 99999999999 is newer"},
         {header + "plain 0 0 0 0 0 0 0\n" + argument, "2: expected 'plain' and 8 weights, found 7"},
         {header + argument + plain, "2: expected 'plain' and 8 weights"},
         {header + "plain 0 0 0 0 0 0 0 6\n" + argument, "2: weight 6 is outside -5 to 5"},
@@ -44,7 +45,7 @@ TEST(MemoryFile, ARefusalNamesTheLineAndWhatIsWrong)
         {header + plain + "argument 0 0 0 0 0 0 0 0 0 +1\n", "3: weight '+1' is not a whole number"},
         {header + plain + "argument 0 0 0 0 0 0 0 0 0 99999999999\n", "3: weight '99999999999' is not a whole number"},
         {header + plain, "3: missing: 'argument' and 10 weights"},
-        {header + plain + argument + "\n", "4: more lines than a memory holds"},
+        {header + plain + argument + " \n\nreward\n", "6: more lines than a memory holds"},
         {header + "plain 0 0 0 0\0 0 0 0 0\n"s + argument, "2: not text"},
     };
     for (const auto& [text, expected] : refused) {

@@ -69,16 +69,21 @@ memory) # what is learned is kept in the memory file, never torn, and a file tha
         [ "$(sed -n 3p "$m" | tr ' ' '\n' | grep -c '^5$')" -eq 1 ] || fail "learned: [$(cat "$m")]"
     run "$(repeat 50 'do something with y')" --memory="$m"
     [ "$(answers | head -n 50 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"
+    # Through a link the file itself is kept and locked; a file that merely has a like name is left alone.
+    ln -s "$m" "$work/link" && echo precious >"$m.tmp"
+    run $'do something\nreward' -m "$work/link"
+    [ -L "$work/link" ] && [ "$(sed -n 2p "$m" | tr ' ' '\n' | grep -c '^1$')" -eq 1 ] &&
+        [ "$(cat "$m.tmp")" = precious ] || fail "saved through a link: [$(cat "$m")], [$(cat "$m.tmp")]"
     # A save that fails says so, ends with status 1 and leaves the file as it was.
     cp "$m" "$work/kept"
     # Standard error goes through a pipe: the size limit would stop a file.
     err=$(trap '' XFSZ && ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
     status=$? && echo "$err" >"$work/err" && expect_failure 1 "cannot save memory file $m: File too large"
-    cmp -s "$m" "$work/kept" && [ ! -e "$m.tmp" ] || fail "a failed save touched the file"
+    cmp -s "$m" "$work/kept" && ! compgen -G "$m.tmp-*" >/dev/null || fail "a failed save touched the file"
     # A second program is refused while one runs; one that was killed blocks nothing.
     { sleep 1; echo exit; } | "$program" -m "$m" >/dev/null &
-    sleep 0.3 && run 'exit' -m "$m"
-    expect_failure 2 "$m is in use by another gorvandel"
+    sleep 0.3 && run 'exit' -m "$work/link"
+    expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
     run 'exit' -m "$m" && [ "$status" -eq 0 ] || fail "a killed program blocked its memory"
     # Not a memory, or no place for one: refused before the first prompt, the file's bytes unchanged.
@@ -97,9 +102,16 @@ memory) # what is learned is kept in the memory file, never torn, and a file tha
         expect_failure 2 "$m:${refusals[r + 1]}"
         [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing [${refusals[r]}] touched the file or spoke"
     done
-    mkdir "$work/folder"
+    # Where a save could not put its temporary file, named after the lock, the start is refused.
+    printf '%s\n' "$header" "$plain" "$argument" >"$m"
+    mkdir -p "$work/folder" "$m.tmp-$(stat -c %i "$m.lock")/in the way"
+    run 'exit' -m "$m" && expect_failure 2 "cannot keep a memory in $m: File exists"
+    rm -r "$m.tmp-$(stat -c %i "$m.lock")"
     run 'exit' -m "$work/folder" && expect_failure 2 "cannot read memory file $work/folder: Is a directory"
-    run 'exit' -m "$work/none/memory" && expect_failure 2 "cannot keep a memory in $work/none/memory: No such file or directory"
+    [ ! -e "$work/folder.lock" ] || fail "a refused start left a lock file"
+    run 'exit' -m "$work/no"$'\n'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no?ne/memory: No such file or directory"
+    ln "$m" "$work/hard"
+    run 'exit' -m "$m" && expect_failure 2 "cannot keep a memory in $m: the file has other names (hard links) that a save would part from it"
     ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
     coproc G { "$program"; }
@@ -113,9 +125,9 @@ flushes) # through pipes, every prompt and answer arrives before the program wai
     ;;
 failures) # every failure ends with status 1 and one line on standard error
     printf 'exit\n' | "$program" >/dev/full 2>"$work/err"
-    status=$? && expect_failure 1 "cannot write to standard output"
+    status=$? && expect_failure 1 "cannot write to standard output: No space left on device"
     (trap '' PIPE; { sleep 0.3; echo exit; } | { "$program" 2>"$work/err"; echo $? >"$work/status"; } | head -c 11 >/dev/null)
-    status=$(cat "$work/status") && expect_failure 1 "cannot write to standard output"
+    status=$(cat "$work/status") && expect_failure 1 "cannot write to standard output: Broken pipe"
     # With the default signal setting a closed pipe ends it as it ends every filter.
     { sleep 0.3; echo exit; } | { "$program" 2>"$work/err"; echo $? >"$work/status"; } | head -c 11 >/dev/null
     [ "$(cat "$work/status")" -eq 141 ] && [ ! -s "$work/err" ] || fail "SIGPIPE: status $(cat "$work/status")"
@@ -149,7 +161,8 @@ options) # each spelling; usage errors say so on standard error only, with statu
     done
     errors=(
         -x "invalid option -- 'x'" -sx "invalid seed 'x': expected a number from 0 to 4294967295"
-        --frob "unrecognized option '--frob'" --help=yes "option '--help' doesn't allow an argument"
+        --frob "unrecognized option '--frob'" --=5 "unrecognized option '--=5'"
+        --help=yes "option '--help' doesn't allow an argument"
         -s "option requires an argument -- 's'" --seed "option '--seed' requires an argument"
         --seed=-1 "invalid seed '-1': expected a number from 0 to 4294967295"
         "--seed= 1" "invalid seed ' 1': expected a number from 0 to 4294967295"

@@ -21,16 +21,20 @@ UP, LEFT = "\x1b[A", "\x1b[D"
 
 
 def text(name):
-    """The first text of that name in expected_texts.txt."""
+    """The texts of that name in expected_texts.txt, one per line."""
     with open(TEXTS) as texts:
-        line = next(line for line in texts if line.startswith(name + ' "'))
-    return line[line.index('"') + 1 : line.rindex('"')]
+        return "\n".join(line[line.index('"') + 1 : line.rindex('"')] for line in texts if line.startswith(name + ' "'))
+
+
+def on_screen(name):
+    """A text as the terminal shows it, line ends and all, as a pattern."""
+    return re.escape(text(name).replace("\n", "\r\n"))
 
 
 class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
-    def __init__(self, folder, state):
+    def __init__(self, folder, state, output=None):
         self.fd, self.terminal = os.openpty()
         self.mode = termios.tcgetattr(self.terminal)
         self.pid = os.fork()
@@ -39,6 +43,8 @@ class Terminal:
             fcntl.ioctl(self.terminal, termios.TIOCSCTTY, 0)
             for standard in (0, 1, 2):
                 os.dup2(self.terminal, standard)
+            if output is not None:
+                os.dup2(output, 1)
             try:
                 os.chdir(folder)
                 os.execve(PROGRAM, [PROGRAM], {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state})
@@ -47,6 +53,11 @@ class Terminal:
         self.seen = b""
 
     def type(self, keys):
+        """Types once the editor has the terminal, as a person would: keys that come
+        earlier meet the terminal's own line discipline, which echoes and keeps them."""
+        deadline = time.monotonic() + 5
+        while termios.tcgetattr(self.fd)[3] & termios.ICANON and time.monotonic() < deadline:
+            time.sleep(0.001)
         os.write(self.fd, keys.encode())
 
     def expect(self, pattern):
@@ -60,9 +71,10 @@ class Terminal:
         return match
 
     def answer(self, line):
-        """Types a line and returns what the program answers before its next prompt."""
+        """Types a line and returns the one line (or none) the program answers before its next prompt.
+        The editor may draw the prompt again while the line is typed, but never after a line end."""
         self.type(line + "\r")
-        return self.expect(r"\n(.*?)" + re.escape(text("prompt"))).group(1).decode().strip()
+        return (self.expect(r"\r\n([^\n]*\r\n)?" + re.escape(text("prompt"))).group(1) or b"").decode().strip()
 
     def status(self):
         _, status = os.waitpid(self.pid, 0)
@@ -84,11 +96,12 @@ class AtATerminal(unittest.TestCase):
         terminal = self.start()
         self.assertIn('"first"', terminal.answer("do something with first"))
         self.assertIn('"first"', terminal.answer(UP))
+        self.assertIn('"é"', terminal.answer("do something with é"))  # in the C locale too
         self.assertEqual(terminal.answer("rewrd" + LEFT * 2 + "a"), "")  # judged: nothing to say
         self.assertNotEqual(terminal.answer("do som\t"), text("unknown"))
         self.assertIn('"report.txt"', terminal.answer("do something with rep\t"))
         terminal.type("exi" + LEFT + "\x08" + "x" + "\x05" + "t\r")  # Backspace, then Ctrl-E to the end
-        terminal.expect(re.escape(text("farewell")))
+        terminal.expect(on_screen("farewell"))
         self.assertEqual(terminal.status(), 0)
 
         history = os.path.join(self.state, "gorvandel", "history")
@@ -100,10 +113,19 @@ class AtATerminal(unittest.TestCase):
         terminal = self.start()
         self.assertIn('"report.txt"', terminal.answer(UP * 2))
 
+    def test_plain_lines_when_the_output_is_not_a_terminal(self):
+        read, write = os.pipe()
+        terminal = Terminal(self.folder, self.state, output=write)
+        os.close(write)
+        os.write(terminal.fd, b"exit\r")
+        self.assertEqual(terminal.status(), 0)
+        with os.fdopen(read, "rb") as output:
+            self.assertEqual(output.read().decode(), text("prompt") + text("farewell") + "\n")
+
     def test_ctrl_d_ends_the_line_and_says_goodbye(self):
         terminal = self.start()
         terminal.type("\x04")
-        terminal.expect(r"^\r\n" + re.escape(text("farewell")))
+        terminal.expect(r"^\r\n" + on_screen("farewell") + r"\r\n$")
         self.assertEqual(terminal.status(), 0)
 
     def test_ctrl_c_ends_it_with_the_terminal_as_it_was(self):
