@@ -189,10 +189,6 @@ MemoryText parseMemory(std::string_view text)
         start = end + 1;
     }
 
-    // Blank lines at the end are an editor's, not a memory's.
-    while (!lines.empty() && fieldsOf(lines.back()).empty()) {
-        lines.pop_back();
-    }
     MemoryText memory;
     const std::string header = readHeader(lines.empty() ? std::string_view() : lines[0]);
     if (!header.empty()) {
@@ -214,6 +210,7 @@ MemoryText parseMemory(std::string_view text)
             return problemAt(line, std::move(problem));
         }
     }
+    // Blank lines at the end are an editor's, not a memory's.
     for (std::size_t line = 4; line <= lines.size(); ++line) {
         if (!fieldsOf(lines[line - 1]).empty()) {
             return problemAt(line, "more lines than a memory holds");

@@ -102,11 +102,13 @@ memory) # what is learned is kept in the memory file, never torn, and a file tha
         expect_failure 2 "$m:${refusals[r + 1]}"
         [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing [${refusals[r]}] touched the file or spoke"
     done
-    # Where a save could not put its temporary file, named after the lock, the start is refused.
-    printf '%s\n' "$header" "$plain" "$argument" >"$m"
-    mkdir -p "$work/folder" "$m.tmp-$(stat -c %i "$m.lock")/in the way"
+    # The temporary file is named after the lock: one a kill left is removed; where none can be made, no start.
+    printf '%s\n' "$header" "$plain" "$argument" >"$m" && temporary=$m.tmp-$(stat -c %i "$m.lock")
+    touch "$temporary" && run 'exit' -m "$m"
+    [ "$status" -eq 0 ] && [ ! -e "$temporary" ] || fail "a leftover temporary file stayed: status $status"
+    mkdir -p "$work/folder" "$temporary/in the way"
     run 'exit' -m "$m" && expect_failure 2 "cannot keep a memory in $m: File exists"
-    rm -r "$m.tmp-$(stat -c %i "$m.lock")"
+    rm -r "$temporary"
     run 'exit' -m "$work/folder" && expect_failure 2 "cannot read memory file $work/folder: Is a directory"
     [ ! -e "$work/folder.lock" ] || fail "a refused start left a lock file"
     run 'exit' -m "$work/no"$'\n'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no?ne/memory: No such file or directory"

@@ -34,7 +34,7 @@ def on_screen(name):
 class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
-    def __init__(self, folder, state, output=None):
+    def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL):
         self.fd, self.terminal = os.openpty()
         self.mode = termios.tcgetattr(self.terminal)
         self.pid = os.fork()
@@ -47,7 +47,10 @@ class Terminal:
                 os.dup2(output, 1)
             try:
                 os.chdir(folder)
-                os.execve(PROGRAM, [PROGRAM], {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state})
+                signal.signal(signal.SIGINT, interrupt)
+                environment = {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state}
+                environment.update({"GORVANDEL_HISTORY": history} if history else {})
+                os.execve(PROGRAM, [PROGRAM], environment)
             finally:
                 os._exit(127)
         self.seen = b""
@@ -87,8 +90,8 @@ class AtATerminal(unittest.TestCase):
         self.folder, self.state = work.name, os.path.join(work.name, "state")
         open(os.path.join(self.folder, "report.txt"), "w").close()
 
-    def start(self):
-        terminal = Terminal(self.folder, self.state)
+    def start(self, **options):
+        terminal = Terminal(self.folder, self.state, **options)
         terminal.expect(re.escape(text("prompt")))
         return terminal
 
@@ -136,6 +139,19 @@ class AtATerminal(unittest.TestCase):
         status = terminal.status()
         self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT)
         self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
+
+    def test_ignored_ctrl_c_keeps_the_line_and_a_history_it_cannot_read(self):
+        fifo = os.path.join(self.folder, "fifo")
+        os.mkfifo(fifo)
+        terminal = self.start(history=fifo, interrupt=signal.SIG_IGN)
+        terminal.type("do some")
+        terminal.expect("do some")
+        terminal.type("\x03")
+        terminal.expect(re.escape(text("prompt")))  # the line carries on after a fresh prompt
+        self.assertNotIn(text("unknown"), terminal.answer("thing"))
+        terminal.type("exit\r")
+        self.assertEqual(terminal.status(), 0)
+        self.assertTrue(stat.S_ISFIFO(os.stat(fifo).st_mode))
 
 
 if __name__ == "__main__":
