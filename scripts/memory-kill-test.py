@@ -21,7 +21,9 @@ import sys
 import tempfile
 import time
 
-PROMPT = b"Gorvandel> "
+TEXTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "expected_texts.txt")
+with open(TEXTS, "rb") as texts:
+    PROMPT = next(line for line in texts if line.startswith(b'prompt "')).split(b'"')[1]
 SEED = "20261206"
 
 

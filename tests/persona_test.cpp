@@ -10,7 +10,7 @@ namespace {
 using gorvandel::ActionKind;
 using Weights = std::vector<gorvandel::Weight>;
 
-const std::string NO_DATA = "Operating system has no data about its last action!\n";
+const std::string NO_DATA = expectedTexts("no-data").at(0) + "\n";
 
 class Persona : public testing::Test {
 protected:
