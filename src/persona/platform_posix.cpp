@@ -125,7 +125,8 @@ FileContents readFile(const std::string& path, std::size_t limit)
     if (!S_ISREG(status.st_mode)) {
         return {FileState::Failed, {}, "not a regular file"};
     }
-    FileContents contents{FileState::Read, {}, {}, ::access(path.c_str(), W_OK) == 0, status.st_nlink};
+    const bool writable = ::access(path.c_str(), W_OK) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    FileContents contents{FileState::Read, {}, {}, writable, status.st_nlink};
     char buffer[4096];
     for (;;) {
         const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
@@ -145,6 +146,11 @@ FileContents readFile(const std::string& path, std::size_t limit)
 std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
                                        const std::string& temporaryPath)
 {
+    // Opened first: flushing it is the last step, and must not be the one that fails.
+    const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.fd < 0) {
+        return reasonFor(errno);
+    }
     struct stat existing {};
     const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0600;
     // Made anew: never through a link someone left at that name, never over a file.
@@ -167,10 +173,9 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
     if (::rename(temporaryPath.c_str(), path.c_str()) != 0) {
         return fail(errno);
     }
-    // The rename itself is only durable once the folder is on disk.
-    // Some file systems cannot flush a folder (EINVAL); the rename stands.
-    const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.fd < 0 || (::fsync(folder.fd) != 0 && errno != EINVAL)) {
+    // The rename is durable once the folder is on disk. Some file systems
+    // cannot flush a folder (EINVAL); the rename stands there too.
+    if (::fsync(folder.fd) != 0 && errno != EINVAL) {
         return reasonFor(errno);
     }
     return std::nullopt;
@@ -178,7 +183,8 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
 
 std::optional<std::string> checkCanCreate(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int fd = folder.fd < 0 ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         return reasonFor(errno);
     }

@@ -60,16 +60,6 @@ StandardStreams prepareStandardStreams()
     return {inputOpen, isUsable(GetStdHandle(STD_OUTPUT_HANDLE))};
 }
 
-std::uint32_t processId()
-{
-    return static_cast<std::uint32_t>(GetCurrentProcessId());
-}
-
-bool talkingToTerminal()
-{
-    return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
-}
-
 namespace {
 
 std::string reasonFor(DWORD error)
@@ -125,7 +115,8 @@ FileContents readFile(const std::string& path, std::size_t limit)
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        return {error == ERROR_FILE_NOT_FOUND ? FileState::Missing : FileState::Failed, {}, reasonFor(error)};
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return {missing ? FileState::Missing : FileState::Failed, {}, reasonFor(error)};
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return {FileState::Failed, {}, "Is a directory"};
@@ -155,32 +146,48 @@ FileContents readFile(const std::string& path, std::size_t limit)
     }
 }
 
+namespace {
+
+// Writes contents to a new file at path and flushes it to disk; the error, if any.
+DWORD writeNewFile(const std::wstring& path, const std::string& contents)
+{
+    const Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.handle, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
+        !FlushFileBuffers(file.handle)) {
+        return GetLastError();
+    }
+    return written == contents.size() ? ERROR_SUCCESS : ERROR_HANDLE_DISK_FULL;
+}
+
+}  // namespace
+
 std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
                                        const std::string& temporaryPath)
 {
     const std::wstring target = widened(path);
     const std::wstring temporary = widened(temporaryPath);
-    const auto fail = [&temporary](DWORD error) -> std::optional<std::string> {
-        DeleteFileW(temporary.c_str());
-        return reasonFor(error);
-    };
-    {
-        const Handle file(
-            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.handle == INVALID_HANDLE_VALUE) {
-            return lastReason();
+    DWORD error = writeNewFile(temporary, contents);
+    if (error == ERROR_FILE_EXISTS) {
+        return reasonFor(error);  // not ours to remove
+    }
+    // Write-through: the call returns once the new name is on disk. A virus
+    // scanner or indexer may hold the old file for a moment.
+    for (int attempt = 0; error == ERROR_SUCCESS; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return std::nullopt;
         }
-        DWORD written = 0;
-        if (!WriteFile(file.handle, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
-            written != contents.size() || !FlushFileBuffers(file.handle)) {
-            return fail(GetLastError());
+        error = GetLastError();
+        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && attempt < 10) {
+            Sleep(20);
+            error = ERROR_SUCCESS;
         }
     }
-    // Write-through: the call returns once the new name is on disk.
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return fail(GetLastError());
-    }
-    return std::nullopt;
+    DeleteFileW(temporary.c_str());
+    return reasonFor(error);
 }
 
 std::optional<std::string> checkCanCreate(const std::string& path)
@@ -215,18 +222,6 @@ RunLock lockForThisRun(const std::string& path)
     // The handle stays open, and the lock held, until the program ends.
     const auto index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     return {LockState::Locked, {}, std::to_string(index)};
-}
-
-std::optional<std::string> makeParentFolders(const std::string& path)
-{
-    for (std::size_t slash = path.find_first_of("/\\", 1); slash != std::string::npos;
-         slash = path.find_first_of("/\\", slash + 1)) {
-        if (!CreateDirectoryW(widened(path.substr(0, slash)).c_str(), nullptr) &&
-            GetLastError() != ERROR_ALREADY_EXISTS) {
-            return lastReason();
-        }
-    }
-    return std::nullopt;
 }
 
 }  // namespace gorvandel

@@ -30,13 +30,27 @@ bool outputWritten()
     return false;
 }
 
-}  // namespace
-
-void removeCarriageReturn(std::string& line)
+// Carries out one command line; true when it was "exit". The line is
+// consumed: an argument is handed on without another copy.
+bool runCommand(std::string&& command, OperatingSystem& persona)
 {
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
+    if (command == EXIT_COMMAND) {
+        sayFarewell();
+        return true;
     }
+    if (command == REWARD_COMMAND) {
+        persona.reward();
+    } else if (command == PUNISH_COMMAND) {
+        persona.punish();
+    } else if (command == PLAIN_COMMAND) {
+        persona.doSomething();
+    } else if (startsWithArgumentPrefix(command)) {
+        command.erase(0, ARGUMENT_PREFIX.size());
+        persona.doSomethingWith(std::move(command));
+    } else {
+        std::cout << "Unknown command!" << std::endl;
+    }
+    return false;
 }
 
 ReadResult readLine(std::istream& input, std::string& line)
@@ -65,6 +79,15 @@ ReadResult readLine(std::istream& input, std::string& line)
     return ReadResult::Line;
 }
 
+}  // namespace
+
+void removeCarriageReturn(std::string& line)
+{
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+}
+
 ReadResult readPromptedLine(std::istream& input, std::string& line)
 {
     // Flushed so the prompt shows before the read waits.
@@ -74,27 +97,6 @@ ReadResult readPromptedLine(std::istream& input, std::string& line)
         return ReadResult::Failed;
     }
     return readLine(input, line);
-}
-
-bool runCommand(std::string&& command, OperatingSystem& persona)
-{
-    if (command == EXIT_COMMAND) {
-        sayFarewell();
-        return true;
-    }
-    if (command == REWARD_COMMAND) {
-        persona.reward();
-    } else if (command == PUNISH_COMMAND) {
-        persona.punish();
-    } else if (command == PLAIN_COMMAND) {
-        persona.doSomething();
-    } else if (startsWithArgumentPrefix(command)) {
-        command.erase(0, ARGUMENT_PREFIX.size());
-        persona.doSomethingWith(std::move(command));
-    } else {
-        std::cout << "Unknown command!" << std::endl;
-    }
-    return false;
 }
 
 LoopEnd runCommandLoop(const LineReader& read, OperatingSystem& persona, const AfterCommand& afterCommand)

@@ -38,18 +38,12 @@ using AfterCommand = std::function<bool(const OperatingSystem& persona)>;
 // input with Windows line ends means the same as without.
 void removeCarriageReturn(std::string& line);
 
-// Reads one line into line, without its newline and without one carriage
-// return before that newline. A last line without a newline still counts.
-// A read error is reported on standard error, with the system's reason when
-// the stream throws for badbit. Running out of memory is not caught here.
-ReadResult readLine(std::istream& input, std::string& line);
-
-// The plain reader: the prompt on std::cout, flushed, then readLine.
+// The plain reader: the prompt on std::cout, flushed, then one line from
+// input, without its newline and without one carriage return before that
+// newline; a last line without a newline still counts. A read error is
+// reported on standard error, with the system's reason when the stream
+// throws for badbit. Running out of memory is not caught here.
 ReadResult readPromptedLine(std::istream& input, std::string& line);
-
-// Carries out one command line; true when it was "exit". The line is
-// consumed: an argument is handed on without another copy.
-bool runCommand(std::string&& command, OperatingSystem& persona);
 
 // Reads and runs commands until "exit", the end of input or a failure.
 // Everything the program says is written to std::cout.

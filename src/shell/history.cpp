@@ -2,7 +2,9 @@
 
 #include "platform.h"
 
+#include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace gorvandel {
 
@@ -16,13 +18,24 @@ bool isSet(const char* value)
     return value != nullptr && *value != '\0';
 }
 
+// Neither empty nor the line before again.
+bool isNew(const std::vector<std::string>& history, const std::string& line)
+{
+    return !line.empty() && (history.empty() || history.back() != line);
+}
+
 std::vector<std::string> historyIn(const std::string& bytes)
 {
     std::vector<std::string> history;
     std::size_t start = 0;
     for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-        addToHistory(history, bytes.substr(start, end - start));
+        std::string line = bytes.substr(start, end - start);
+        if (isNew(history, line)) {
+            history.push_back(std::move(line));
+        }
     }
+    // Trimmed once: a long file must not cost a shift per line.
+    history.erase(history.begin(), history.end() - static_cast<std::ptrdiff_t>(std::min(history.size(), HISTORY_LIMIT)));
     return history;
 }
 
@@ -44,7 +57,7 @@ std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, 
 
 void addToHistory(std::vector<std::string>& history, const std::string& line)
 {
-    if (line.empty() || (!history.empty() && history.back() == line)) {
+    if (!isNew(history, line)) {
         return;
     }
     history.push_back(line);
@@ -68,9 +81,11 @@ void saveHistory(const std::string& path, const std::vector<std::string>& typedT
         return;
     }
     try {
-        // A file that is there but cannot be read is someone's, not ours to overwrite.
-        const FileContents file = readFile(path, HISTORY_FILE_LIMIT);
-        if (file.state == FileState::Failed) {
+        // A file that cannot be read, or is made read-only, or has other
+        // names that a new file would part it from, is not ours to replace.
+        const std::string followed = followedPath(path);
+        const FileContents file = readFile(followed, HISTORY_FILE_LIMIT);
+        if (file.state == FileState::Failed || (file.state == FileState::Read && (!file.writable || file.links > 1))) {
             return;
         }
         std::vector<std::string> history = historyIn(file.bytes);
@@ -82,9 +97,9 @@ void saveHistory(const std::string& path, const std::vector<std::string>& typedT
             contents += line;
             contents += '\n';
         }
-        if (!makeParentFolders(path)) {
+        if (!makeParentFolders(followed)) {
             // Named for this process: two runs may end at the same moment.
-            replaceFile(path, contents, path + "." + std::to_string(processId()) + ".tmp");
+            replaceFile(followed, contents, followed + "." + std::to_string(processId()) + ".tmp");
         }
     } catch (const std::exception&) {
         // Kept as it was.

@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "history.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
@@ -16,7 +17,6 @@
 #include <vector>
 
 #include <histedit.h>
-#include <langinfo.h>
 
 namespace gorvandel {
 
@@ -58,7 +58,8 @@ unsigned char completeAtCursor(EditLine* editor, int)
         }
         int width = 80;
         el_get(editor, EL_GETTC, "co", &width, nullptr);
-        const std::string listing = "\n" + choicesInColumns(completion.choices, static_cast<std::size_t>(width));
+        const std::string listing =
+            "\n" + choicesInColumns(completion.choices, static_cast<std::size_t>(std::max(width, 1)));
         std::fputs(listing.c_str(), stdout);
         std::fflush(stdout);
         return CC_REDISPLAY;
@@ -131,7 +132,8 @@ LoopEnd runEditingSession(OperatingSystem& persona, const std::string& historyFi
     // libedit decodes what is typed by the locale's character set. The C
     // locale's is ASCII, and libedit would drop every other byte typed, so
     // there it reads UTF-8, as Python's shell does.
-    if (std::setlocale(LC_CTYPE, "") == nullptr || std::string_view(nl_langinfo(CODESET)) == "ANSI_X3.4-1968") {
+    const char* locale = std::setlocale(LC_CTYPE, "");
+    if (locale == nullptr || std::string_view(locale) == "C" || std::string_view(locale) == "POSIX") {
         std::setlocale(LC_CTYPE, "C.UTF-8");
     }
 
@@ -153,8 +155,9 @@ LoopEnd runEditingSession(OperatingSystem& persona, const std::string& historyFi
         std::cout.flush();
         int count = 0;
         const char* text = el_gets(editor.get(), &count);
-        // A signal the program ignores (SIGINT under nohup) cuts the line
-        // short: what was typed goes on, on a line of its own.
+        // A signal the program was started with ignored (SIGINT from a
+        // script that traps it) cuts the line short: what was typed goes
+        // on, on a line of its own.
         while (count < 0 && errno == EINTR) {
             const LineInfo* cut = el_line(editor.get());
             const std::string typedSoFar(cut->buffer, cut->lastchar);

@@ -58,12 +58,12 @@ LoopEnd runLoop(OperatingSystem& persona, const AfterCommand& afterCommand)
 int runProgram(int argc, char* argv[])
 {
     const StandardStreams streams = prepareStandardStreams();
-    // Standard output is written through std::cout and failures on standard
-    // error through stdio, never both on one stream, so the streams need not
-    // keep in step with stdio. Their own buffers also tell a failed read
-    // apart from the end of input, and with badbit as an exception a read
-    // error keeps the system's reason and running out of memory while
-    // reading reaches main instead of looking like a read error.
+    // The program's answers go through std::cout, which is flushed at every
+    // line end and before the line editor writes through stdio, so the
+    // streams need not keep in step with stdio. Their own buffers also tell
+    // a failed read apart from the end of input, and with badbit as an
+    // exception a read error keeps the system's reason and running out of
+    // memory while reading reaches main instead of looking like a read error.
     std::ios::sync_with_stdio(false);
     std::cin.exceptions(std::ios::badbit);
 

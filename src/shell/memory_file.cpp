@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <system_error>
 #include <utility>
 
@@ -117,25 +116,6 @@ MemoryText problemAt(std::size_t line, std::string problem)
     return text;
 }
 
-// The file a path leads to, through symbolic links (a dangling one too): a
-// save then replaces that file rather than the link, and every path to the
-// file shares one lock.
-std::string resolvedPath(const std::string& name)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::path path(name);
-    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
-        const fs::path target = fs::read_symlink(path, error);
-        if (error) {
-            break;
-        }
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    const fs::path resolved = fs::weakly_canonical(path, error);
-    return error ? path.string() : resolved.string();
-}
-
 // Reads the memory at path into learned (all zero when there is no file);
 // false, once reported, when it is refused.
 bool loadMemory(const std::string& name, const std::string& path, Learning& learned)
@@ -236,8 +216,9 @@ std::string formatMemory(const std::vector<Weight>& plain, const std::vector<Wei
 
 std::optional<MemoryFile> openMemoryFile(const std::string& name)
 {
-    MemoryFile memory{name, resolvedPath(name), {}, {}};
-    // Checked before anything is made beside it, and again once it is ours.
+    MemoryFile memory{name, followedPath(name), {}, {}};
+    // Checked before anything is made beside it, and again once it is ours:
+    // another run may have saved it in between.
     if (!loadMemory(name, memory.path, memory.saved)) {
         return std::nullopt;
     }

@@ -54,16 +54,13 @@ const OptionSpec* findShort(char name)
     return nullptr;
 }
 
-// The long option that name spells out, or the one it begins; none when it
-// begins none or several.
+// The long option that name spells out or shortens; none when it begins
+// none or several. No name begins another, so a whole name is always one.
 const OptionSpec* findLong(std::string_view name)
 {
     const OptionSpec* found = nullptr;
     int beginnings = 0;
     for (const OptionSpec& spec : OPTION_SPECS) {
-        if (spec.longName == name) {
-            return &spec;
-        }
         if (spec.longName.compare(0, name.size(), name) == 0) {
             found = &spec;
             ++beginnings;
