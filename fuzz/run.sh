@@ -7,8 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-fuzzers=("${@:-command_stream memory_file}")
-read -r -a fuzzers <<<"${fuzzers[*]}"
+fuzzers=("$@")
+[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(command_stream memory_file)
 
 cmake --workflow --preset fuzz >/dev/null
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1

@@ -81,8 +81,9 @@ memory) # what is learned is kept in the memory file, never torn, and a file tha
     status=$? && echo "$err" >"$work/err" && expect_failure 1 "cannot save memory file $m: File too large"
     cmp -s "$m" "$work/kept" && ! compgen -G "$m.tmp-*" >/dev/null || fail "a failed save touched the file"
     # A second program is refused while one runs; one that was killed blocks nothing.
-    { sleep 1; echo exit; } | "$program" -m "$m" >/dev/null &
-    sleep 0.3 && run 'exit' -m "$work/link"
+    { sleep 1; echo exit; } | "$program" -m "$m" >"$work/first" &
+    until [ -s "$work/first" ]; do sleep 0.01; done # locked by its first prompt
+    run 'exit' -m "$work/link"
     expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
     run 'exit' -m "$m" && [ "$status" -eq 0 ] || fail "a killed program blocked its memory"
@@ -114,6 +115,13 @@ memory) # what is learned is kept in the memory file, never torn, and a file tha
     run 'exit' -m "$work/no"$'\n'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no?ne/memory: No such file or directory"
     ln "$m" "$work/hard"
     run 'exit' -m "$m" && expect_failure 2 "cannot keep a memory in $m: the file has other names (hard links) that a save would part from it"
+    rm "$work/hard" && chmod 444 "$m"
+    run 'exit' -m "$m" && expect_failure 2 "cannot keep a memory in $m: the file is read-only"
+    # A save keeps the file's permissions; a link standing where the lock goes is not followed.
+    chmod 640 "$m" && run $'do something\nreward' -m "$m"
+    [ "$(stat -c %a "$m")" = 640 ] || fail "a save changed the permissions to $(stat -c %a "$m")"
+    ln -s "$work/elsewhere" "$work/linked.lock"
+    run 'exit' -m "$work/linked" && expect_failure 2 "cannot keep a memory in $work/linked: Too many levels of symbolic links"
     ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
     coproc G { "$program"; }

@@ -103,7 +103,8 @@ class AtATerminal(unittest.TestCase):
         self.assertEqual(terminal.answer("rewrd" + LEFT * 2 + "a"), "")  # judged: nothing to say
         self.assertNotEqual(terminal.answer("do som\t"), text("unknown"))
         self.assertIn('"report.txt"', terminal.answer("do something with rep\t"))
-        terminal.type("exi" + LEFT + "\x08" + "x" + "\x05" + "t\r")  # Backspace, then Ctrl-E to the end
+        # Backspace, Ctrl-E to the end, and Ctrl-D deleting the character under the cursor.
+        terminal.type("exi" + LEFT + "\x08" + "x" + "\x05" + "tt" + LEFT + "\x04\r")
         terminal.expect(on_screen("farewell"))
         self.assertEqual(terminal.status(), 0)
 
@@ -124,6 +125,20 @@ class AtATerminal(unittest.TestCase):
         self.assertEqual(terminal.status(), 0)
         with os.fdopen(read, "rb") as output:
             self.assertEqual(output.read().decode(), text("prompt") + text("farewell") + "\n")
+
+    def test_history_through_a_link_and_a_read_only_one(self):
+        real, link = os.path.join(self.folder, "real"), os.path.join(self.folder, "link")
+        with open(real, "w") as history:
+            history.write("old\n")
+        os.symlink(real, link)
+        for mode, lines in ((0o600, "exit\r"), (0o400, "reward\rexit\r")):
+            os.chmod(real, mode)
+            terminal = self.start(history=link)
+            terminal.type(lines)
+            self.assertEqual(terminal.status(), 0)
+        self.assertTrue(os.path.islink(link))
+        with open(real) as history:
+            self.assertEqual(history.read(), "old\nexit\n")  # the read-only file was left alone
 
     def test_ctrl_d_ends_the_line_and_says_goodbye(self):
         terminal = self.start()
