@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,7 +134,10 @@ bool isKnownLine(const std::string& line, const std::string& command)
 // Watches the persona and the output between commands.
 class Checker {
 public:
-    explicit Checker(const OperatingSystem& persona) : persona(persona) {}
+    explicit Checker(const OperatingSystem& persona)
+        : persona(persona)
+    {
+    }
 
     // The command whose output the next check reads, as the loop will see it.
     void nowRunning(std::string line)
@@ -196,7 +199,11 @@ private:
 // command line comes after the previous command has run: the moment to check.
 class LineByLineInput : public std::streambuf {
 public:
-    LineByLineInput(std::string bytes, Checker& checker) : bytes(std::move(bytes)), checker(checker) {}
+    LineByLineInput(std::string bytes, Checker& checker)
+        : bytes(std::move(bytes)),
+          checker(checker)
+    {
+    }
 
 protected:
     int_type underflow() override

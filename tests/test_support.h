@@ -13,7 +13,10 @@
 // counts the flushes.
 class CapturedOutput {
 public:
-    CapturedOutput() : saved(std::cout.rdbuf(&buffer)) {}
+    CapturedOutput()
+        : saved(std::cout.rdbuf(&buffer))
+    {
+    }
     ~CapturedOutput() { std::cout.rdbuf(saved); }
     CapturedOutput(const CapturedOutput&) = delete;
     CapturedOutput& operator=(const CapturedOutput&) = delete;

@@ -2,9 +2,9 @@
 
 #include "platform.h"
 
-#include <iterator>
 #include <cstdlib>
 #include <iostream>
+#include <iterator>
 #include <utility>
 
 namespace gorvandel {

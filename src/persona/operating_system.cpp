@@ -61,7 +61,10 @@ std::size_t chooseIndex(const std::vector<Weight>& weights, const Draw& draw)
     return other >= favourite ? other + 1 : other;
 }
 
-OperatingSystem::OperatingSystem() : OperatingSystem(Learning{}) {}
+OperatingSystem::OperatingSystem()
+    : OperatingSystem(Learning{})
+{
+}
 
 OperatingSystem::OperatingSystem(Learning learned)
     : plainActions(plainActionTable()),

@@ -73,7 +73,10 @@ std::string reasonFor(int error)
 // A descriptor that is closed when it goes out of scope.
 struct Descriptor {
     int fd;
-    explicit Descriptor(int opened) : fd(opened) {}
+    explicit Descriptor(int opened)
+        : fd(opened)
+    {
+    }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     ~Descriptor()

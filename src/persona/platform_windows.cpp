@@ -94,7 +94,10 @@ std::wstring widened(const std::string& path)
 // A handle that is closed when it goes out of scope.
 struct Handle {
     HANDLE handle;
-    explicit Handle(HANDLE opened) : handle(opened) {}
+    explicit Handle(HANDLE opened)
+        : handle(opened)
+    {
+    }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     ~Handle()
@@ -121,8 +124,8 @@ FileContents readFile(const std::string& path, std::size_t limit)
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return {FileState::Failed, {}, "Is a directory"};
     }
-    const Handle file(CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    const Handle file(
+        CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.handle == INVALID_HANDLE_VALUE) {
         return {FileState::Failed, {}, lastReason()};
     }
@@ -130,8 +133,8 @@ FileContents readFile(const std::string& path, std::size_t limit)
     if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle, &information)) {
         return {FileState::Failed, {}, "not a regular file"};
     }
-    FileContents contents{FileState::Read, {}, {}, (attributes & FILE_ATTRIBUTE_READONLY) == 0,
-                          information.nNumberOfLinks};
+    FileContents contents{
+        FileState::Read, {}, {}, (attributes & FILE_ATTRIBUTE_READONLY) == 0, information.nNumberOfLinks};
     char buffer[4096];
     for (DWORD count = 0;; contents.bytes.append(buffer, count)) {
         if (!ReadFile(file.handle, buffer, sizeof buffer, &count, nullptr)) {

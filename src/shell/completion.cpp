@@ -8,7 +8,8 @@ namespace gorvandel {
 
 namespace {
 
-constexpr std::string_view COMMAND_WORDS[] = {PLAIN_COMMAND, ARGUMENT_PREFIX, EXIT_COMMAND, PUNISH_COMMAND, REWARD_COMMAND};
+constexpr std::string_view COMMAND_WORDS[] = {PLAIN_COMMAND, ARGUMENT_PREFIX, EXIT_COMMAND, PUNISH_COMMAND,
+                                              REWARD_COMMAND};
 
 bool startsWith(std::string_view text, std::string_view start)
 {

@@ -35,7 +35,8 @@ std::vector<std::string> historyIn(const std::string& bytes)
         }
     }
     // Trimmed once: a long file must not cost a shift per line.
-    history.erase(history.begin(), history.end() - static_cast<std::ptrdiff_t>(std::min(history.size(), HISTORY_LIMIT)));
+    history.erase(history.begin(),
+                  history.end() - static_cast<std::ptrdiff_t>(std::min(history.size(), HISTORY_LIMIT)));
     return history;
 }
 

@@ -47,9 +47,8 @@ unsigned char completeAtCursor(EditLine* editor, int)
 {
     try {
         const LineInfo* line = el_line(editor);
-        const Completion completion =
-            complete(std::string_view(line->buffer, static_cast<std::size_t>(line->cursor - line->buffer)),
-                     currentFolderNames);
+        const Completion completion = complete(
+            std::string_view(line->buffer, static_cast<std::size_t>(line->cursor - line->buffer)), currentFolderNames);
         if (!completion.insertion.empty()) {
             return el_insertstr(editor, completion.insertion.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
         }

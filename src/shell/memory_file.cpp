@@ -141,7 +141,8 @@ bool loadMemory(const std::string& name, const std::string& path, Learning& lear
         return false;
     }
     if (file.links > 1) {
-        reportFailure("cannot keep a memory in " + name + ": the file has other names (hard links) that a save would part from it");
+        reportFailure("cannot keep a memory in " + name +
+                      ": the file has other names (hard links) that a save would part from it");
         return false;
     }
     learned = std::move(text.learned);

@@ -8,13 +8,13 @@ namespace gorvandel {
 
 namespace {
 
-struct OptionSpec {
+struct KnownOption {
     std::string_view longName;
     char shortName;
     bool takesValue;
 };
 
-constexpr OptionSpec OPTION_SPECS[] = {
+constexpr KnownOption KNOWN_OPTIONS[] = {
     {"help", 'h', false},
     {"version", 'V', false},
     {"seed", 's', true},
@@ -44,11 +44,11 @@ std::optional<std::uint32_t> parseSeed(std::string_view text)
     return static_cast<std::uint32_t>(value);
 }
 
-const OptionSpec* findShort(char name)
+const KnownOption* findShort(char name)
 {
-    for (const OptionSpec& spec : OPTION_SPECS) {
-        if (spec.shortName == name) {
-            return &spec;
+    for (const KnownOption& option : KNOWN_OPTIONS) {
+        if (option.shortName == name) {
+            return &option;
         }
     }
     return nullptr;
@@ -56,13 +56,13 @@ const OptionSpec* findShort(char name)
 
 // The long option that name spells out or shortens; none when it begins
 // none or several. No name begins another, so a whole name is always one.
-const OptionSpec* findLong(std::string_view name)
+const KnownOption* findLong(std::string_view name)
 {
-    const OptionSpec* found = nullptr;
+    const KnownOption* found = nullptr;
     int beginnings = 0;
-    for (const OptionSpec& spec : OPTION_SPECS) {
-        if (spec.longName.compare(0, name.size(), name) == 0) {
-            found = &spec;
+    for (const KnownOption& option : KNOWN_OPTIONS) {
+        if (option.longName.compare(0, name.size(), name) == 0) {
+            found = &option;
             ++beginnings;
         }
     }
@@ -70,9 +70,9 @@ const OptionSpec* findLong(std::string_view name)
 }
 
 // Records one option; Help and Version end the reading at once.
-void apply(const OptionSpec& spec, std::string_view value, Options& options)
+void apply(const KnownOption& option, std::string_view value, Options& options)
 {
-    switch (spec.shortName) {
+    switch (option.shortName) {
     case 'h':
         options.request = Request::Help;
         break;
@@ -122,37 +122,39 @@ Options parseOptions(int argc, const char* const argv[])
         } else if (argument[1] == '-') {
             const std::size_t equals = argument.find('=');
             const std::string_view name = argument.substr(2, equals == std::string_view::npos ? equals : equals - 2);
-            const OptionSpec* spec = findLong(name);
-            if (spec == nullptr) {
+            const KnownOption* option = findLong(name);
+            if (option == nullptr) {
                 return usageError("unrecognized option " + quoted(argument));
             }
-            const std::string spelled = quoted("--" + std::string(spec->longName));
-            if (!spec->takesValue && equals != std::string_view::npos) {
+            const std::string spelled = quoted("--" + std::string(option->longName));
+            if (!option->takesValue && equals != std::string_view::npos) {
                 return usageError("option " + spelled + " doesn't allow an argument");
             }
-            if (spec->takesValue && equals == std::string_view::npos && i + 1 == argc) {
+            if (option->takesValue && equals == std::string_view::npos && i + 1 == argc) {
                 return usageError("option " + spelled + " requires an argument");
             }
-            apply(*spec, equals != std::string_view::npos ? argument.substr(equals + 1)
-                         : spec->takesValue             ? std::string_view(argv[++i])
-                                                        : std::string_view(),
+            apply(*option,
+                  equals != std::string_view::npos ? argument.substr(equals + 1)
+                  : option->takesValue             ? std::string_view(argv[++i])
+                                                   : std::string_view(),
                   options);
         } else {
             // Bundled short options; one that takes a value takes the rest of
             // the word, or else the next word.
             for (std::size_t at = 1; at < argument.size() && options.request == Request::Run; ++at) {
-                const OptionSpec* spec = findShort(argument[at]);
-                if (spec == nullptr) {
+                const KnownOption* option = findShort(argument[at]);
+                if (option == nullptr) {
                     return usageError("invalid option -- " + quoted(argument.substr(at, 1)));
                 }
-                if (!spec->takesValue) {
-                    apply(*spec, {}, options);
+                if (!option->takesValue) {
+                    apply(*option, {}, options);
                     continue;
                 }
                 if (at + 1 == argument.size() && i + 1 == argc) {
                     return usageError("option requires an argument -- " + quoted(argument.substr(at, 1)));
                 }
-                apply(*spec, at + 1 < argument.size() ? argument.substr(at + 1) : std::string_view(argv[++i]), options);
+                apply(*option, at + 1 < argument.size() ? argument.substr(at + 1) : std::string_view(argv[++i]),
+                      options);
                 break;
             }
         }
