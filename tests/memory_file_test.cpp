@@ -36,6 +36,7 @@ TEST(MemoryFile, ARefusalNamesTheLineAndWhatIsWrong)
     const std::pair<std::string, std::string> refused[] = {
         {"", "1: not a gorvandel memory file (the first line must be 'gorvandel memory 1')"},
         {"gorvandel memory 0\n" + plain + argument, "1: not a gorvandel memory file"},
+        {"gorvandel memories 1\n" + plain + argument, "1: not a gorvandel memory file"},
         {"gorvandel memory 2\n" + plain + argument, "1: memory format version 2 is newer than this program reads (1)"},
         {"gorvandel memory 99999999999\n", "1: memory format version 99999999999 is newer"},
         {header + "plain 0 0 0 0 0 0 0\n" + argument, "2: expected 'plain' and 8 weights, found 7"},

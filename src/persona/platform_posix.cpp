@@ -6,6 +6,7 @@
 #include <limits>
 
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -85,6 +86,8 @@ struct Descriptor {
             ::close(fd);
         }
     }
+    // Hands the descriptor over: it is no longer closed here.
+    int release() { return std::exchange(fd, -1); }
 };
 
 bool writeAll(int fd, const std::string& bytes)
@@ -168,9 +171,7 @@ std::optional<std::string> replaceFile(const std::string& path, const std::strin
     if (::fchmod(temporary.fd, mode) != 0 || !writeAll(temporary.fd, contents) || ::fsync(temporary.fd) != 0) {
         return fail(errno);
     }
-    const int fd = temporary.fd;
-    temporary.fd = -1;
-    if (::close(fd) != 0) {
+    if (::close(temporary.release()) != 0) {
         return fail(errno);
     }
     if (::rename(temporaryPath.c_str(), path.c_str()) != 0) {
@@ -198,21 +199,16 @@ std::optional<std::string> checkCanCreate(const std::string& path)
 
 RunLock lockForThisRun(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    Descriptor lock(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     struct stat status {};
-    if (fd < 0 || ::fstat(fd, &status) != 0) {
-        const int error = errno;
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        return {LockState::Failed, reasonFor(error), {}};
+    if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
+        return {LockState::Failed, reasonFor(errno), {}};
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return {error == EWOULDBLOCK ? LockState::InUse : LockState::Failed, reasonFor(error), {}};
+    if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
+        return {errno == EWOULDBLOCK ? LockState::InUse : LockState::Failed, reasonFor(errno), {}};
     }
     // The descriptor stays open, and the lock held, until the program ends.
+    lock.release();
     return {LockState::Locked, {}, std::to_string(status.st_ino)};
 }
 

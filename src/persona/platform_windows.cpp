@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <io.h>
@@ -106,6 +107,8 @@ struct Handle {
             CloseHandle(handle);
         }
     }
+    // Hands the handle over: it is no longer closed here.
+    HANDLE release() { return std::exchange(handle, INVALID_HANDLE_VALUE); }
 };
 
 constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -206,23 +209,19 @@ std::optional<std::string> checkCanCreate(const std::string& path)
 
 RunLock lockForThisRun(const std::string& path)
 {
-    const HANDLE file = CreateFileW(widened(path).c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_ALL, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Handle lock(CreateFileW(widened(path).c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_ALL, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
-    if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &information)) {
-        const DWORD error = GetLastError();
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-        }
-        return {LockState::Failed, reasonFor(error), {}};
+    if (lock.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(lock.handle, &information)) {
+        return {LockState::Failed, lastReason(), {}};
     }
     OVERLAPPED start{};
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
+    if (!LockFileEx(lock.handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
         const DWORD error = GetLastError();
-        CloseHandle(file);
         return {error == ERROR_LOCK_VIOLATION ? LockState::InUse : LockState::Failed, reasonFor(error), {}};
     }
     // The handle stays open, and the lock held, until the program ends.
+    lock.release();
     const auto index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     return {LockState::Locked, {}, std::to_string(index)};
 }

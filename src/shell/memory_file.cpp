@@ -12,6 +12,7 @@ namespace gorvandel {
 
 namespace {
 
+// The first line: these words, then the format's version.
 const std::string MEMORY_HEADER = "gorvandel memory ";
 // A memory file takes some sixty bytes; much more is something else.
 constexpr std::size_t MEMORY_FILE_LIMIT = 64 * 1024;
@@ -90,10 +91,11 @@ std::string readHeader(std::string_view line)
     const std::vector<std::string_view> fields = fieldsOf(line);
     const std::string expected = "not a gorvandel memory file (the first line must be '" + MEMORY_HEADER +
                                  std::to_string(MEMORY_FORMAT_VERSION) + "')";
-    if (fields.size() != 3 || fields[0] != "gorvandel" || fields[1] != "memory") {
+    const std::vector<std::string_view> words = fieldsOf(MEMORY_HEADER);
+    if (fields.size() != words.size() + 1 || !std::equal(words.begin(), words.end(), fields.begin())) {
         return expected;
     }
-    std::string_view version = fields[2];
+    std::string_view version = fields.back();
     if (version.find_first_not_of("0123456789") != std::string_view::npos) {
         return expected;
     }
@@ -102,7 +104,7 @@ std::string readHeader(std::string_view line)
         return expected;
     }
     if (version != std::to_string(MEMORY_FORMAT_VERSION)) {
-        return "memory format version " + std::string(fields[2]) + " is newer than this program reads (" +
+        return "memory format version " + std::string(fields.back()) + " is newer than this program reads (" +
                std::to_string(MEMORY_FORMAT_VERSION) + ")";
     }
     return {};
