@@ -3,7 +3,10 @@
 // and every line written so far; any breach aborts, which libFuzzer reports.
 
 #include "command_loop.h"
+#include "commands.h"
 #include "expected_texts.h"
+#include "lines.h"
+#include "memory_format.h"
 #include "operating_system.h"
 
 #include <cctype>
@@ -15,6 +18,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -34,8 +39,8 @@ bool allOf(const std::string& text, bool (*isClass)(int))
     if (text.empty()) {
         return false;
     }
-    for (unsigned char c : text) {
-        if (!isClass(c)) {
+    for (const char c : text) {
+        if (!isClass(static_cast<unsigned char>(c))) {
             return false;
         }
     }
@@ -118,11 +123,10 @@ bool isKnownLine(const std::string& line, const std::string& command)
     if (allOf(line, isDecimalDigit) || isDateText(line)) {
         return true;
     }
-    static const std::string prefix = "do something with ";
-    if (command.compare(0, prefix.size(), prefix) != 0) {
+    if (command.compare(0, gorvandel::ARGUMENT_PREFIX.size(), gorvandel::ARGUMENT_PREFIX) != 0) {
         return false;
     }
-    const std::string argument = command.substr(prefix.size());
+    const std::string argument = command.substr(gorvandel::ARGUMENT_PREFIX.size());
     for (const auto& [before, after] : known.argumentFraming) {
         if (line == before + argument + after) {
             return true;
@@ -144,9 +148,7 @@ public:
     {
         if (!line.empty() && line.back() == '\n') {
             line.pop_back();
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
+            gorvandel::removeCarriageReturn(line);
         }
         command = std::move(line);
     }
@@ -156,18 +158,18 @@ public:
         checkPersona();
         pending += output.str();
         output.str("");
-        std::size_t start = 0;
-        for (std::size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1) {
-            std::string line = pending.substr(start, end - start);
+        // Whole lines only; a prompt waits for what follows it.
+        const std::size_t complete = pending.rfind('\n') + 1;
+        for (std::string_view line : gorvandel::splitLines(std::string_view(pending).substr(0, complete))) {
             const std::string& prompt = knownTexts().prompt;
             while (line.compare(0, prompt.size(), prompt) == 0) {
-                line.erase(0, prompt.size());
+                line.remove_prefix(prompt.size());
             }
-            if (!isKnownLine(line, command)) {
-                breach("unknown output line", line);
+            if (!isKnownLine(std::string(line), command)) {
+                breach("unknown output line", std::string(line));
             }
         }
-        pending.erase(0, start);
+        pending.erase(0, complete);
     }
 
     std::streambuf* outputBuffer() { return &output; }
@@ -175,12 +177,9 @@ public:
 private:
     void checkPersona() const
     {
-        for (ActionKind kind : {ActionKind::Plain, ActionKind::Argument}) {
-            for (gorvandel::Weight weight : persona.weights(kind)) {
-                if (weight < gorvandel::WEIGHT_MIN || weight > gorvandel::WEIGHT_MAX) {
-                    breach("weight out of range", std::to_string(weight));
-                }
-            }
+        if (!gorvandel::fitsTheTables({persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)})) {
+            breach("weights out of range",
+                   gorvandel::formatMemory(persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)));
         }
         const int last = persona.lastActionIndex();
         const auto tableSize = static_cast<int>(persona.weights(persona.lastActionKind()).size());
@@ -251,13 +250,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istream input(&lines);
 
     std::streambuf* const standardOutput = std::cout.rdbuf(checker.outputBuffer());
-    const auto readInput = [&input](std::string& line) { return gorvandel::readPromptedLine(input, line); };
-    const gorvandel::LoopEnd end = gorvandel::runCommandLoop(readInput, persona);
+    const auto readInput = [&input](std::string& line, std::error_code& error) {
+        return gorvandel::readPromptedLine(input, line, error);
+    };
+    const gorvandel::Outcome outcome = gorvandel::runCommandLoop(readInput, persona);
     std::cout.rdbuf(standardOutput);
 
     checker.check();
-    if (end != gorvandel::LoopEnd::Exit && end != gorvandel::LoopEnd::EndOfInput) {
-        breach("the loop failed on an in-memory session", std::to_string(static_cast<int>(end)));
+    if (!outcome) {
+        breach("the loop failed on an in-memory session", outcome.failure);
     }
     return 0;
 }

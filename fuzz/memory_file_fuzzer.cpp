@@ -3,7 +3,7 @@
 // one-line reason and the number of a line the text has (or lacks). What reads is
 // written back in the program's own layout, which reads to the same weights.
 
-#include "memory_file.h"
+#include "memory_format.h"
 #include "operating_system.h"
 
 #include <algorithm>
@@ -20,13 +20,6 @@ namespace {
 {
     std::fprintf(stderr, "memory reader broke a promise: %s [%s]\n", what, detail.c_str());
     std::abort();
-}
-
-bool fits(const std::vector<gorvandel::Weight>& weights, std::size_t count)
-{
-    return weights.size() == count && std::all_of(weights.begin(), weights.end(), [](gorvandel::Weight weight) {
-               return weight >= gorvandel::WEIGHT_MIN && weight <= gorvandel::WEIGHT_MAX;
-           });
 }
 
 }  // namespace
@@ -46,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    if (!fits(memory.learned.plain, gorvandel::PLAIN_ACTION_COUNT) ||
-        !fits(memory.learned.argument, gorvandel::ARGUMENT_ACTION_COUNT)) {
+    if (!gorvandel::fitsTheTables(memory.learned)) {
         breach("weights that do not fit the tables", std::string(text));
     }
     const std::string saved = gorvandel::formatMemory(memory.learned.plain, memory.learned.argument);

@@ -3,17 +3,16 @@
 #include "test_support.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
-#include <sstream>
+#include <regex>
 
 namespace {
 
 using gorvandel::argumentActionTable;
 using gorvandel::plainActionTable;
 
-// An action's index is its identity: each writes its own text, then a line end with a flush.
-TEST(Actions, EachWritesItsTextInTableOrderAndFlushes)
+// An action's index is its identity: each writes its own text and a line end.
+TEST(Actions, EachWritesItsTextInTableOrder)
 {
     const auto plainTexts = expectedTexts("plain");
     const auto argumentTexts = expectedTexts("argument");
@@ -23,55 +22,40 @@ TEST(Actions, EachWritesItsTextInTableOrderAndFlushes)
         CapturedOutput output;
         plainActionTable().at(i)();
         EXPECT_EQ(output.text(), plainTexts[i] + "\n") << "plain action " << i;
-        EXPECT_EQ(output.flushes(), 1) << "plain action " << i;
     }
     const std::string argument = R"(  say "hi", \n 100% %s)";
     for (std::size_t i = 0; i < argumentTexts.size(); ++i) {
         CapturedOutput output;
         argumentActionTable().at(i)(argument);
         EXPECT_EQ(output.text(), withArgument(argumentTexts[i], argument) + "\n") << "argument action " << i;
-        EXPECT_EQ(output.flushes(), 1) << "argument action " << i;
     }
 }
 
-TEST(Actions, OnlyTheNumberActionsDrawOneValueEachAndLeaveTheStreamDecimal)
+TEST(Actions, NumbersInHexadecimalThenDecimalAgain)
 {
-    std::srand(42);
-    const int first = std::rand();
-    const int second = std::rand();
-    std::ostringstream expected;
-    expected << "0x" << std::hex << first << "\n" << std::dec << second << "\n";
-
-    std::srand(42);
     CapturedOutput output;
     const auto plain = plainActionTable();
     ASSERT_EQ(plain.size(), 8u);
-    for (std::size_t index : {0u, 1u, 2u, 3u, 4u, 7u}) {
-        plain.at(index)();
+    for (int round = 0; round < 20; ++round) {
+        plain.at(5)();
+        plain.at(6)();
     }
-    for (auto action : argumentActionTable()) {
-        action("x");
-    }
-    const std::string others = output.text();
-    const int flushesBefore = output.flushes();
-    plain.at(5)();
-    plain.at(6)();
-    EXPECT_EQ(output.text().substr(others.size()), expected.str());
-    EXPECT_EQ(output.flushes() - flushesBefore, 2);
+    std::cout << 255 << '\n';
+    EXPECT_TRUE(std::regex_match(output.text(), std::regex("(0x[0-9a-f]+\n[0-9]+\n){20}255\n"))) << output.text();
 }
 
-TEST(Actions, DateLineIsTheCalendarTextWrittenWithoutAFlush)
+TEST(Actions, DateLineIsTheCalendarTextOrASayWhenThereIsNone)
 {
     const auto before = gorvandel::currentCalendarTime();
     CapturedOutput output;
     plainActionTable().at(7)();
     const auto after = gorvandel::currentCalendarTime();
     EXPECT_TRUE(output.text() == gorvandel::dateLine(before) || output.text() == gorvandel::dateLine(after));
-    EXPECT_EQ(output.flushes(), 0);
 
     EXPECT_EQ(gorvandel::dateLine(std::numeric_limits<std::int64_t>::max()), "Date and time unavailable\n");
     EXPECT_EQ(gorvandel::dateLine(std::numeric_limits<std::int64_t>::min()), "Date and time unavailable\n");
-    EXPECT_EQ(gorvandel::dateLine(1'700'000'000).size(), 25u);  // "Tue Nov 14 22:13:20 2023\n"
+    EXPECT_TRUE(std::regex_match(gorvandel::dateLine(1'700'000'000),
+                                 std::regex("[A-Z][a-z]{2} Nov 1[45] [0-9]{2}:[0-9]{2}:20 2023\n")));
 }
 
 }  // namespace

@@ -1,73 +1,78 @@
 #include "memory_file.h"
-
-#include <gtest/gtest.h>
-
-#include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
+#include "memory_format.h"
+#include "test_support.h"
 
 namespace {
 
-using gorvandel::parseMemory;
-using namespace std::string_literals;
-using Weights = std::vector<gorvandel::Weight>;
+namespace fs = std::filesystem;
+using gorvandel::MemoryFile;
+using gorvandel::openMemoryFile;
 
-TEST(MemoryFile, WhatIsWrittenReadsBackAndAPersonMayEditItsLayout)
+const std::string LEARNED = "gorvandel memory 1\nplain 0 0 3 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n";
+
+TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 {
-    const Weights plain{0, -5, 1, 0, 0, 0, 0, 5};
-    const Weights argument{0, 0, 0, 4, 0, 0, 0, 0, 0, -1};
-    const std::string text = gorvandel::formatMemory(plain, argument);
-    EXPECT_EQ(text, "gorvandel memory 1\nplain 0 -5 1 0 0 0 0 5\nargument 0 0 0 4 0 0 0 0 0 -1\n");
-    for (const std::string& edited :
-         {text, " gorvandel\tmemory  01\r\n  plain\t0 -5  1 0 0 0 0 5 \r\nargument 0 0 0 4 0 0 0 0 0 -1\n \n"s}) {
-        const gorvandel::MemoryText read = parseMemory(edited);
-        EXPECT_EQ(read.problem, "");
-        EXPECT_EQ(read.learned.plain, plain);
-        EXPECT_EQ(read.learned.argument, argument);
-    }
+    const TemporaryFolder folder;
+    const std::string name = folder / "m";
+    write(name, LEARNED);
+    MemoryFile memory;
+    ASSERT_TRUE(openMemoryFile(name, memory));
+    EXPECT_EQ(memory.saved.plain.at(2), 3);
+    EXPECT_EQ(memory.saved.argument.at(9), -2);
+
+    ScriptedDraws draws{{2, 2}};
+    gorvandel::OperatingSystem persona(memory.saved, std::ref(draws));
+    CapturedOutput output;
+    persona.doSomething();
+    fs::remove(name);
+    EXPECT_TRUE(keepLearning(memory, persona));
+    EXPECT_FALSE(fs::exists(name)) << "saved without a change";
+    persona.reward();
+    EXPECT_TRUE(keepLearning(memory, persona));
+    EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
+
+    // The save's temporary file is named after the lock; where it cannot be made, the save fails whole.
+    fs::create_directory(memory.temporaryPath);
+    persona.doSomething();
+    persona.reward();
+    EXPECT_EQ(keepLearning(memory, persona).failure, "cannot save memory file " + name + ": File exists");
+    EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
+
+    MemoryFile again;
+    EXPECT_EQ(openMemoryFile(name, again).failure, name + " is in use by another gorvandel");
 }
 
-TEST(MemoryFile, ARefusalNamesTheLineAndWhatIsWrong)
+TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWas)
 {
-    const std::string plain = "plain 0 0 0 0 0 0 0 0\n";
-    const std::string argument = "argument 0 0 0 0 0 0 0 0 0 0\n";
-    const std::string header = "gorvandel memory 1\n";
-    const std::pair<std::string, std::string> refused[] = {
-        {"", "1: not a gorvandel memory file (the first line must be 'gorvandel memory 1')"},
-        {"gorvandel memory 0\n" + plain + argument, "1: not a gorvandel memory file"},
-        {"gorvandel memories 1\n" + plain + argument, "1: not a gorvandel memory file"},
-        {"gorvandel memory 2\n" + plain + argument, "1: memory format version 2 is newer than this program reads (1)"},
-        {"gorvandel memory 99999999999\n", "1: memory format version 99999999999 is newer"},
-        {header + "plain 0 0 0 0 0 0 0\n" + argument, "2: expected 'plain' and 8 weights, found 7"},
-        {header + argument + plain, "2: expected 'plain' and 8 weights"},
-        {header + "plain 0 0 0 0 0 0 0 6\n" + argument, "2: weight 6 is outside -5 to 5"},
-        {header + plain + "argument 0 0 0 0 0 0 0 0 0 -6\n", "3: weight -6 is outside -5 to 5"},
-        {header + plain + "argument 0 0 0 0 0 0 0 0 0 +1\n", "3: weight '+1' is not a whole number"},
-        {header + plain + "argument 0 0 0 0 0 0 0 0 0 99999999999\n", "3: weight '99999999999' is not a whole number"},
-        {header + plain, "3: missing: 'argument' and 10 weights"},
-        {header + plain + argument + " \n\nreward\n", "6: more lines than a memory holds"},
-        {header + "plain 0 0 0 0\0 0 0 0 0\n"s + argument, "2: not text"},
+    const TemporaryFolder folder;
+    const std::string name = folder / "m";
+    const std::pair<std::string, std::string> refusals[] = {
+        {"gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n", name + ":2: weight 6 is outside -5 to 5"},
+        {"", name + ":1: not a gorvandel memory file (the first line must be 'gorvandel memory 1')"},
     };
-    for (const auto& [text, expected] : refused) {
-        const gorvandel::MemoryText read = parseMemory(text);
-        EXPECT_EQ((std::to_string(read.problemLine) + ": " + read.problem).compare(0, expected.size(), expected), 0)
-            << "read " << read.problemLine << ": " << read.problem << "\nexpected " << expected;
+    for (const auto& [text, failure] : refusals) {
+        write(name, text);
+        MemoryFile memory;
+        EXPECT_EQ(openMemoryFile(name, memory).failure, failure);
+        EXPECT_EQ(contentsOf(name), text);
     }
-}
-
-TEST(MemoryFile, APersonaStartsFromWhatItLearnedAndOnlyFromWhatFits)
-{
-    gorvandel::Learning learned;
-    learned.argument.at(9) = 5;
-    gorvandel::OperatingSystem persona(learned);
-    EXPECT_EQ(persona.weights(gorvandel::ActionKind::Argument), learned.argument);
-    EXPECT_EQ(persona.weights(gorvandel::ActionKind::Plain), Weights(8, 0));
-
-    learned.plain.at(0) = 6;
-    EXPECT_THROW(gorvandel::OperatingSystem{learned}, std::invalid_argument);
-    learned.plain = Weights(9, 0);
-    EXPECT_THROW(gorvandel::OperatingSystem{learned}, std::invalid_argument);
+    MemoryFile memory;
+    fs::create_directory(folder / "d");
+    EXPECT_EQ(openMemoryFile(folder / "d", memory).failure,
+              "cannot read memory file " + (folder / "d") + ": Is a directory");
+    const std::string noFolder = "cannot keep a memory in " + (folder / "no/m") + ": ";
+    EXPECT_EQ(openMemoryFile(folder / "no/m", memory).failure.substr(0, noFolder.size()), noFolder);
+    write(name, LEARNED);
+    fs::create_hard_link(name, folder / "other name");
+    EXPECT_EQ(openMemoryFile(name, memory).failure,
+              "cannot keep a memory in " + name +
+                  ": the file has other names (hard links) that a save would part from it");
+    fs::remove(folder / "other name");
+    fs::permissions(name, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(openMemoryFile(name, memory).failure, "cannot keep a memory in " + name + ": the file is read-only");
+    EXPECT_EQ(contentsOf(name), LEARNED);
+    EXPECT_FALSE(fs::exists(name + ".lock") || fs::exists(folder / "d.lock") || fs::exists(folder / "no"));
 }
 
 }  // namespace

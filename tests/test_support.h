@@ -4,17 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-// Sends everything written to std::cout into a string while it lives, and
-// counts the flushes.
+// Sends everything written to std::cout into a string while it lives.
 class CapturedOutput {
 public:
     CapturedOutput()
-        : saved(std::cout.rdbuf(&buffer))
+        : saved(std::cout.rdbuf(buffer.rdbuf()))
     {
     }
     ~CapturedOutput() { std::cout.rdbuf(saved); }
@@ -22,18 +24,9 @@ public:
     CapturedOutput& operator=(const CapturedOutput&) = delete;
 
     std::string text() const { return buffer.str(); }
-    int flushes() const { return buffer.syncs; }
 
 private:
-    struct CountingBuffer : std::stringbuf {
-        int syncs = 0;
-        int sync() override
-        {
-            ++syncs;
-            return 0;
-        }
-    };
-    CountingBuffer buffer;
+    std::ostringstream buffer;
     std::streambuf* saved;
 };
 
@@ -48,3 +41,38 @@ struct ScriptedDraws {
         return taken < script.size() ? script[taken++] : 0;
     }
 };
+
+// A new empty folder, removed with everything in it when the test ends.
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+        : path(std::filesystem::temp_directory_path() / ("gorvandel-test-" + std::to_string(std::random_device()())))
+    {
+        std::filesystem::create_directories(path);
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    // A path in the folder, as the program's functions take it.
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+
+    const std::filesystem::path path;
+};
+
+inline void write(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string contentsOf(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}

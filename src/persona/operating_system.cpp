@@ -11,18 +11,26 @@ namespace gorvandel {
 
 namespace {
 
-// The program's one random sequence: the runtime's rand, seeded at start.
-int runtimeDraw()
-{
-    return std::rand();
-}
-
 std::size_t drawBelow(const Draw& draw, std::size_t bound)
 {
     return static_cast<std::size_t>(draw()) % bound;
 }
 
 }  // namespace
+
+int runtimeDraw()
+{
+    return std::rand();
+}
+
+bool fitsTheTables(const Learning& learned)
+{
+    const auto fits = [](const std::vector<Weight>& weights, std::size_t count) {
+        return weights.size() == count &&
+               std::all_of(weights.begin(), weights.end(), [](Weight weight) { return inWeightRange(weight); });
+    };
+    return fits(learned.plain, PLAIN_ACTION_COUNT) && fits(learned.argument, ARGUMENT_ACTION_COUNT);
+}
 
 int findFavourite(const std::vector<Weight>& weights)
 {
@@ -61,28 +69,21 @@ std::size_t chooseIndex(const std::vector<Weight>& weights, const Draw& draw)
     return other >= favourite ? other + 1 : other;
 }
 
-OperatingSystem::OperatingSystem()
-    : OperatingSystem(Learning{})
-{
-}
-
-OperatingSystem::OperatingSystem(Learning learned)
+OperatingSystem::OperatingSystem(Learning learned, Draw source)
     : plainActions(plainActionTable()),
       argumentActions(argumentActionTable()),
       argumentWeights(std::move(learned.argument)),
-      plainWeights(std::move(learned.plain))
+      plainWeights(std::move(learned.plain)),
+      draw(std::move(source))
 {
-    const auto inRange = [](Weight weight) { return weight >= WEIGHT_MIN && weight <= WEIGHT_MAX; };
-    if (plainWeights.size() != plainActions.size() || argumentWeights.size() != argumentActions.size() ||
-        !std::all_of(plainWeights.begin(), plainWeights.end(), inRange) ||
-        !std::all_of(argumentWeights.begin(), argumentWeights.end(), inRange)) {
+    if (!fitsTheTables({plainWeights, argumentWeights})) {
         throw std::invalid_argument("learned weights do not fit the persona's actions");
     }
 }
 
 void OperatingSystem::doSomething()
 {
-    const std::size_t index = chooseIndex(plainWeights, runtimeDraw);
+    const std::size_t index = chooseIndex(plainWeights, draw);
     plainActions[index]();
     lastAction = static_cast<std::int16_t>(index);
     lastKind = ActionKind::Plain;
@@ -91,7 +92,7 @@ void OperatingSystem::doSomething()
 
 void OperatingSystem::doSomethingWith(std::string argument)
 {
-    const std::size_t index = chooseIndex(argumentWeights, runtimeDraw);
+    const std::size_t index = chooseIndex(argumentWeights, draw);
     argumentActions[index](argument);
     lastAction = static_cast<std::int16_t>(index);
     lastKind = ActionKind::Argument;

@@ -15,9 +15,18 @@ using Weight = std::int16_t;
 constexpr Weight WEIGHT_MIN = -5;
 constexpr Weight WEIGHT_MAX = 5;
 
+constexpr bool inWeightRange(long value)
+{
+    return value >= WEIGHT_MIN && value <= WEIGHT_MAX;
+}
+
 // A source of non-negative random numbers; the persona draws from the
 // runtime's rand, tests pass scripted draws.
 using Draw = std::function<int()>;
+
+// The program's one random sequence: the runtime's rand, seeded at start,
+// which the number actions draw from too.
+int runtimeDraw();
 
 // The favourite is the lowest index among the highest positive weights;
 // -1 when no weight is positive or there are fewer than two actions.
@@ -38,14 +47,17 @@ struct Learning {
     std::vector<Weight> argument = std::vector<Weight>(ARGUMENT_ACTION_COUNT, 0);
 };
 
+// Whether each list has one weight per action of its table, each within
+// WEIGHT_MIN..WEIGHT_MAX.
+bool fitsTheTables(const Learning& learned);
+
 // The persona: chooses pretend actions, remembers the last one and learns
 // from reward and punishment which action of each table to prefer.
 class OperatingSystem {
 public:
-    OperatingSystem();
-    // Starts from what an earlier run learned: std::invalid_argument unless
-    // each list has one weight per action, each within WEIGHT_MIN..WEIGHT_MAX.
-    explicit OperatingSystem(Learning learned);
+    // Starts from what an earlier run learned (std::invalid_argument unless
+    // it fits the tables) and chooses with draws from draw.
+    explicit OperatingSystem(Learning learned = {}, Draw draw = runtimeDraw);
 
     void doSomething();
     void doSomethingWith(std::string argument);
@@ -69,6 +81,7 @@ private:
     // Which table lastAction indexes; an argument action may have had an
     // empty argument, so lastArgument cannot tell.
     ActionKind lastKind = ActionKind::Plain;
+    Draw draw;
 };
 
 }  // namespace gorvandel

@@ -1,6 +1,7 @@
 #include "command_loop.h"
 
-#include "failure.h"
+#include "commands.h"
+#include "lines.h"
 
 #include <cerrno>
 #include <iostream>
@@ -21,13 +22,9 @@ void sayFarewell()
     std::cout << "Have a nice day!\nBye Gorvandel" << std::endl;
 }
 
-bool outputWritten()
+Outcome outputWritten()
 {
-    if (std::cout) {
-        return true;
-    }
-    reportOutputFailure();
-    return false;
+    return std::cout ? Outcome() : outputFailure();
 }
 
 // Carries out one command line; true when it was "exit". The line is
@@ -53,24 +50,18 @@ bool runCommand(std::string&& command, OperatingSystem& persona)
     return false;
 }
 
-ReadResult readLine(std::istream& input, std::string& line)
+ReadResult readLine(std::istream& input, std::string& line, std::error_code& error)
 {
     try {
         if (!std::getline(input, line)) {
-            if (input.bad()) {
-                reportFailure("cannot read standard input");
-                return ReadResult::Failed;
-            }
-            return ReadResult::EndOfInput;
+            return input.bad() ? ReadResult::ReadFailed : ReadResult::EndOfInput;
         }
     } catch (const std::ios_base::failure& failure) {
-        // A stream error says nothing a user could act on; the system's does.
-        if (failure.code().category() == std::iostream_category()) {
-            reportFailure("cannot read standard input");
-        } else {
-            reportFailure("cannot read standard input: " + failure.code().message());
+        // A stream's own error says nothing a user could act on; the system's does.
+        if (failure.code().category() != std::iostream_category()) {
+            error = failure.code();
         }
-        return ReadResult::Failed;
+        return ReadResult::ReadFailed;
     }
     // eof here means the line had no newline, so there is no line end to trim.
     if (!input.eof()) {
@@ -79,49 +70,55 @@ ReadResult readLine(std::istream& input, std::string& line)
     return ReadResult::Line;
 }
 
-}  // namespace
-
-void removeCarriageReturn(std::string& line)
+// The line end after the last prompt, then the farewell.
+Outcome endOfInput()
 {
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
+    errno = 0;
+    std::cout << '\n';
+    sayFarewell();
+    return outputWritten();
 }
 
-ReadResult readPromptedLine(std::istream& input, std::string& line)
+Outcome readFailure(const std::error_code& error)
+{
+    return {error ? "cannot read standard input: " + error.message() : "cannot read standard input"};
+}
+
+}  // namespace
+
+ReadResult readPromptedLine(std::istream& input, std::string& line, std::error_code& error)
 {
     // Flushed so the prompt shows before the read waits.
     errno = 0;
-    std::cout << PROMPT << std::flush;
-    if (!outputWritten()) {
-        return ReadResult::Failed;
+    if (!(std::cout << PROMPT << std::flush)) {
+        return ReadResult::WriteFailed;
     }
-    return readLine(input, line);
+    return readLine(input, line, error);
 }
 
-LoopEnd runCommandLoop(const LineReader& read, OperatingSystem& persona, const AfterCommand& afterCommand)
+Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const AfterCommand& afterCommand)
 {
     std::string command;
     for (;;) {
-        switch (read(command)) {
-        case ReadResult::Failed:
-            return LoopEnd::Failed;
+        std::error_code error;
+        switch (read(command, error)) {
+        case ReadResult::ReadFailed:
+            return readFailure(error);
+        case ReadResult::WriteFailed:
+            return outputFailure();
         case ReadResult::EndOfInput:
-            // The cursor stands after the prompt: end its line, then say goodbye.
-            errno = 0;
-            std::cout << '\n';
-            sayFarewell();
-            return outputWritten() ? LoopEnd::EndOfInput : LoopEnd::Failed;
+            return endOfInput();
         case ReadResult::Line:
             break;
         }
         errno = 0;
         const bool exitTyped = runCommand(std::move(command), persona);
-        if (!outputWritten() || (afterCommand && !afterCommand(persona))) {
-            return LoopEnd::Failed;
+        Outcome outcome = outputWritten();
+        if (outcome && afterCommand) {
+            outcome = afterCommand(persona);
         }
-        if (exitTyped) {
-            return LoopEnd::Exit;
+        if (!outcome || exitTyped) {
+            return outcome;
         }
     }
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <string>
 #include <system_error>
 
 namespace gorvandel {
@@ -17,6 +16,15 @@ bool isControl(char c)
 
 }  // namespace
 
+Outcome outputFailure()
+{
+    const int error = errno;
+    if (error == 0) {
+        return {"cannot write to standard output"};
+    }
+    return {"cannot write to standard output: " + std::generic_category().message(error)};
+}
+
 void reportFailure(std::string_view what)
 {
     // A file name or an option may hold a line end: shown as '?', the report stays one line.
@@ -28,16 +36,6 @@ void reportFailure(std::string_view what)
     }
     // Standard error is unbuffered: one call, one write.
     std::fprintf(stderr, "gorvandel: %.*s\n", static_cast<int>(what.size()), what.data());
-}
-
-void reportOutputFailure()
-{
-    const int error = errno;
-    if (error == 0) {
-        reportFailure("cannot write to standard output");
-        return;
-    }
-    reportFailure("cannot write to standard output: " + std::generic_category().message(error));
 }
 
 }  // namespace gorvandel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace gorvandel {
@@ -10,13 +11,20 @@ namespace gorvandel {
 constexpr int EXIT_STATUS_FAILURE = 1;
 constexpr int EXIT_STATUS_USAGE = 2;
 
+// What a step that can fail gives back, up to the entry: true when it
+// worked, else the one line that says what failed.
+struct Outcome {
+    std::string failure;
+    explicit operator bool() const { return failure.empty(); }
+};
+
+// "cannot write to standard output", with the system's reason when errno
+// holds one: writers clear errno before they write.
+Outcome outputFailure();
+
 // Writes "gorvandel: WHAT" as one line on standard error, control
 // characters shown as '?'. Allocates nothing unless there are some, so it
 // also serves when memory has run out.
 void reportFailure(std::string_view what);
-
-// Reports that standard output could not be written, with the system's
-// reason when errno holds one: callers clear errno before they write.
-void reportOutputFailure();
 
 }  // namespace gorvandel

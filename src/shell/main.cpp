@@ -1,3 +1,7 @@
+// The program's entry: reads the options, takes up the memory file, seeds
+// the random source, creates the persona and runs the command loop; reports
+// whatever failed and picks the exit status.
+
 #include "command_loop.h"
 #include "failure.h"
 #include "memory_file.h"
@@ -11,7 +15,6 @@
 #include <iostream>
 #include <memory>
 #include <new>
-#include <optional>
 #include <string>
 #include <system_error>
 
@@ -26,6 +29,12 @@ using namespace gorvandel;
 
 constexpr bool LINE_EDITING = GORVANDEL_LINE_EDITING;
 
+int failWith(int status, const std::string& what)
+{
+    reportFailure(what);
+    return status;
+}
+
 std::string closedReason()
 {
     return std::make_error_code(std::errc::bad_file_descriptor).message();
@@ -35,24 +44,46 @@ int writeOut(const std::string& text)
 {
     errno = 0;
     if (!(std::cout << text << std::flush)) {
-        reportOutputFailure();
-        return EXIT_STATUS_FAILURE;
+        return failWith(EXIT_STATUS_FAILURE, outputFailure().failure);
     }
     return EXIT_SUCCESS;
 }
 
-LoopEnd runLoop(OperatingSystem& persona, const AfterCommand& afterCommand)
+int usageFailure(const std::string& problem)
+{
+    reportFailure(problem);
+    std::fputs("Try 'gorvandel --help' for more information.\n", stderr);
+    return EXIT_STATUS_USAGE;
+}
+
+// Lines from the terminal through the line editor; pipes and files get
+// plain standard input, byte for byte.
+LineReader commandReader()
 {
 #if GORVANDEL_LINE_EDITING
     if (talkingToTerminal()) {
-        const std::string history =
-            historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
-        return runEditingSession(persona, history, afterCommand);
+        return lineEditor(
+            historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
     }
 #endif
-    // Pipes and files get plain standard input, byte for byte.
-    const auto readStandardInput = [](std::string& line) { return readPromptedLine(std::cin, line); };
-    return runCommandLoop(readStandardInput, persona, afterCommand);
+    return [](std::string& line, std::error_code& error) { return readPromptedLine(std::cin, line, error); };
+}
+
+int runSession(const Options& options)
+{
+    MemoryFile memory;
+    AfterCommand afterCommand;
+    if (!options.memoryFile.empty()) {
+        if (const Outcome opened = openMemoryFile(options.memoryFile, memory); !opened) {
+            return failWith(EXIT_STATUS_USAGE, opened.failure);
+        }
+        afterCommand = [&memory](const OperatingSystem& persona) { return keepLearning(memory, persona); };
+    }
+    // One seed for the whole run, taken before the persona exists.
+    std::srand(options.seed ? *options.seed : millisecondTicks());
+    const auto persona = std::make_unique<OperatingSystem>(memory.saved);
+    const Outcome outcome = runCommandLoop(commandReader(), *persona, afterCommand);
+    return outcome ? EXIT_SUCCESS : failWith(EXIT_STATUS_FAILURE, outcome.failure);
 }
 
 int runProgram(int argc, char* argv[])
@@ -69,39 +100,18 @@ int runProgram(int argc, char* argv[])
 
     const Options options = parseOptions(argc, argv);
     if (options.request == Request::UsageError) {
-        reportFailure(options.problem);
-        std::fputs("Try 'gorvandel --help' for more information.\n", stderr);
-        return EXIT_STATUS_USAGE;
+        return usageFailure(options.problem);
     }
     if (!streams.outputOpen) {
-        reportFailure("cannot write to standard output: " + closedReason());
-        return EXIT_STATUS_FAILURE;
+        return failWith(EXIT_STATUS_FAILURE, "cannot write to standard output: " + closedReason());
     }
-    if (options.request == Request::Help) {
-        return writeOut(helpText(LINE_EDITING));
-    }
-    if (options.request == Request::Version) {
-        return writeOut(versionText());
+    if (options.request != Request::Run) {
+        return writeOut(options.request == Request::Help ? helpText(LINE_EDITING) : versionText());
     }
     if (!streams.inputOpen) {
-        reportFailure("cannot read standard input: " + closedReason());
-        return EXIT_STATUS_FAILURE;
+        return failWith(EXIT_STATUS_FAILURE, "cannot read standard input: " + closedReason());
     }
-
-    std::optional<MemoryFile> memory;
-    AfterCommand afterCommand;
-    if (!options.memoryFile.empty()) {
-        memory = openMemoryFile(options.memoryFile);
-        if (!memory) {
-            return EXIT_STATUS_USAGE;
-        }
-        afterCommand = [&memory](const OperatingSystem& persona) { return keepLearning(*memory, persona); };
-    }
-
-    // One seed for the whole run, taken before the persona exists.
-    std::srand(options.seed ? *options.seed : millisecondTicks());
-    auto persona = std::make_unique<OperatingSystem>(memory ? memory->saved : Learning{});
-    return runLoop(*persona, afterCommand) == LoopEnd::Failed ? EXIT_STATUS_FAILURE : EXIT_SUCCESS;
+    return runSession(options);
 }
 
 }  // namespace

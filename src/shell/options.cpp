@@ -1,48 +1,81 @@
 #include "options.h"
 
-#include <limits>
+#include <charconv>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace gorvandel {
 
 namespace {
 
-struct KnownOption {
-    std::string_view longName;
-    char shortName;
-    bool takesValue;
-};
-
-constexpr KnownOption KNOWN_OPTIONS[] = {
-    {"help", 'h', false},
-    {"version", 'V', false},
-    {"seed", 's', true},
-    {"memory", 'm', true},
-};
-
 std::string quoted(std::string_view text)
 {
     return "'" + std::string(text) + "'";
 }
 
+// Digits only: from_chars alone would also take a leading minus.
 std::optional<std::uint32_t> parseSeed(std::string_view text)
 {
-    if (text.empty()) {
+    std::uint32_t seed = 0;
+    const char* const end = text.data() + text.size();
+    if (text.find_first_not_of("0123456789") != std::string_view::npos) {
         return std::nullopt;
     }
-    std::uint64_t value = 0;
-    for (const char digit : text) {
-        if (digit < '0' || digit > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint64_t>(digit - '0');
-        if (value > std::numeric_limits<std::uint32_t>::max()) {
-            return std::nullopt;
-        }
+    const auto [stop, error] = std::from_chars(text.data(), end, seed);
+    if (error != std::errc() || stop != end) {
+        return std::nullopt;
     }
-    return static_cast<std::uint32_t>(value);
+    return seed;
 }
+
+Options usageError(std::string problem)
+{
+    Options options;
+    options.request = Request::UsageError;
+    options.problem = std::move(problem);
+    return options;
+}
+
+void askForHelp(std::string_view, Options& options)
+{
+    options.request = Request::Help;
+}
+
+void askForVersion(std::string_view, Options& options)
+{
+    options.request = Request::Version;
+}
+
+void setSeed(std::string_view value, Options& options)
+{
+    options.seed = parseSeed(value);
+    if (!options.seed) {
+        options = usageError("invalid seed " + quoted(value) + ": expected a number from 0 to 4294967295");
+    }
+}
+
+void setMemoryFile(std::string_view value, Options& options)
+{
+    options.memoryFile = value;
+    if (value.empty()) {
+        options = usageError("the memory file needs a name");
+    }
+}
+
+struct KnownOption {
+    std::string_view longName;
+    char shortName;
+    bool takesValue;
+    void (*apply)(std::string_view value, Options& options);
+};
+
+constexpr KnownOption KNOWN_OPTIONS[] = {
+    {"help", 'h', false, askForHelp},
+    {"version", 'V', false, askForVersion},
+    {"seed", 's', true, setSeed},
+    {"memory", 'm', true, setMemoryFile},
+};
 
 const KnownOption* findShort(char name)
 {
@@ -69,41 +102,57 @@ const KnownOption* findLong(std::string_view name)
     return beginnings == 1 ? found : nullptr;
 }
 
-// Records one option; Help and Version end the reading at once.
-void apply(const KnownOption& option, std::string_view value, Options& options)
+// The words after the program's name, taken in turn.
+struct Words {
+    int count;
+    const char* const* words;
+    int next = 1;
+
+    bool done() const { return next >= count; }
+    std::string_view take() { return words[next++]; }
+};
+
+// "--name", "--name=value" or "--name value", the name perhaps shortened.
+void readLongOption(std::string_view word, Words& words, Options& options)
 {
-    switch (option.shortName) {
-    case 'h':
-        options.request = Request::Help;
-        break;
-    case 'V':
-        options.request = Request::Version;
-        break;
-    case 's':
-        options.seed = parseSeed(value);
-        if (!options.seed) {
-            options.request = Request::UsageError;
-            options.problem = "invalid seed " + quoted(value) + ": expected a number from 0 to 4294967295";
-        }
-        break;
-    case 'm':
-        options.memoryFile = value;
-        if (value.empty()) {
-            options.request = Request::UsageError;
-            options.problem = "the memory file needs a name";
-        }
-        break;
-    default:
-        break;
+    const std::size_t equals = word.find('=');
+    const bool valueGiven = equals != std::string_view::npos;
+    const KnownOption* option = findLong(word.substr(2, valueGiven ? equals - 2 : std::string_view::npos));
+    if (option == nullptr) {
+        options = usageError("unrecognized option " + quoted(word));
+        return;
+    }
+    const std::string spelled = quoted("--" + std::string(option->longName));
+    if (!option->takesValue && valueGiven) {
+        options = usageError("option " + spelled + " doesn't allow an argument");
+    } else if (option->takesValue && !valueGiven && words.done()) {
+        options = usageError("option " + spelled + " requires an argument");
+    } else {
+        option->apply(valueGiven           ? word.substr(equals + 1)
+                      : option->takesValue ? words.take()
+                                           : std::string_view(),
+                      options);
     }
 }
 
-Options usageError(std::string problem)
+// Bundled short options; one that takes a value takes the rest of the word,
+// or else the next word.
+void readShortOptions(std::string_view word, Words& words, Options& options)
 {
-    Options options;
-    options.request = Request::UsageError;
-    options.problem = std::move(problem);
-    return options;
+    for (std::size_t at = 1; at < word.size() && options.request == Request::Run; ++at) {
+        const std::string_view letter = word.substr(at, 1);
+        const KnownOption* option = findShort(letter[0]);
+        if (option == nullptr) {
+            options = usageError("invalid option -- " + quoted(letter));
+        } else if (!option->takesValue) {
+            option->apply({}, options);
+        } else if (at + 1 == word.size() && words.done()) {
+            options = usageError("option requires an argument -- " + quoted(letter));
+        } else {
+            option->apply(at + 1 < word.size() ? word.substr(at + 1) : words.take(), options);
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -111,52 +160,19 @@ Options usageError(std::string problem)
 Options parseOptions(int argc, const char* const argv[])
 {
     Options options;
+    Words words{argc, argv};
     std::vector<std::string_view> operands;
     bool optionsEnded = false;
-    for (int i = 1; i < argc && options.request == Request::Run; ++i) {
-        const std::string_view argument = argv[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            operands.push_back(argument);
-        } else if (argument == "--") {
+    while (!words.done() && options.request == Request::Run) {
+        const std::string_view word = words.take();
+        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+            operands.push_back(word);
+        } else if (word == "--") {
             optionsEnded = true;
-        } else if (argument[1] == '-') {
-            const std::size_t equals = argument.find('=');
-            const std::string_view name = argument.substr(2, equals == std::string_view::npos ? equals : equals - 2);
-            const KnownOption* option = findLong(name);
-            if (option == nullptr) {
-                return usageError("unrecognized option " + quoted(argument));
-            }
-            const std::string spelled = quoted("--" + std::string(option->longName));
-            if (!option->takesValue && equals != std::string_view::npos) {
-                return usageError("option " + spelled + " doesn't allow an argument");
-            }
-            if (option->takesValue && equals == std::string_view::npos && i + 1 == argc) {
-                return usageError("option " + spelled + " requires an argument");
-            }
-            apply(*option,
-                  equals != std::string_view::npos ? argument.substr(equals + 1)
-                  : option->takesValue             ? std::string_view(argv[++i])
-                                                   : std::string_view(),
-                  options);
+        } else if (word[1] == '-') {
+            readLongOption(word, words, options);
         } else {
-            // Bundled short options; one that takes a value takes the rest of
-            // the word, or else the next word.
-            for (std::size_t at = 1; at < argument.size() && options.request == Request::Run; ++at) {
-                const KnownOption* option = findShort(argument[at]);
-                if (option == nullptr) {
-                    return usageError("invalid option -- " + quoted(argument.substr(at, 1)));
-                }
-                if (!option->takesValue) {
-                    apply(*option, {}, options);
-                    continue;
-                }
-                if (at + 1 == argument.size() && i + 1 == argc) {
-                    return usageError("option requires an argument -- " + quoted(argument.substr(at, 1)));
-                }
-                apply(*option, at + 1 < argument.size() ? argument.substr(at + 1) : std::string_view(argv[++i]),
-                      options);
-                break;
-            }
+            readShortOptions(word, words, options);
         }
     }
     if (options.request == Request::Run && !operands.empty()) {

@@ -4,8 +4,6 @@
 #include <chrono>
 #include <ctime>
 #include <limits>
-
-#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -54,21 +52,21 @@ StandardStreams prepareStandardStreams()
     return {open[0], open[1]};
 }
 
-std::uint32_t processId()
-{
-    return static_cast<std::uint32_t>(::getpid());
-}
-
 bool talkingToTerminal()
 {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
 }
 
+std::uint32_t processId()
+{
+    return static_cast<std::uint32_t>(::getpid());
+}
+
 namespace {
 
-std::string reasonFor(int error)
+std::error_code lastError()
 {
-    return std::make_error_code(static_cast<std::errc>(error)).message();
+    return {errno, std::generic_category()};
 }
 
 // A descriptor that is closed when it goes out of scope.
@@ -112,89 +110,97 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
-
-FileContents readFile(const std::string& path, std::size_t limit)
+// Reads what is left of an open file, up to limit bytes.
+std::error_code readRest(int fd, std::size_t limit, std::string& bytes)
 {
-    // Non-blocking, so that a FIFO at path cannot stall the start.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status {};
-    if (file.fd < 0) {
-        return {errno == ENOENT ? FileState::Missing : FileState::Failed, {}, reasonFor(errno)};
-    }
-    if (::fstat(file.fd, &status) != 0) {
-        return {FileState::Failed, {}, reasonFor(errno)};
-    }
-    if (S_ISDIR(status.st_mode)) {
-        return {FileState::Failed, {}, reasonFor(EISDIR)};
-    }
-    if (!S_ISREG(status.st_mode)) {
-        return {FileState::Failed, {}, "not a regular file"};
-    }
-    const bool writable = ::access(path.c_str(), W_OK) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-    FileContents contents{FileState::Read, {}, {}, writable, status.st_nlink};
     char buffer[4096];
     for (;;) {
-        const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
         if (count == 0) {
-            return contents;
+            return {};
         }
         if (count < 0 && errno != EINTR) {
-            return {FileState::Failed, {}, reasonFor(errno)};
+            return lastError();
         }
-        contents.bytes.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
-        if (contents.bytes.size() > limit) {
-            return {FileState::Failed, {}, reasonFor(EFBIG)};
+        bytes.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
+        if (bytes.size() > limit) {
+            return std::make_error_code(std::errc::file_too_large);
         }
     }
 }
 
-std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
-                                       const std::string& temporaryPath)
+}  // namespace
+
+std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents)
+{
+    // Non-blocking, so that a FIFO at path cannot stall the start.
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0) {
+        return lastError();
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return FileRefusal::NotRegularFile;
+    }
+    FileContents read;
+    read.writable = ::access(path.c_str(), W_OK) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    read.links = status.st_nlink;
+    if (const std::error_code error = readRest(file.fd, limit, read.bytes)) {
+        return error;
+    }
+    contents = std::move(read);
+    return {};
+}
+
+std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath)
 {
     // Opened first: flushing it is the last step, and must not be the one that fails.
     const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.fd < 0) {
-        return reasonFor(errno);
+        return lastError();
     }
     struct stat existing {};
     const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0600;
     // Made anew: never through a link someone left at that name, never over a file.
     Descriptor temporary(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (temporary.fd < 0) {
-        return reasonFor(errno);
+        return lastError();
     }
-    const auto fail = [&temporaryPath](int error) -> std::optional<std::string> {
+    const auto fail = [&temporaryPath](std::error_code error) {
         ::unlink(temporaryPath.c_str());
-        return reasonFor(error);
+        return error;
     };
     if (::fchmod(temporary.fd, mode) != 0 || !writeAll(temporary.fd, contents) || ::fsync(temporary.fd) != 0) {
-        return fail(errno);
+        return fail(lastError());
     }
-    if (::close(temporary.release()) != 0) {
-        return fail(errno);
-    }
-    if (::rename(temporaryPath.c_str(), path.c_str()) != 0) {
-        return fail(errno);
+    if (::close(temporary.release()) != 0 || ::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+        return fail(lastError());
     }
     // The rename is durable once the folder is on disk. Some file systems
     // cannot flush a folder (EINVAL); the rename stands there too.
     if (::fsync(folder.fd) != 0 && errno != EINVAL) {
-        return reasonFor(errno);
+        return lastError();
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> checkCanCreate(const std::string& path)
+std::error_code checkCanCreate(const std::string& path)
 {
     const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const int fd = folder.fd < 0 ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return reasonFor(errno);
+    const Descriptor file(folder.fd < 0 ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (file.fd < 0) {
+        return lastError();
     }
-    ::close(fd);
     ::unlink(path.c_str());
-    return std::nullopt;
+    return {};
+}
+
+void removeFile(const std::string& path)
+{
+    ::unlink(path.c_str());
 }
 
 RunLock lockForThisRun(const std::string& path)
@@ -202,25 +208,24 @@ RunLock lockForThisRun(const std::string& path)
     Descriptor lock(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
     struct stat status {};
     if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
-        return {LockState::Failed, reasonFor(errno), {}};
+        return {lastError(), {}};
     }
     if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
-        return {errno == EWOULDBLOCK ? LockState::InUse : LockState::Failed, reasonFor(errno), {}};
+        return {errno == EWOULDBLOCK ? make_error_code(FileRefusal::InUse) : lastError(), {}};
     }
     // The descriptor stays open, and the lock held, until the program ends.
     lock.release();
-    return {LockState::Locked, {}, std::to_string(status.st_ino)};
+    return {{}, std::to_string(status.st_ino)};
 }
 
-std::optional<std::string> makeParentFolders(const std::string& path)
+std::error_code makeParentFolders(const std::string& path)
 {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-            return reasonFor(errno);
+        if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) {
+            return lastError();
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace gorvandel

@@ -1,8 +1,9 @@
 #include "line_editor.h"
 
+#include "commands.h"
 #include "completion.h"
-#include "failure.h"
 #include "history.h"
+#include "lines.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -124,18 +125,19 @@ EditorHandle makeEditor(History* history)
     return editor;
 }
 
-}  // namespace
-
-LoopEnd runEditingSession(OperatingSystem& persona, const std::string& historyFile, const AfterCommand& afterCommand)
+// libedit decodes what is typed by the locale's character set. The C
+// locale's is ASCII, and libedit would drop every other byte typed, so
+// there it reads UTF-8, as Python's shell does.
+void takeTheLocalesCharacters()
 {
-    // libedit decodes what is typed by the locale's character set. The C
-    // locale's is ASCII, and libedit would drop every other byte typed, so
-    // there it reads UTF-8, as Python's shell does.
     const char* locale = std::setlocale(LC_CTYPE, "");
     if (locale == nullptr || std::string_view(locale) == "C" || std::string_view(locale) == "POSIX") {
         std::setlocale(LC_CTYPE, "C.UTF-8");
     }
+}
 
+HistoryHandle makeHistory(const std::string& historyFile)
+{
     HistoryHandle history(history_init(), &history_end);
     if (!history) {
         throw std::bad_alloc();
@@ -146,48 +148,76 @@ LoopEnd runEditingSession(OperatingSystem& persona, const std::string& historyFi
     for (const std::string& line : loadHistory(historyFile)) {
         ::history(history.get(), &event, H_ENTER, line.c_str());
     }
-    const EditorHandle editor = makeEditor(history.get());
+    return history;
+}
 
+// The editor's state for a run; the history file gets the typed lines when it ends.
+struct EditingSession {
+    std::string historyFile;
+    HistoryHandle history;
+    EditorHandle editor;
     std::vector<std::string> typed;
-    const auto readEditedLine = [&](std::string& line) {
-        // The date line is written without a flush; libedit writes through stdio.
-        std::cout.flush();
-        int count = 0;
-        const char* text = el_gets(editor.get(), &count);
-        // A signal the program was started with ignored (SIGINT from a
-        // script that traps it) cuts the line short: what was typed goes
-        // on, on a line of its own.
-        while (count < 0 && errno == EINTR) {
-            const LineInfo* cut = el_line(editor.get());
-            const std::string typedSoFar(cut->buffer, cut->lastchar);
-            std::fputs("\n", stdout);
-            el_push(editor.get(), typedSoFar.c_str());
-            text = el_gets(editor.get(), &count);
-        }
-        if (text == nullptr || count < 0) {
-            if (count == 0) {
-                return ReadResult::EndOfInput;
-            }
-            reportFailure("cannot read standard input: " + std::generic_category().message(errno));
-            return ReadResult::Failed;
-        }
-        line.assign(text, static_cast<std::size_t>(count));
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-            removeCarriageReturn(line);
-        }
-        if (!line.empty()) {
-            ::history(history.get(), &event, H_ENTER, line.c_str());
-        }
-        addToHistory(typed, line);
-        return ReadResult::Line;
-    };
 
-    const LoopEnd end = runCommandLoop(readEditedLine, persona, afterCommand);
-    if (end != LoopEnd::Failed) {
-        saveHistory(historyFile, typed);
+    explicit EditingSession(const std::string& file)
+        : historyFile(file),
+          history(makeHistory(file)),
+          editor(makeEditor(history.get()))
+    {
     }
-    return end;
+    EditingSession(const EditingSession&) = delete;
+    EditingSession& operator=(const EditingSession&) = delete;
+    ~EditingSession() { saveHistory(historyFile, typed); }
+};
+
+// el_gets, carried on across a signal the program was started with ignored
+// (SIGINT from a script that traps it), which cuts the line short: what was
+// typed goes on, on a line of its own.
+const char* readWithLibedit(EditLine* editor, int& count)
+{
+    const char* text = el_gets(editor, &count);
+    while (count < 0 && errno == EINTR) {
+        const LineInfo* cut = el_line(editor);
+        const std::string typedSoFar(cut->buffer, cut->lastchar);
+        std::fputs("\n", stdout);
+        el_push(editor, typedSoFar.c_str());
+        text = el_gets(editor, &count);
+    }
+    return text;
+}
+
+ReadResult readEditedLine(EditingSession& session, std::string& line, std::error_code& error)
+{
+    // The date line is written without a flush; libedit writes through stdio.
+    std::cout.flush();
+    int count = 0;
+    const char* text = readWithLibedit(session.editor.get(), count);
+    if (text == nullptr || count < 0) {
+        if (count == 0) {
+            return ReadResult::EndOfInput;
+        }
+        error = std::error_code(errno, std::generic_category());
+        return ReadResult::ReadFailed;
+    }
+    line.assign(text, static_cast<std::size_t>(count));
+    if (!line.empty() && line.back() == '\n') {
+        line.pop_back();
+        removeCarriageReturn(line);
+    }
+    if (!line.empty()) {
+        HistEvent event;
+        ::history(session.history.get(), &event, H_ENTER, line.c_str());
+    }
+    addToHistory(session.typed, line);
+    return ReadResult::Line;
+}
+
+}  // namespace
+
+LineReader lineEditor(const std::string& historyFile)
+{
+    takeTheLocalesCharacters();
+    auto session = std::make_shared<EditingSession>(historyFile);
+    return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
 }
 
 }  // namespace gorvandel

@@ -1,5 +1,4 @@
 #include "completion.h"
-#include "history.h"
 
 #include <gtest/gtest.h>
 
@@ -48,31 +47,6 @@ TEST(Completion, FileNamesAfterTheArgumentPrefix)
     EXPECT_EQ(complete("do something with ", folder).choices.size(), 4u);  // the hidden name waits for its dot
     EXPECT_TRUE(complete("do something with x", folder).choices.empty());
     EXPECT_EQ(gorvandel::choicesInColumns({"a", "bb", "c"}, 8), "a   c\nbb\n");
-}
-
-TEST(History, FileFromTheEnvironment)
-{
-    using gorvandel::historyFile;
-    EXPECT_EQ(historyFile("/h/mine", "/state", "/home/u"), "/h/mine");
-    EXPECT_EQ(historyFile("", "/state", "/home/u"), "");
-    EXPECT_EQ(historyFile(nullptr, "/state", "/home/u"), "/state/gorvandel/history");
-    EXPECT_EQ(historyFile(nullptr, "relative", "/home/u"), "/home/u/.local/state/gorvandel/history");
-    EXPECT_EQ(historyFile(nullptr, "", "/home/u"), "/home/u/.local/state/gorvandel/history");
-    EXPECT_EQ(historyFile(nullptr, nullptr, nullptr), "");
-}
-
-TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
-{
-    std::vector<std::string> history;
-    for (const char* line : {"a", "", "a", "b", "a"}) {
-        gorvandel::addToHistory(history, line);
-    }
-    EXPECT_EQ(history, (std::vector<std::string>{"a", "b", "a"}));
-    for (int i = 0; i < 1100; ++i) {
-        gorvandel::addToHistory(history, std::to_string(i));
-    }
-    ASSERT_EQ(history.size(), gorvandel::HISTORY_LIMIT);
-    EXPECT_EQ(history.front(), "100");
 }
 
 }  // namespace

@@ -63,13 +63,27 @@ StandardStreams prepareStandardStreams()
 
 namespace {
 
-std::string reasonFor(DWORD error)
+// The system's reasons, in its own words, for std::error_code.
+class WindowsCategory : public std::error_category {
+public:
+    std::string message(int code) const override;
+    const char* name() const noexcept override;
+    std::error_condition default_error_condition(int code) const noexcept override;
+};
+
+const char* WindowsCategory::name() const noexcept(true)
+{
+    return "windows";
+}
+
+std::string WindowsCategory::message(int code) const
 {
     char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                       reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length > 0 ? std::string(text, length) : "error " + std::to_string(code);
     LocalFree(text);
     // Windows ends its messages with a full stop and a line end.
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
@@ -78,9 +92,34 @@ std::string reasonFor(DWORD error)
     return reason;
 }
 
-std::string lastReason()
+// The portable meaning of the codes the program asks about.
+std::error_condition WindowsCategory::default_error_condition(int code) const noexcept(true)
 {
-    return reasonFor(GetLastError());
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return std::errc::no_such_file_or_directory;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return std::errc::file_exists;
+    case ERROR_ACCESS_DENIED:
+        return std::errc::permission_denied;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return std::errc::filename_too_long;
+    default:
+        return {code, *this};
+    }
+}
+
+std::error_code windowsError(DWORD code)
+{
+    static const WindowsCategory category;
+    return {static_cast<int>(code), category};
+}
+
+std::error_code lastError()
+{
+    return windowsError(GetLastError());
 }
 
 // Paths arrive in the ANSI code page, as main's arguments do.
@@ -115,96 +154,110 @@ constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 }  // namespace
 
-FileContents readFile(const std::string& path, std::size_t limit)
-{
-    const std::wstring wide = widened(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return {missing ? FileState::Missing : FileState::Failed, {}, reasonFor(error)};
-    }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return {FileState::Failed, {}, "Is a directory"};
-    }
-    const Handle file(
-        CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) {
-        return {FileState::Failed, {}, lastReason()};
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle, &information)) {
-        return {FileState::Failed, {}, "not a regular file"};
-    }
-    FileContents contents{
-        FileState::Read, {}, {}, (attributes & FILE_ATTRIBUTE_READONLY) == 0, information.nNumberOfLinks};
-    char buffer[4096];
-    for (DWORD count = 0;; contents.bytes.append(buffer, count)) {
-        if (!ReadFile(file.handle, buffer, sizeof buffer, &count, nullptr)) {
-            return {FileState::Failed, {}, lastReason()};
-        }
-        if (count == 0) {
-            return contents;
-        }
-        if (contents.bytes.size() + count > limit) {
-            return {FileState::Failed, {}, "File too large"};
-        }
-    }
-}
-
 namespace {
 
-// Writes contents to a new file at path and flushes it to disk; the error, if any.
-DWORD writeNewFile(const std::wstring& path, const std::string& contents)
+// Reads what is left of an open file, up to limit bytes.
+std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
 {
-    const Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) {
-        return GetLastError();
+    char buffer[4096];
+    for (DWORD count = 0;; bytes.append(buffer, count)) {
+        if (!ReadFile(file, buffer, sizeof buffer, &count, nullptr)) {
+            return lastError();
+        }
+        if (count == 0) {
+            return {};
+        }
+        if (bytes.size() + count > limit) {
+            return std::make_error_code(std::errc::file_too_large);
+        }
     }
-    DWORD written = 0;
-    if (!WriteFile(file.handle, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
-        !FlushFileBuffers(file.handle)) {
-        return GetLastError();
-    }
-    return written == contents.size() ? ERROR_SUCCESS : ERROR_HANDLE_DISK_FULL;
 }
 
 }  // namespace
 
-std::optional<std::string> replaceFile(const std::string& path, const std::string& contents,
-                                       const std::string& temporaryPath)
+std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents)
+{
+    const std::wstring wide = widened(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return lastError();
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    const Handle file(
+        CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        return lastError();
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle, &information)) {
+        return FileRefusal::NotRegularFile;
+    }
+    FileContents read;
+    read.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+    read.links = information.nNumberOfLinks;
+    if (const std::error_code error = readRest(file.handle, limit, read.bytes)) {
+        return error;
+    }
+    contents = std::move(read);
+    return {};
+}
+
+namespace {
+
+// Writes contents to a new file at path and flushes it to disk.
+std::error_code writeNewFile(const std::wstring& path, const std::string& contents)
+{
+    const Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        return lastError();
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.handle, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
+        !FlushFileBuffers(file.handle)) {
+        return lastError();
+    }
+    return written == contents.size() ? std::error_code() : windowsError(ERROR_HANDLE_DISK_FULL);
+}
+
+}  // namespace
+
+std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath)
 {
     const std::wstring target = widened(path);
     const std::wstring temporary = widened(temporaryPath);
-    DWORD error = writeNewFile(temporary, contents);
-    if (error == ERROR_FILE_EXISTS) {
-        return reasonFor(error);  // not ours to remove
+    std::error_code error = writeNewFile(temporary, contents);
+    if (error == std::errc::file_exists) {
+        return error;  // not ours to remove
     }
     // Write-through: the call returns once the new name is on disk. A virus
     // scanner or indexer may hold the old file for a moment.
-    for (int attempt = 0; error == ERROR_SUCCESS; ++attempt) {
+    for (int attempt = 0; !error; ++attempt) {
         if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return std::nullopt;
+            return {};
         }
-        error = GetLastError();
-        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && attempt < 10) {
+        const DWORD code = GetLastError();
+        error = windowsError(code);
+        if ((code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED) && attempt < 10) {
             Sleep(20);
-            error = ERROR_SUCCESS;
+            error.clear();
         }
     }
     DeleteFileW(temporary.c_str());
-    return reasonFor(error);
+    return error;
 }
 
-std::optional<std::string> checkCanCreate(const std::string& path)
+std::error_code checkCanCreate(const std::string& path)
 {
-    const HANDLE file = CreateFileW(widened(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return lastReason();
-    }
-    CloseHandle(file);
-    return std::nullopt;
+    const Handle file(CreateFileW(widened(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.handle == INVALID_HANDLE_VALUE ? lastError() : std::error_code();
+}
+
+void removeFile(const std::string& path)
+{
+    DeleteFileW(widened(path).c_str());
 }
 
 RunLock lockForThisRun(const std::string& path)
@@ -213,17 +266,42 @@ RunLock lockForThisRun(const std::string& path)
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
     if (lock.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(lock.handle, &information)) {
-        return {LockState::Failed, lastReason(), {}};
+        return {lastError(), {}};
     }
     OVERLAPPED start{};
     if (!LockFileEx(lock.handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
-        const DWORD error = GetLastError();
-        return {error == ERROR_LOCK_VIOLATION ? LockState::InUse : LockState::Failed, reasonFor(error), {}};
+        const DWORD code = GetLastError();
+        return {code == ERROR_LOCK_VIOLATION ? make_error_code(FileRefusal::InUse) : windowsError(code), {}};
     }
     // The handle stays open, and the lock held, until the program ends.
     lock.release();
     const auto index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    return {LockState::Locked, {}, std::to_string(index)};
+    return {{}, std::to_string(index)};
+}
+
+bool talkingToTerminal()
+{
+    return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
+}
+
+std::uint32_t processId()
+{
+    return static_cast<std::uint32_t>(GetCurrentProcessId());
+}
+
+std::error_code makeParentFolders(const std::string& path)
+{
+    const std::wstring wide = widened(path);
+    for (std::size_t separator = wide.find_first_of(L"\\/", 1); separator != std::wstring::npos;
+         separator = wide.find_first_of(L"\\/", separator + 1)) {
+        const std::wstring folder = wide.substr(0, separator);
+        // "C:" is a drive, not a folder to make.
+        if (!(folder.size() == 2 && folder[1] == L':') && !CreateDirectoryW(folder.c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            return lastError();
+        }
+    }
+    return {};
 }
 
 }  // namespace gorvandel

@@ -1,9 +1,11 @@
 #include "history.h"
 
+#include "lines.h"
 #include "platform.h"
 
 #include <algorithm>
 #include <exception>
+#include <string_view>
 #include <utility>
 
 namespace gorvandel {
@@ -19,7 +21,7 @@ bool isSet(const char* value)
 }
 
 // Neither empty nor the line before again.
-bool isNew(const std::vector<std::string>& history, const std::string& line)
+bool isNew(const std::vector<std::string>& history, std::string_view line)
 {
     return !line.empty() && (history.empty() || history.back() != line);
 }
@@ -27,11 +29,9 @@ bool isNew(const std::vector<std::string>& history, const std::string& line)
 std::vector<std::string> historyIn(const std::string& bytes)
 {
     std::vector<std::string> history;
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = bytes.substr(start, end - start);
+    for (const std::string_view line : splitLines(bytes)) {
         if (isNew(history, line)) {
-            history.push_back(std::move(line));
+            history.emplace_back(line);
         }
     }
     // Trimmed once: a long file must not cost a shift per line.
@@ -70,7 +70,8 @@ void addToHistory(std::vector<std::string>& history, const std::string& line)
 std::vector<std::string> loadHistory(const std::string& path)
 {
     try {
-        return historyIn(readFile(path, HISTORY_FILE_LIMIT).bytes);
+        FileContents file;
+        return readFile(path, HISTORY_FILE_LIMIT, file) ? std::vector<std::string>() : historyIn(file.bytes);
     } catch (const std::exception&) {
         return {};
     }
@@ -85,8 +86,9 @@ void saveHistory(const std::string& path, const std::vector<std::string>& typedT
         // A file that cannot be read, or is made read-only, or has other
         // names that a new file would part it from, is not ours to replace.
         const std::string followed = followedPath(path);
-        const FileContents file = readFile(followed, HISTORY_FILE_LIMIT);
-        if (file.state == FileState::Failed || (file.state == FileState::Read && (!file.writable || file.links > 1))) {
+        FileContents file;
+        const std::error_code error = readFile(followed, HISTORY_FILE_LIMIT, file);
+        if (error ? error != std::errc::no_such_file_or_directory : bool(checkReplaceable(file))) {
             return;
         }
         std::vector<std::string> history = historyIn(file.bytes);
@@ -98,10 +100,11 @@ void saveHistory(const std::string& path, const std::vector<std::string>& typedT
             contents += line;
             contents += '\n';
         }
-        if (!makeParentFolders(followed)) {
-            // Named for this process: two runs may end at the same moment.
-            replaceFile(followed, contents, followed + "." + std::to_string(processId()) + ".tmp");
+        if (makeParentFolders(followed)) {
+            return;
         }
+        // Named for this process: two runs may end at the same moment.
+        replaceFile(followed, contents, followed + "." + std::to_string(processId()) + ".tmp");
     } catch (const std::exception&) {
         // Kept as it was.
     }

@@ -1,6 +1,6 @@
 #include "completion.h"
 
-#include "command_loop.h"
+#include "commands.h"
 
 #include <algorithm>
 

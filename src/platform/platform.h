@@ -1,0 +1,127 @@
+#pragma once
+
+// What differs between Windows and POSIX systems: a millisecond tick
+// counter for the random seed, the runtime's calendar time and its one-line
+// text, how standard input and output are set up, and the files that keep
+// what was learned (read whole, replaced whole, locked). platform_posix.cpp
+// and platform_windows.cpp each define every function declared here;
+// platform.cpp holds what is the same on both.
+//
+// A function that can fail returns a std::error_code: the system's own
+// (its message is the system's reason, "Permission denied"), or one of the
+// program's refusals below.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <type_traits>
+
+namespace gorvandel {
+
+// Milliseconds since some fixed point (system start where the platform
+// knows it); wraps around, which does not matter for a seed.
+std::uint32_t millisecondTicks();
+
+// Seconds since the epoch as the runtime counts them.
+std::int64_t currentCalendarTime();
+
+// The runtime's fixed one-line text for a calendar time in local time,
+// newline included ("Sun Dec  6 19:26:12 2026\n"); nothing when the runtime
+// cannot represent that time.
+std::optional<std::string> calendarTimeText(std::int64_t seconds);
+
+// Standard input and output as the program was started with them.
+struct StandardStreams {
+    bool inputOpen = true;
+    bool outputOpen = true;
+};
+
+// Prepares standard input and output before anything is read or written:
+// input is read as the bytes that were sent (no line-end translation), and
+// on POSIX a standard stream the program was started without is put on the
+// null device, so that no file opened later can take its place.
+StandardStreams prepareStandardStreams();
+
+// True when both standard input and standard output are terminals.
+bool talkingToTerminal();
+
+// Why the program will not use a file, where the system itself had no
+// objection.
+enum class FileRefusal {
+    NotRegularFile = 1,
+    ReadOnly,    // a save would not respect it
+    OtherNames,  // hard links, which a save would part from it
+    InUse,       // another program holds its lock
+};
+std::error_code make_error_code(FileRefusal refusal);
+
+// A file read whole, and what a save of it would have to respect.
+struct FileContents {
+    std::string bytes;
+    // Whether it may be written (this user may, and it was not made
+    // read-only), and how many names it has.
+    bool writable = true;
+    std::size_t links = 1;
+};
+
+// Reads the regular file at path whole. A missing file gives
+// std::errc::no_such_file_or_directory; anything else there (a folder, a
+// device) fails, and so does a file longer than limit bytes.
+std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents);
+
+// Whether a file that was read may be replaced by a new one: not when it
+// was made read-only, nor when it has other names.
+std::error_code checkReplaceable(const FileContents& file);
+
+// Replaces the file at path with contents so that path holds, at every
+// moment, either the complete old file or the complete new one: the new
+// one is written to temporaryPath (in the same folder, made anew, so that
+// an existing file there fails the call rather than being lost), flushed to
+// disk and renamed over path, and the folder itself is flushed. A new file
+// is readable and writable by its owner only; a replaced one keeps its
+// permissions. On failure the temporary file is gone and path as it was,
+// but for the folder failing to flush after the rename (an I/O error): the
+// new file then stands, and may not yet be on disk.
+std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath);
+
+// Makes a new file at path and removes it again, and opens its folder as a
+// save does: whether the file can be saved in that folder. An existing file
+// at path fails it.
+std::error_code checkCanCreate(const std::string& path);
+
+// Removes the file at path, if there is one.
+void removeFile(const std::string& path);
+
+// The file a path leads to, through symbolic links (a dangling one too), so
+// that a save replaces that file rather than the link.
+std::string followedPath(const std::string& path);
+
+// A lock held for the rest of the run, or why there is none.
+struct RunLock {
+    std::error_code error;  // FileRefusal::InUse while another program holds it
+    // The lock file's number on its device, which no other file there has
+    // while it exists.
+    std::string identity;
+    explicit operator bool() const { return !error; }
+};
+
+// Locks the file at path (created empty when missing, never through a
+// symbolic link) for the rest of the run. The system lets go of the lock
+// when the program ends, however it ends, so a crash never leaves it held.
+RunLock lockForThisRun(const std::string& path);
+
+// This process's number, unique among the programs running now.
+std::uint32_t processId();
+
+// Makes the missing folders on the way to path (on POSIX each for its
+// owner only; on Windows with the access its parent folder passes on).
+std::error_code makeParentFolders(const std::string& path);
+
+}  // namespace gorvandel
+
+namespace std {
+template <> struct is_error_code_enum<gorvandel::FileRefusal> : true_type {
+};
+}  // namespace std

@@ -1,0 +1,20 @@
+#pragma once
+
+// Text split into lines, as the program reads its input and its files.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gorvandel {
+
+// The lines of text without their newlines; a last line without a newline
+// is a line too, but nothing after a final newline is.
+std::vector<std::string_view> splitLines(std::string_view text);
+
+// The line without one carriage return at its end: a line that ended in
+// CR LF means the same as one that ended in LF.
+std::string_view withoutCarriageReturn(std::string_view line);
+void removeCarriageReturn(std::string& line);
+
+}  // namespace gorvandel

@@ -1,0 +1,130 @@
+#include "command_loop.h"
+#include "commands.h"
+#include "test_support.h"
+
+#include <functional>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+using gorvandel::Outcome;
+using gorvandel::ReadResult;
+
+// Hands the loop a fixed list of lines, then how the input ends.
+struct ScriptedReader {
+    std::vector<std::string> lines;
+    ReadResult end = ReadResult::EndOfInput;
+    std::error_code endError;
+    std::size_t reads = 0;
+
+    ReadResult operator()(std::string& line, std::error_code& error)
+    {
+        std::cout << gorvandel::PROMPT;
+        if (reads < lines.size()) {
+            line = lines[reads++];
+            return ReadResult::Line;
+        }
+        ++reads;
+        error = endError;
+        return end;
+    }
+};
+
+const std::string P(gorvandel::PROMPT);
+const std::string UNKNOWN = expectedTexts("unknown").at(0) + "\n";
+const std::string NO_DATA = expectedTexts("no-data").at(0) + "\n";
+const std::string BYE = expectedTexts("farewell").at(0) + "\n" + expectedTexts("farewell").at(1) + "\n";
+
+struct Session {
+    explicit Session(std::vector<std::string> lines, std::vector<int> script = {},
+                     ReadResult end = ReadResult::EndOfInput, std::error_code endError = {})
+        : reader{std::move(lines), end, endError},
+          draws{std::move(script)}
+    {
+    }
+
+    ScriptedReader reader;
+    ScriptedDraws draws;
+    gorvandel::OperatingSystem persona{{}, std::ref(draws)};
+    CapturedOutput output;
+
+    Outcome run(const gorvandel::AfterCommand& afterCommand = {})
+    {
+        return runCommandLoop(std::ref(reader), persona, afterCommand);
+    }
+};
+
+TEST(CommandLoop, EachLineIsMatchedExactlyUntilExit)
+{
+    Session session({"reward", "", "EXIT", " exit", "exit ", "do something ", "do something with", "do somethingx",
+                     "do something", "do something with  two", "do something with ", "punish", "exit", "unread"},
+                    {4, 3, 8});
+    EXPECT_TRUE(session.run());
+    const std::string calculating = expectedTexts("plain").at(4) + "\n";
+    const auto argument = [](int index, const std::string& text) {
+        return withArgument(expectedTexts("argument").at(static_cast<std::size_t>(index)), text) + "\n";
+    };
+    std::string expected = P + NO_DATA;
+    for (int unknown = 0; unknown < 7; ++unknown) {
+        expected += P + UNKNOWN;
+    }
+    expected += P + calculating + P + argument(3, " two") + P + argument(8, "") + P + P + BYE;
+    EXPECT_EQ(session.output.text(), expected);
+    EXPECT_EQ(session.reader.reads, 13u);
+    EXPECT_EQ(session.persona.weights(gorvandel::ActionKind::Argument).at(8), -1);
+}
+
+TEST(CommandLoop, TheEndOfInputEndsThePromptsLineAndSaysGoodbye)
+{
+    Session session({"hello"});
+    EXPECT_TRUE(session.run());
+    EXPECT_EQ(session.output.text(), P + UNKNOWN + P + "\n" + BYE);
+}
+
+TEST(CommandLoop, AfterEveryCommandItsJudgementIsKeptAndAFailureThereEndsTheLoop)
+{
+    Session session({"do something", "reward", "hello", "exit"}, {5});
+    std::vector<int> weightsSeen;
+    const Outcome outcome = session.run([&weightsSeen](const gorvandel::OperatingSystem& persona) {
+        weightsSeen.push_back(persona.weights(gorvandel::ActionKind::Plain).at(5));
+        return weightsSeen.size() < 3 ? Outcome() : Outcome{"cannot save"};
+    });
+    EXPECT_EQ(outcome.failure, "cannot save");
+    EXPECT_EQ(weightsSeen, (std::vector<int>{0, 1, 1}));
+    EXPECT_EQ(session.reader.reads, 3u);
+}
+
+TEST(CommandLoop, FailuresSayWhatFailedAndWhy)
+{
+    Session unreadable({"hello"}, {}, ReadResult::ReadFailed, std::make_error_code(std::errc::is_a_directory));
+    EXPECT_EQ(unreadable.run().failure, "cannot read standard input: Is a directory");
+    Session noReason({}, {}, ReadResult::ReadFailed);
+    EXPECT_EQ(noReason.run().failure, "cannot read standard input");
+
+    // Output that goes nowhere: the first answer cannot be written.
+    struct Refusing : std::streambuf {
+    } refusing;
+    Session unwritable({"hello", "exit"});
+    std::cout.rdbuf(&refusing);
+    EXPECT_EQ(unwritable.run().failure, "cannot write to standard output");
+    std::cout.clear();
+    EXPECT_EQ(unwritable.reader.reads, 1u);
+}
+
+TEST(CommandLoop, ThePlainReaderRemovesOneCarriageReturnBeforeTheNewline)
+{
+    std::istringstream input("exit\r\na\r\r\n\r\nlast\r");
+    CapturedOutput output;
+    std::string line;
+    std::error_code error;
+    for (const char* expected : {"exit", "a\r", "", "last\r"}) {
+        ASSERT_EQ(gorvandel::readPromptedLine(input, line, error), ReadResult::Line);
+        EXPECT_EQ(line, expected);
+    }
+    EXPECT_EQ(gorvandel::readPromptedLine(input, line, error), ReadResult::EndOfInput);
+    EXPECT_EQ(output.text(), P + P + P + P + P);
+}
+
+}  // namespace

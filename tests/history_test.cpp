@@ -1,0 +1,48 @@
+#include "history.h"
+#include "test_support.h"
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(History, FileFromTheEnvironment)
+{
+    using gorvandel::historyFile;
+    EXPECT_EQ(historyFile("/h/mine", "/state", "/home/u"), "/h/mine");
+    EXPECT_EQ(historyFile("", "/state", "/home/u"), "");
+    EXPECT_EQ(historyFile(nullptr, "/state", "/home/u"), "/state/gorvandel/history");
+    EXPECT_EQ(historyFile(nullptr, "relative", "/home/u"), "/home/u/.local/state/gorvandel/history");
+    EXPECT_EQ(historyFile(nullptr, "", "/home/u"), "/home/u/.local/state/gorvandel/history");
+    EXPECT_EQ(historyFile(nullptr, nullptr, nullptr), "");
+}
+
+TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
+{
+    std::vector<std::string> history;
+    for (const char* line : {"a", "", "a", "b", "a"}) {
+        gorvandel::addToHistory(history, line);
+    }
+    EXPECT_EQ(history, (std::vector<std::string>{"a", "b", "a"}));
+    for (int i = 0; i < 1100; ++i) {
+        gorvandel::addToHistory(history, std::to_string(i));
+    }
+    ASSERT_EQ(history.size(), gorvandel::HISTORY_LIMIT);
+    EXPECT_EQ(history.front(), "100");
+}
+
+TEST(History, SavedAfterWhatAnotherRunSavedMeanwhile)
+{
+    const TemporaryFolder folder;
+    const std::string file = folder / "state/gorvandel/history";
+    gorvandel::saveHistory(file, {"first", "second"});
+    std::ofstream(file, std::ios::app) << "other run\n\nother run\nlast line without a newline";
+    gorvandel::saveHistory(file, {"second", "third"});
+    EXPECT_EQ(
+        gorvandel::loadHistory(file),
+        (std::vector<std::string>{"first", "second", "other run", "last line without a newline", "second", "third"}));
+    EXPECT_EQ(std::filesystem::status(folder / "state").permissions(), std::filesystem::perms::owner_all);
+}
+
+}  // namespace

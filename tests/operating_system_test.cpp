@@ -1,0 +1,151 @@
+#include "operating_system.h"
+#include "test_support.h"
+
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+using gorvandel::ActionKind;
+using gorvandel::chooseIndex;
+using gorvandel::findFavourite;
+using gorvandel::OperatingSystem;
+using Weights = std::vector<gorvandel::Weight>;
+
+std::size_t choose(const Weights& weights, ScriptedDraws& draws)
+{
+    return chooseIndex(weights, std::ref(draws));
+}
+
+TEST(Choice, FavouriteIsTheLowestIndexAmongTheHighestPositiveWeights)
+{
+    EXPECT_EQ(findFavourite(Weights(8, 0)), -1);
+    EXPECT_EQ(findFavourite({-1, -5, 0, -3, 0, 0, 0, -2}), -1);
+    EXPECT_EQ(findFavourite({1, 0, 0, 0, 0, 0, 0, 0}), 0);
+    EXPECT_EQ(findFavourite({0, 2, 0, 2, 0, 0, 0, 1}), 1);
+    EXPECT_EQ(findFavourite({1, 0, 3, -5, 4, 4, 0, 2, 0, 0}), 4);
+    EXPECT_EQ(findFavourite({3}), -1);  // a lone action is no favourite
+}
+
+// Whatever the draws, every action is chosen as often as every other over
+// any run of n consecutive draws, with one draw per choice.
+TEST(Choice, WithoutFavouriteEveryActionIsEquallyLikely)
+{
+    for (const Weights& weights : {Weights(8, 0), Weights{-1, -2, 0, -5, 0, 0, 0, 0, 0, -3}}) {
+        std::vector<int> runs(weights.size(), 0);
+        for (int draw = 32000; draw < 32000 + 3 * static_cast<int>(weights.size()); ++draw) {
+            ScriptedDraws draws{{draw}};
+            ++runs.at(choose(weights, draws));
+            EXPECT_EQ(draws.taken, 1u);
+        }
+        EXPECT_EQ(runs, std::vector<int>(weights.size(), 3));
+    }
+}
+
+TEST(Choice, FavouriteOfWeightFiveDrawsNothing)
+{
+    ScriptedDraws none;
+    EXPECT_EQ(choose({0, 0, 5, 0, 0, 5, 0, 0}, none), 2u);
+    EXPECT_EQ(none.taken, 0u);
+}
+
+// Every pair of first and second draw once: the counts are the chances.
+TEST(Choice, FavouriteRunsWithChanceWeightPlusOneInFiveAndExploringSkipsIt)
+{
+    for (std::size_t n : {8u, 10u}) {
+        for (std::size_t favourite : {std::size_t{0}, std::size_t{3}, n - 1}) {
+            for (int weight = 1; weight <= 4; ++weight) {
+                Weights weights(n, favourite == 0 ? 0 : -5);
+                weights[favourite] = static_cast<gorvandel::Weight>(weight);
+                std::vector<int> runs(n, 0);
+                for (int first = 0; first < 5; ++first) {
+                    for (int second = 0; second < static_cast<int>(n) - 1; ++second) {
+                        ScriptedDraws draws{{first + 5000, second + 1000 * static_cast<int>(n - 1)}};
+                        const std::size_t chosen = choose(weights, draws);
+                        ++runs.at(chosen);
+                        EXPECT_EQ(draws.taken, chosen == favourite ? 1u : 2u);
+                    }
+                }
+                for (std::size_t i = 0; i < n; ++i) {
+                    const int expected = i == favourite ? (weight + 1) * static_cast<int>(n - 1) : 4 - weight;
+                    EXPECT_EQ(runs[i], expected) << "n=" << n << " favourite=" << favourite << " weight=" << weight;
+                }
+            }
+        }
+    }
+}
+
+// Zero weights for a table, but for one entry.
+Weights zerosWith(std::size_t count, int index, int weight)
+{
+    Weights weights(count, 0);
+    weights.at(static_cast<std::size_t>(index)) = static_cast<gorvandel::Weight>(weight);
+    return weights;
+}
+
+TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
+{
+    const std::string noData = expectedTexts("no-data").at(0) + "\n";
+    ScriptedDraws draws{{3, 1, 6}};
+    OperatingSystem persona({}, std::ref(draws));
+    CapturedOutput output;
+    persona.reward();  // nothing to judge yet
+    persona.doSomethingWith("report");
+    persona.reward();
+    persona.doSomething();
+    persona.doSomething();
+    persona.punish();
+    persona.punish();  // judged already
+    EXPECT_EQ(output.text().substr(0, noData.size()), noData);
+    EXPECT_EQ(output.text().substr(output.text().size() - noData.size()), noData);
+    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 3, 1));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(8, 6, -1));
+}
+
+TEST(Persona, EmptyArgumentIsJudgedInTheArgumentTable)
+{
+    // Index 9 exists only in the argument table.
+    ScriptedDraws draws{{9}};
+    OperatingSystem persona({}, std::ref(draws));
+    CapturedOutput output;
+    persona.doSomethingWith("");
+    persona.reward();
+    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 9, 1));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), Weights(8, 0));
+}
+
+TEST(Persona, WeightsStopAtFiveAndMinusFive)
+{
+    gorvandel::Learning learned;
+    learned.plain.at(2) = 4;
+    learned.argument.at(7) = -4;
+    // The favourite of weight 4 draws one number; the argument choice one.
+    ScriptedDraws draws{{0, 7, 7}};
+    OperatingSystem persona(learned, std::ref(draws));
+    CapturedOutput output;
+    for (int round = 0; round < 2; ++round) {
+        persona.doSomething();
+        persona.reward();
+        persona.doSomethingWith("x");
+        persona.punish();
+    }
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(8, 2, 5));
+    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 7, -5));
+}
+
+TEST(Persona, StartsFromWhatItLearnedAndOnlyFromWhatFits)
+{
+    gorvandel::Learning learned;
+    learned.argument.at(9) = 5;
+    const OperatingSystem persona(learned);
+    EXPECT_EQ(persona.weights(ActionKind::Argument), learned.argument);
+    EXPECT_EQ(persona.weights(ActionKind::Plain), Weights(8, 0));
+
+    learned.plain.at(0) = 6;
+    EXPECT_THROW(OperatingSystem{learned}, std::invalid_argument);
+    learned.plain = Weights(9, 0);
+    EXPECT_THROW(OperatingSystem{learned}, std::invalid_argument);
+}
+
+}  // namespace
