@@ -2,7 +2,9 @@
 #include "test_support.h"
 
 #include <fstream>
+
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -43,6 +45,14 @@ TEST(History, SavedAfterWhatAnotherRunSavedMeanwhile)
         gorvandel::loadHistory(file),
         (std::vector<std::string>{"first", "second", "other run", "last line without a newline", "second", "third"}));
     EXPECT_EQ(std::filesystem::status(folder / "state").permissions(), std::filesystem::perms::owner_all);
+
+    // A save that a kill cut short left its temporary file, named after the lock: the next save takes its place.
+    struct stat lock {};
+    ASSERT_EQ(::stat((file + ".lock").c_str(), &lock), 0);
+    write(file + ".tmp-" + std::to_string(lock.st_ino), "half");
+    gorvandel::saveHistory(file, {"fourth"});
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp-" + std::to_string(lock.st_ino)));
+    EXPECT_EQ(gorvandel::loadHistory(file).back(), "fourth");
 }
 
 }  // namespace

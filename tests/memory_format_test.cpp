@@ -19,7 +19,8 @@ TEST(MemoryFormat, WhatIsWrittenReadsBackAndAPersonMayEditItsLayout)
     const std::string text = gorvandel::formatMemory(plain, argument);
     EXPECT_EQ(text, "gorvandel memory 1\nplain 0 -5 1 0 0 0 0 5\nargument 0 0 0 4 0 0 0 0 0 -1\n");
     for (const std::string& edited :
-         {text, " gorvandel\tmemory  01\r\n  plain\t0 -5  1 0 0 0 0 5 \r\nargument 0 0 0 4 0 0 0 0 0 -1\n \n"s}) {
+         {"\xEF\xBB\xBF" + text,
+          " gorvandel\tmemory  01\r\n  plain\t0 -5  1 0 0 0 0 5 \r\nargument 0 0 0 4 0 0 0 0 0 -1\n \n"s}) {
         const gorvandel::MemoryText read = parseMemory(edited);
         EXPECT_EQ(read.problem, "");
         EXPECT_EQ(read.learned.plain, plain);

@@ -1,6 +1,13 @@
 #include "platform.h"
 #include "test_support.h"
 
+#include <chrono>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -63,6 +70,15 @@ TEST(Platform, ALockIsHeldForTheRestOfTheRun)
     EXPECT_FALSE(lock.identity.empty());
     EXPECT_EQ(gorvandel::lockForThisRun(folder / "l").error, FileRefusal::InUse);
     EXPECT_TRUE(gorvandel::lockForThisRun(folder / "m"));
+
+    // A lock held while work runs, and let go after it.
+    int runs = 0;
+    const auto work = [&runs](const std::string& identity) { runs += identity.empty() ? 0 : 1; };
+    const std::chrono::milliseconds moment(50);
+    EXPECT_EQ(gorvandel::whileLocked(folder / "l", moment, work), FileRefusal::InUse);
+    EXPECT_FALSE(gorvandel::whileLocked(folder / "n", moment, work));
+    EXPECT_FALSE(gorvandel::whileLocked(folder / "n", moment, work));
+    EXPECT_EQ(runs, 2);
 }
 
 #ifndef _WIN32
@@ -84,15 +100,60 @@ TEST(Platform, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
     fs::create_symlink("f", folder / "near");
     fs::create_symlink(folder / "near", folder / "far");
     fs::create_symlink("nowhere", folder / "dangling");
-    EXPECT_EQ(gorvandel::followedPath(folder / "far"), file);
-    EXPECT_EQ(gorvandel::followedPath(folder / "dangling"), folder / "nowhere");
-    EXPECT_EQ(gorvandel::followedPath("relative"), "relative");
+    fs::create_directory_symlink(folder.path, folder / "here");
+    const auto followed = [](const std::string& path) {
+        std::string target;
+        const std::error_code error = gorvandel::followLinks(path, target);
+        return error ? error.message() : target;
+    };
+    EXPECT_EQ(followed(folder / "far"), file);
+    EXPECT_EQ(followed(folder / "here/../" + folder.path.filename().string() + "/here/far"), file);
+    EXPECT_EQ(followed(folder / "dangling"), folder / "nowhere");
+    EXPECT_EQ(followed("./relative"), "./relative");
+    FileContents read;
+    EXPECT_EQ(gorvandel::readFile(folder / "far", 9, read), std::errc::too_many_symbolic_link_levels);
 
     fs::create_symlink("f", folder / "linked.lock");
-    EXPECT_EQ(gorvandel::lockForThisRun(folder / "linked.lock").error, std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(gorvandel::lockForThisRun(folder / "linked.lock").error, FileRefusal::LinkedLock);
+    EXPECT_EQ(gorvandel::pathBeside(folder / std::string(250, 'x'), ".tmp-123"),
+              folder / (std::string(247, 'x') + ".tmp-123"));
+    // Cut before the two bytes of an e with an acute accent, not between them.
+    EXPECT_EQ(gorvandel::pathBeside(folder / (std::string(246, 'x') + "\xC3\xA9"), ".tmp-123"),
+              folder / (std::string(246, 'x') + ".tmp-123"));
 
     EXPECT_FALSE(gorvandel::makeParentFolders(folder / "a/b/history"));
     EXPECT_EQ(fs::status(folder / "a/b").permissions(), fs::perms::owner_all);
+}
+
+// Root may give a file to anyone, and may be led by a link anywhere.
+TEST(Platform, AsRootAReplacedFileStaysItsOwnersAndAnotherUsersLinkInASharedFolderIsRefused)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root";
+    }
+    const TemporaryFolder folder;
+    const uid_t nobody = 65534;
+    const std::string file = folder / "f";
+    write(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), nobody, nobody), 0);
+    EXPECT_FALSE(gorvandel::replaceFile(file, "new", file + ".tmp"));
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    struct stat status {};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, nobody);
+    EXPECT_EQ(status.st_gid, nobody);
+
+    fs::create_directory(folder / "shared");
+    fs::permissions(folder / "shared", fs::perms::all | fs::perms::sticky_bit);
+    fs::create_symlink(file, folder / "shared/link");
+    std::string followed;
+    EXPECT_FALSE(gorvandel::followLinks(folder / "shared/link", followed));  // root's own link
+    ASSERT_EQ(::lchown((folder / "shared/link").c_str(), nobody, nobody), 0);
+    EXPECT_EQ(gorvandel::followLinks(folder / "shared/link/", followed), FileRefusal::ForeignLink);
+    ASSERT_EQ(::chown((folder / "shared").c_str(), nobody, nobody), 0);
+    EXPECT_FALSE(gorvandel::followLinks(folder / "shared/link", followed));  // the folder's owner's link
+    EXPECT_EQ(followed, file);
 }
 #endif
 

@@ -1,6 +1,6 @@
 #include "platform.h"
+#include "shortened_name.h"
 
-#include <filesystem>
 #include <iterator>
 
 namespace gorvandel {
@@ -26,6 +26,8 @@ std::string FileRefusalCategory::message(int refusal) const
         "the file is read-only",
         "the file has other names (hard links) that a save would part from it",
         "in use by another program",
+        "it is a symbolic link, which is not followed",
+        "a symbolic link that another user owns in a shared sticky folder is not followed",
     };
     const auto index = static_cast<std::size_t>(refusal) - 1;
     return index < std::size(reasons) ? reasons[index] : "refused";
@@ -52,18 +54,18 @@ std::error_code checkReplaceable(const FileContents& file)
     return {};
 }
 
-std::string followedPath(const std::string& path)
+std::string shortenedName(const std::string& path, std::size_t nameStart, std::size_t longest,
+                          const std::string& suffix)
 {
-    std::error_code error;
-    std::filesystem::path followed(path);
-    for (int hops = 0; hops < 40 && is_symlink(symlink_status(followed, error)); ++hops) {
-        const std::filesystem::path target = read_symlink(followed, error);
-        if (error) {
-            break;
+    std::size_t keep = path.size() - nameStart;
+    if (keep + suffix.size() > longest) {
+        keep = longest > suffix.size() ? longest - suffix.size() : 0;
+        // Back to the first byte of a character: continuation bytes are 10xxxxxx.
+        while (keep > 0 && (static_cast<unsigned char>(path[nameStart + keep]) & 0xC0) == 0x80) {
+            --keep;
         }
-        followed = target.is_absolute() ? target : followed.parent_path() / target;
     }
-    return followed.string();
+    return path.substr(0, nameStart + keep) + suffix;
 }
 
 }  // namespace gorvandel

@@ -11,8 +11,10 @@
 // (its message is the system's reason, "Permission denied"), or one of the
 // program's refusals below.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -38,11 +40,12 @@ struct StandardStreams {
     bool outputOpen = true;
 };
 
-// Prepares standard input and output before anything is read or written:
-// input is read as the bytes that were sent (no line-end translation), and
-// on POSIX a standard stream the program was started without is put on the
-// null device, so that no file opened later can take its place.
-StandardStreams prepareStandardStreams();
+// Prepares the process before anything is read or written: standard input
+// is read as the bytes that were sent (no line-end translation); on POSIX a
+// standard stream the program was started without is put on the null
+// device, so that no file opened later can take its place, and a file size
+// limit makes a write fail instead of killing the program.
+StandardStreams prepareProcess();
 
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();
@@ -51,9 +54,11 @@ bool talkingToTerminal();
 // objection.
 enum class FileRefusal {
     NotRegularFile = 1,
-    ReadOnly,    // a save would not respect it
-    OtherNames,  // hard links, which a save would part from it
-    InUse,       // another program holds its lock
+    ReadOnly,     // a save would not respect it
+    OtherNames,   // hard links, which a save would part from it
+    InUse,        // another program holds its lock
+    LinkedLock,   // a symbolic link stands where a lock file goes
+    ForeignLink,  // a symbolic link another user made in a shared folder
 };
 std::error_code make_error_code(FileRefusal refusal);
 
@@ -66,7 +71,8 @@ struct FileContents {
     std::size_t links = 1;
 };
 
-// Reads the regular file at path whole. A missing file gives
+// Reads the regular file at path whole (path as followedPath gives it: a
+// symbolic link there is refused). A missing file gives
 // std::errc::no_such_file_or_directory; anything else there (a folder, a
 // device) fails, and so does a file longer than limit bytes.
 std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents);
@@ -80,8 +86,11 @@ std::error_code checkReplaceable(const FileContents& file);
 // one is written to temporaryPath (in the same folder, made anew, so that
 // an existing file there fails the call rather than being lost), flushed to
 // disk and renamed over path, and the folder itself is flushed. A new file
-// is readable and writable by its owner only; a replaced one keeps its
-// permissions. On failure the temporary file is gone and path as it was,
+// is readable and writable by its owner only. A replaced one keeps what the
+// platform keeps of a file: on POSIX its permissions, and its owner and
+// group where the program may give them (root may; a user may give only a
+// group of theirs); on Windows its attributes and access control list,
+// through ReplaceFileW. On failure the temporary file is gone and path as it was,
 // but for the folder failing to flush after the rename (an I/O error): the
 // new file then stands, and may not yet be on disk.
 std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath);
@@ -94,9 +103,24 @@ std::error_code checkCanCreate(const std::string& path);
 // Removes the file at path, if there is one.
 void removeFile(const std::string& path);
 
-// The file a path leads to, through symbolic links (a dangling one too), so
-// that a save replaces that file rather than the link.
-std::string followedPath(const std::string& path);
+// Whether anything stands at path (a symbolic link is not followed).
+bool pathExists(const std::string& path);
+
+// A path for a file beside the one at path: path and suffix, the file's
+// name cut short (never inside a UTF-8 character) where the two would make
+// a name longer than the folder allows. Each suffix is the program's own,
+// so what is left of the name keeps it apart from other files'.
+std::string pathBeside(const std::string& path, const std::string& suffix);
+
+// The file that path leads to, into followed, so that a save replaces that
+// file rather than a link to it. On POSIX every symbolic link on the way is
+// followed (a dangling one too), but, as Linux's fs.protected_symlinks has
+// it whatever the machine's setting, not one in a folder that every user
+// may write and only owners may delete from (sticky, like /tmp) unless it
+// belongs to this user or to the folder's owner: FileRefusal::ForeignLink.
+// On Windows a symbolic link or junction leads to the file the system
+// opens through it; one that leads to no file is refused.
+std::error_code followLinks(const std::string& path, std::string& followed);
 
 // A lock held for the rest of the run, or why there is none.
 struct RunLock {
@@ -107,13 +131,18 @@ struct RunLock {
     explicit operator bool() const { return !error; }
 };
 
-// Locks the file at path (created empty when missing, never through a
-// symbolic link) for the rest of the run. The system lets go of the lock
-// when the program ends, however it ends, so a crash never leaves it held.
+// Locks the file at path for the rest of the run. The lock file is created
+// empty when missing, readable by all so that whoever may use the file
+// beside it may lock it, and never through a symbolic link
+// (FileRefusal::LinkedLock). The system lets go of the lock when the
+// program ends, however it ends, so a crash never leaves it held.
 RunLock lockForThisRun(const std::string& path);
 
-// This process's number, unique among the programs running now.
-std::uint32_t processId();
+// Runs work while holding the lock at path, as lockForThisRun takes it,
+// waiting up to patience for another program to let go of it; work gets
+// the lock's identity. The lock is let go when work returns.
+std::error_code whileLocked(const std::string& path, std::chrono::milliseconds patience,
+                            const std::function<void(const std::string& identity)>& work);
 
 // Makes the missing folders on the way to path (on POSIX each for its
 // owner only; on Windows with the access its parent folder passes on).

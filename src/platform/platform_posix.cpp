@@ -1,9 +1,13 @@
 #include "platform.h"
+#include "shortened_name.h"
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <ctime>
+#include <filesystem>
 #include <limits>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -38,7 +42,7 @@ std::optional<std::string> calendarTimeText(std::int64_t seconds)
     return std::string(text);
 }
 
-StandardStreams prepareStandardStreams()
+StandardStreams prepareProcess()
 {
     // open() takes the lowest free descriptor, so filling the gaps in order
     // puts each missing stream on the null device.
@@ -49,17 +53,16 @@ StandardStreams prepareStandardStreams()
             ::open("/dev/null", O_RDWR);
         }
     }
+    // Past a file size limit a write then fails with EFBIG, and a save says
+    // so and leaves the old file, where the signal would kill the program
+    // halfway through.
+    std::signal(SIGXFSZ, SIG_IGN);
     return {open[0], open[1]};
 }
 
 bool talkingToTerminal()
 {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
-}
-
-std::uint32_t processId()
-{
-    return static_cast<std::uint32_t>(::getpid());
 }
 
 namespace {
@@ -129,12 +132,23 @@ std::error_code readRest(int fd, std::size_t limit, std::string& bytes)
     }
 }
 
+// A replaced file keeps its owner and group as far as this user may give
+// them: root any; a user only a group of theirs, and otherwise the file
+// stays theirs with the group its folder gives it.
+void keepOwnerAndGroup(int fd, const struct stat& existing)
+{
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+        static_cast<void>(groupOnly);
+    }
+}
+
 }  // namespace
 
 std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents)
 {
     // Non-blocking, so that a FIFO at path cannot stall the start.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
     struct stat status {};
     if (file.fd < 0 || ::fstat(file.fd, &status) != 0) {
         return lastError();
@@ -163,7 +177,7 @@ std::error_code replaceFile(const std::string& path, const std::string& contents
         return lastError();
     }
     struct stat existing {};
-    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0600;
+    const bool replacing = ::stat(path.c_str(), &existing) == 0;
     // Made anew: never through a link someone left at that name, never over a file.
     Descriptor temporary(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (temporary.fd < 0) {
@@ -173,6 +187,11 @@ std::error_code replaceFile(const std::string& path, const std::string& contents
         ::unlink(temporaryPath.c_str());
         return error;
     };
+    if (replacing) {
+        keepOwnerAndGroup(temporary.fd, existing);
+    }
+    // After the owner: giving a file away clears its set-id bits.
+    const mode_t mode = replacing ? (existing.st_mode & 07777) : 0600;
     if (::fchmod(temporary.fd, mode) != 0 || !writeAll(temporary.fd, contents) || ::fsync(temporary.fd) != 0) {
         return fail(lastError());
     }
@@ -203,19 +222,144 @@ void removeFile(const std::string& path)
     ::unlink(path.c_str());
 }
 
-RunLock lockForThisRun(const std::string& path)
+bool pathExists(const std::string& path)
 {
-    Descriptor lock(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::string pathBeside(const std::string& path, const std::string& suffix)
+{
+    const long longest = ::pathconf(folderOf(path).c_str(), _PC_NAME_MAX);
+    return shortenedName(path, path.find_last_of('/') + 1, longest > 0 ? static_cast<std::size_t>(longest) : 255,
+                         suffix);
+}
+
+namespace {
+
+// A link in a folder that every user may write and only owners may delete
+// from is followed only when it is this user's or the folder owner's:
+// otherwise another user could lead the program to any file.
+bool mayFollow(const struct stat& link, const std::string& folder)
+{
+    struct stat where {};
+    if (::stat(folder.empty() ? "." : folder.c_str(), &where) != 0) {
+        return false;
+    }
+    const bool shared = (where.st_mode & S_ISVTX) != 0 && (where.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == where.st_uid;
+}
+
+// The first name of a path, taken off it.
+std::string takeName(std::string& rest)
+{
+    const std::size_t slash = rest.find('/');
+    std::string name = rest.substr(0, slash);
+    rest.erase(0, slash == std::string::npos ? rest.size() : slash + 1);
+    return name;
+}
+
+// Takes the link at path, in the folder resolved, into what is left to
+// resolve, when it may be followed.
+std::error_code goThroughLink(const std::string& path, const struct stat& link, std::string& resolved,
+                              std::string& rest)
+{
+    if (!mayFollow(link, resolved)) {
+        return FileRefusal::ForeignLink;
+    }
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(path, error).string();
+    if (!error) {
+        resolved = target.compare(0, 1, "/") == 0 ? "/" : resolved;
+        rest = rest.empty() ? target : target + "/" + rest;
+    }
+    return error;
+}
+
+}  // namespace
+
+std::error_code followLinks(const std::string& path, std::string& followed)
+{
+    // What is resolved so far holds no link, so a ".." after it is the
+    // folder above, as the system reads it.
+    std::string resolved = path.compare(0, 1, "/") == 0 ? "/" : "";
+    std::string rest = path;
+    int links = 0;
+    while (!rest.empty()) {
+        const std::string name = takeName(rest);
+        if (name.empty() || name == ".") {
+            continue;
+        }
+        const std::string next = resolved.empty() || resolved.back() == '/' ? resolved + name : resolved + "/" + name;
+        struct stat status {};
+        if (::lstat(next.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            resolved = next;
+            continue;
+        }
+        if (++links > 40) {
+            return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+        }
+        if (const std::error_code error = goThroughLink(next, status, resolved, rest)) {
+            return error;
+        }
+    }
+    followed = links == 0 ? path : resolved;
+    return {};
+}
+
+namespace {
+
+// The lock file at path, opened for locking: read-only is enough, so that
+// whoever may read it may lock it (a lock root made stays usable).
+std::error_code openLock(const std::string& path, Descriptor& lock, std::string& identity)
+{
+    lock.fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     struct stat status {};
     if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
-        return {lastError(), {}};
+        return errno == ELOOP ? make_error_code(FileRefusal::LinkedLock) : lastError();
+    }
+    identity = std::to_string(status.st_ino);
+    return {};
+}
+
+}  // namespace
+
+RunLock lockForThisRun(const std::string& path)
+{
+    Descriptor lock(-1);
+    RunLock run;
+    if ((run.error = openLock(path, lock, run.identity))) {
+        return run;
     }
     if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
-        return {errno == EWOULDBLOCK ? make_error_code(FileRefusal::InUse) : lastError(), {}};
+        run.error = errno == EWOULDBLOCK ? make_error_code(FileRefusal::InUse) : lastError();
+        return run;
     }
     // The descriptor stays open, and the lock held, until the program ends.
     lock.release();
-    return {{}, std::to_string(status.st_ino)};
+    return run;
+}
+
+std::error_code whileLocked(const std::string& path, std::chrono::milliseconds patience,
+                            const std::function<void(const std::string& identity)>& work)
+{
+    Descriptor lock(-1);
+    std::string identity;
+    if (const std::error_code error = openLock(path, lock, identity)) {
+        return error;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK) {
+            return lastError();
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return FileRefusal::InUse;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    work(identity);
+    return {};
 }
 
 std::error_code makeParentFolders(const std::string& path)

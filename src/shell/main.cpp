@@ -88,7 +88,7 @@ int runSession(const Options& options)
 
 int runProgram(int argc, char* argv[])
 {
-    const StandardStreams streams = prepareStandardStreams();
+    const StandardStreams streams = prepareProcess();
     // The program's answers go through std::cout, which is flushed at every
     // line end and before the line editor writes through stdio, so the
     // streams need not keep in step with stdio. Their own buffers also tell

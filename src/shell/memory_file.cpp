@@ -40,29 +40,50 @@ Outcome loadMemory(const std::string& name, const std::string& path, Learning& l
     return {};
 }
 
+// Locks the memory for this run with FILE.lock beside it.
+Outcome lockMemory(const MemoryFile& memory, RunLock& lock)
+{
+    const std::string lockPath = memory.path + ".lock";
+    lock = lockForThisRun(lockPath);
+    if (lock) {
+        return {};
+    }
+    if (lock.error == FileRefusal::InUse) {
+        return {memory.name + " is in use by another gorvandel"};
+    }
+    if (pathExists(lockPath)) {
+        return {"cannot use the lock file " + lockPath + ": " + lock.error.message()};
+    }
+    if (lock.error == std::errc::filename_too_long) {
+        return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" + lockPath +
+                ") beside it"};
+    }
+    return cannotKeep(memory.name, lock.error);
+}
+
 }  // namespace
 
 Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
 {
-    memory = {name, followedPath(name), {}, {}};
+    memory = {name, {}, {}, {}};
+    if (const std::error_code error = followLinks(name, memory.path)) {
+        return cannotKeep(name, error);
+    }
     // Checked before anything is made beside it, and again once it is ours:
     // another run may have saved it in between.
     if (Outcome loaded = loadMemory(name, memory.path, memory.saved); !loaded) {
         return loaded;
     }
-    const RunLock lock = lockForThisRun(memory.path + ".lock");
-    if (lock.error == FileRefusal::InUse) {
-        return {name + " is in use by another gorvandel"};
-    }
-    if (!lock) {
-        return cannotKeep(name, lock.error);
+    RunLock lock;
+    if (Outcome locked = lockMemory(memory, lock); !locked) {
+        return locked;
     }
     if (Outcome loaded = loadMemory(name, memory.path, memory.saved); !loaded) {
         return loaded;
     }
     // The temporary file is named after the lock, so no file but one that a
     // killed run of ours left half written can stand there.
-    memory.temporaryPath = memory.path + ".tmp-" + lock.identity;
+    memory.temporaryPath = pathBeside(memory.path, ".tmp-" + lock.identity);
     removeFile(memory.temporaryPath);
     // Found out now, not at the first save after an hour of teaching.
     if (const std::error_code error = checkCanCreate(memory.temporaryPath)) {

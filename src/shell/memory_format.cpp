@@ -155,6 +155,11 @@ void readTables(const std::vector<std::string_view>& lines, MemoryText& memory)
 
 MemoryText parseMemory(std::string_view text)
 {
+    // Notepad began UTF-8 text with a byte-order mark for years.
+    constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+    if (text.compare(0, BYTE_ORDER_MARK.size(), BYTE_ORDER_MARK) == 0) {
+        text.remove_prefix(BYTE_ORDER_MARK.size());
+    }
     MemoryText memory;
     const std::vector<std::string_view> lines = textLines(text, memory);
     if (!memory.problem.empty()) {

@@ -28,9 +28,9 @@ struct MemoryText {
     std::size_t problemLine = 0;
 };
 
-// Reads a memory file's text. Blanks between and around the fields, CR LF
-// line ends, blank lines at the end and a missing last newline are allowed;
-// nothing else is.
+// Reads a memory file's text. A UTF-8 byte-order mark, blanks between and
+// around the fields, CR LF line ends, blank lines at the end and a missing
+// last newline are allowed; nothing else is.
 MemoryText parseMemory(std::string_view text);
 
 // The memory file's text for these weights.

@@ -4,6 +4,7 @@
 #include "platform.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <string_view>
 #include <utility>
@@ -14,6 +15,8 @@ namespace {
 
 // Far above what a thousand typed lines take; a larger file is not ours to read.
 constexpr std::size_t HISTORY_FILE_LIMIT = 64 * 1024 * 1024;
+// Two runs that end together wait for each other this long at most.
+constexpr std::chrono::milliseconds HISTORY_LOCK_PATIENCE(2000);
 
 bool isSet(const char* value)
 {
@@ -38,6 +41,30 @@ std::vector<std::string> historyIn(const std::string& bytes)
     history.erase(history.begin(),
                   history.end() - static_cast<std::ptrdiff_t>(std::min(history.size(), HISTORY_LIMIT)));
     return history;
+}
+
+// Adds this run's lines to the history file as it is now and replaces it
+// whole. A file that cannot be read, or is made read-only, or has other
+// names that a new file would part it from, is not ours to replace.
+void mergeInto(const std::string& path, const std::vector<std::string>& typedThisRun, const std::string& temporaryPath)
+{
+    FileContents file;
+    const std::error_code error = readFile(path, HISTORY_FILE_LIMIT, file);
+    if (error ? error != std::errc::no_such_file_or_directory : bool(checkReplaceable(file))) {
+        return;
+    }
+    std::vector<std::string> history = historyIn(file.bytes);
+    for (const std::string& line : typedThisRun) {
+        addToHistory(history, line);
+    }
+    std::string contents;
+    for (const std::string& line : history) {
+        contents += line;
+        contents += '\n';
+    }
+    // One that a killed run left behind: under the lock it can be no other's.
+    removeFile(temporaryPath);
+    replaceFile(path, contents, temporaryPath);
 }
 
 }  // namespace
@@ -70,8 +97,12 @@ void addToHistory(std::vector<std::string>& history, const std::string& line)
 std::vector<std::string> loadHistory(const std::string& path)
 {
     try {
+        std::string followed;
         FileContents file;
-        return readFile(path, HISTORY_FILE_LIMIT, file) ? std::vector<std::string>() : historyIn(file.bytes);
+        if (path.empty() || followLinks(path, followed) || readFile(followed, HISTORY_FILE_LIMIT, file)) {
+            return {};
+        }
+        return historyIn(file.bytes);
     } catch (const std::exception&) {
         return {};
     }
@@ -79,32 +110,16 @@ std::vector<std::string> loadHistory(const std::string& path)
 
 void saveHistory(const std::string& path, const std::vector<std::string>& typedThisRun)
 {
-    if (path.empty() || typedThisRun.empty()) {
-        return;
-    }
     try {
-        // A file that cannot be read, or is made read-only, or has other
-        // names that a new file would part it from, is not ours to replace.
-        const std::string followed = followedPath(path);
-        FileContents file;
-        const std::error_code error = readFile(followed, HISTORY_FILE_LIMIT, file);
-        if (error ? error != std::errc::no_such_file_or_directory : bool(checkReplaceable(file))) {
+        std::string followed;
+        if (path.empty() || typedThisRun.empty() || followLinks(path, followed) || makeParentFolders(followed)) {
             return;
         }
-        std::vector<std::string> history = historyIn(file.bytes);
-        for (const std::string& line : typedThisRun) {
-            addToHistory(history, line);
-        }
-        std::string contents;
-        for (const std::string& line : history) {
-            contents += line;
-            contents += '\n';
-        }
-        if (makeParentFolders(followed)) {
-            return;
-        }
-        // Named for this process: two runs may end at the same moment.
-        replaceFile(followed, contents, followed + "." + std::to_string(processId()) + ".tmp");
+        // Under the lock another run cannot replace the file between this
+        // run's reading and replacing it, so neither loses the other's lines.
+        whileLocked(followed + ".lock", HISTORY_LOCK_PATIENCE, [&](const std::string& identity) {
+            mergeInto(followed, typedThisRun, pathBeside(followed, ".tmp-" + identity));
+        });
     } catch (const std::exception&) {
         // Kept as it was.
     }

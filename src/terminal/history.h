@@ -20,12 +20,16 @@ std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, 
 void addToHistory(std::vector<std::string>& history, const std::string& line);
 
 // The lines of the history file; none when it is missing or unreadable.
+// Symbolic links are followed as followLinks allows.
 std::vector<std::string> loadHistory(const std::string& path);
 
 // Appends this run's lines to the history file as it is now (another run
-// may have written it meanwhile) and writes it back whole, creating it and
-// its folders for their owner only. A failure is passed over in silence:
-// the history never changes what the program says or how it ends.
+// may have written it meanwhile) and writes it back whole, keeping the last
+// HISTORY_LIMIT lines, creating it and its folders for their owner only.
+// Two runs that end together take turns by a lock beside the file
+// (FILE.lock). A failure, or a lock another run holds for more than two
+// seconds, is passed over in silence: the history never changes what the
+// program says or how it ends.
 void saveHistory(const std::string& path, const std::vector<std::string>& typedThisRun);
 
 }  // namespace gorvandel

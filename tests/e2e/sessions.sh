@@ -72,8 +72,8 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
         [ "$(cat "$m.tmp")" = precious ] || fail "saved through a link: [$(cat "$m")], [$(cat "$m.tmp")]"
     # A save that fails says so, ends with status 1 and leaves the file as it was.
     cp "$m" "$work/kept"
-    # Standard error goes through a pipe: the size limit would stop a file.
-    err=$(trap '' XFSZ && ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
+    # Past a file size limit a save fails as any write does. Standard error goes through a pipe: the limit would stop a file.
+    err=$(ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
     status=$? && echo "$err" >"$work/err" && expect_failure 1 "cannot save memory file $m: File too large"
     cmp -s "$m" "$work/kept" && ! compgen -G "$m.tmp-*" >/dev/null || fail "a failed save touched the file"
     # A second program is refused while one runs; one that was killed blocks nothing.
@@ -92,6 +92,32 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     expect_failure 2 "$m:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing a memory touched the file or spoke"
     run 'exit' -m "$work/no"$'\n'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no?ne/memory: No such file or directory"
+    # What stands where the lock goes is named.
+    mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
+    ln -s "$work/elsewhere" "$work/linked.lock"
+    run 'exit' -m "$work/linked" && expect_failure 2 "cannot use the lock file $work/linked.lock: it is a symbolic link, which is not followed"
+    # A name that leaves no room for the temporary file's suffix still saves; one without room for FILE.lock is refused.
+    long=$work/$(printf 'n%.0s' {1..245})
+    run $'do something\nreward' -m "$long"
+    [ "$status" -eq 0 ] && grep -q '^plain.* 1' "$long" && [ "$(ls "$work" | grep -c '^nnn')" -eq 2 ] || fail "a long name: status $status"
+    run 'exit' -m "$long"nnnnnn && expect_failure 2 "cannot keep a memory in $long""nnnnnn: the name is too long to keep a lock file ($long""nnnnnn.lock) beside it"
+    # A byte-order mark, as Notepad wrote one, is read past; a save writes none.
+    printf '\xEF\xBB\xBFgorvandel memory 1\r\nplain 0 0 0 0 0 0 0 0\r\nargument 5 0 0 0 0 0 0 0 0 0\r\n' >"$m"
+    run $'do something with z\ndo something\nreward' -m "$m"
+    [ "$(answers | head -n 1)" = "$(argument_lines z | head -n 1)" ] && [ "$(head -c 9 "$m")" = gorvandel ] ||
+        fail "a memory with a byte-order mark: status $status, [$(answers | head -n 1)]"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "(not root: another user's link in a shared folder and a file root saves for another user are not tried)"
+    else
+        # Root follows no link another user made in a shared sticky folder, and makes nothing there or where it leads.
+        mkdir -m 1777 "$work/shared" && ln -s "$work/pwned" "$work/shared/m" && chown -h nobody "$work/shared/m"
+        run 'reward' -m "$work/shared/m"
+        expect_failure 2 "cannot keep a memory in $work/shared/m: a symbolic link that another user owns in a shared sticky folder is not followed"
+        [ "$(ls -A "$work/shared")" = m ] && ! compgen -G "$work/pwned*" >/dev/null || fail "a refused link made files"
+        # A file root saves stays its owner's.
+        chown nobody:nogroup "$m" && chmod 640 "$m" && run $'do something\nreward' -m "$m"
+        [ "$(stat -c %U:%G:%a "$m")" = nobody:nogroup:640 ] || fail "root took the file: $(stat -c %U:%G:%a "$m")"
+    fi
     ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
     coproc G { "$program"; }
