@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,23 @@ TEST(Completion, FileNamesAfterTheArgumentPrefix)
     EXPECT_EQ(complete("do something with ", folder).choices.size(), 4u);  // the hidden name waits for its dot
     EXPECT_TRUE(complete("do something with x", folder).choices.empty());
     EXPECT_EQ(gorvandel::choicesInColumns({"a", "bb", "c"}, 8), "a   c\nbb\n");
+}
+
+// A name can hold anything but a slash: what would act on the terminal is never inserted or shown.
+TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
+{
+    const auto hostile = [] { return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty"}; };
+    EXPECT_EQ(complete("do something with a", hostile).choices.size(), 2u);
+    EXPECT_TRUE(complete("do something with l", hostile).choices.empty());
+    EXPECT_EQ(complete("do something with l", hostile).insertion, "");
+    const gorvandel::Completion cut = complete("do something with x", hostile);
+    EXPECT_EQ(cut.insertion, "");
+    EXPECT_EQ(cut.choices, std::vector<std::string>{"x\ty"});
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    EXPECT_EQ(gorvandel::choicesInColumns({"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF"}, 20),
+              "a?[2J  \xE6\x97\xA5\xE6\x9C\xAC\n"
+              "caf\xC3\xA9   ?\n");
+    std::setlocale(LC_CTYPE, "C");
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
+
+#include <wchar.h>
 
 namespace gorvandel {
 
@@ -16,26 +20,79 @@ bool startsWith(std::string_view text, std::string_view start)
     return text.compare(0, start.size(), start) == 0;
 }
 
-}  // namespace
+bool isControl(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+}
 
-Completion complete(std::string_view beforeCursor, const std::function<std::vector<std::string>()>& folderNames)
+// What completes typed: the command words at the start of a line, the
+// folder's names after the argument prefix. A name with a newline cannot be
+// typed on one line; a hidden name waits for its dot.
+std::vector<std::string> candidatesFor(std::string_view beforeCursor, std::string_view& typed,
+                                       const std::function<std::vector<std::string>()>& folderNames)
 {
     std::vector<std::string> candidates;
-    std::string_view typed = beforeCursor;
-    if (startsWith(beforeCursor, ARGUMENT_PREFIX)) {
-        typed.remove_prefix(ARGUMENT_PREFIX.size());
-        for (std::string& name : folderNames()) {
-            if (startsWith(name, typed) && (name[0] != '.' || startsWith(typed, "."))) {
-                candidates.push_back(std::move(name));
-            }
-        }
-    } else {
+    typed = beforeCursor;
+    if (!startsWith(beforeCursor, ARGUMENT_PREFIX)) {
         for (const std::string_view word : COMMAND_WORDS) {
             if (startsWith(word, typed)) {
                 candidates.emplace_back(word);
             }
         }
+        return candidates;
     }
+    typed.remove_prefix(ARGUMENT_PREFIX.size());
+    for (std::string& name : folderNames()) {
+        if (startsWith(name, typed) && (name[0] != '.' || startsWith(typed, ".")) &&
+            name.find('\n') == std::string::npos) {
+            candidates.push_back(std::move(name));
+        }
+    }
+    return candidates;
+}
+
+// The character at the start of text, and how many bytes it takes; a byte
+// that starts no character of the locale's is one byte read as a NUL.
+std::size_t nextCharacter(std::string_view text, std::mbstate_t& state, wchar_t& character)
+{
+    const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
+    if (length == 0 || length > text.size()) {
+        state = std::mbstate_t();
+        character = L'\0';
+        return 1;
+    }
+    return length;
+}
+
+// A name as the terminal may show it, control characters and what cannot
+// be read as '?', and its width on the screen.
+std::string shownSafely(std::string_view name, std::size_t& width)
+{
+    std::string shown;
+    width = 0;
+    std::mbstate_t state{};
+    for (std::size_t at = 0; at < name.size();) {
+        wchar_t character = 0;
+        const std::size_t length = nextCharacter(name.substr(at), state, character);
+        const int columns = std::iswcntrl(static_cast<std::wint_t>(character)) ? -1 : ::wcwidth(character);
+        if (columns < 0) {
+            shown += '?';
+            width += 1;
+        } else {
+            shown.append(name.substr(at, length));
+            width += static_cast<std::size_t>(columns);
+        }
+        at += length;
+    }
+    return shown;
+}
+
+}  // namespace
+
+Completion complete(std::string_view beforeCursor, const std::function<std::vector<std::string>()>& folderNames)
+{
+    std::string_view typed;
+    std::vector<std::string> candidates = candidatesFor(beforeCursor, typed, folderNames);
     if (candidates.empty()) {
         return {};
     }
@@ -43,9 +100,13 @@ Completion complete(std::string_view beforeCursor, const std::function<std::vect
     // Sorted, the first and last candidates differ the soonest.
     const auto [common, ignored] = std::mismatch(candidates.front().begin(), candidates.front().end(),
                                                  candidates.back().begin(), candidates.back().end());
+    // A control character is never typed for the user: the terminal would act on it.
+    const auto start = candidates.front().begin() + static_cast<std::ptrdiff_t>(typed.size());
+    const auto safeEnd = std::find_if(start, common, isControl);
     Completion completion;
-    completion.insertion.assign(candidates.front().begin() + static_cast<std::ptrdiff_t>(typed.size()), common);
-    if (completion.insertion.empty() && candidates.size() > 1) {
+    completion.insertion.assign(start, safeEnd);
+    // Nothing to add: the choices are shown, a name stopped at a control character among them.
+    if (completion.insertion.empty() && (candidates.size() > 1 || safeEnd != common)) {
         completion.choices = std::move(candidates);
     }
     return completion;
@@ -53,9 +114,12 @@ Completion complete(std::string_view beforeCursor, const std::function<std::vect
 
 std::string choicesInColumns(const std::vector<std::string>& choices, std::size_t width)
 {
+    std::vector<std::string> shown;
+    std::vector<std::size_t> widths(choices.size());
     std::size_t longest = 0;
-    for (const std::string& choice : choices) {
-        longest = std::max(longest, choice.size());
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        shown.push_back(shownSafely(choices[i], widths[i]));
+        longest = std::max(longest, widths[i]);
     }
     const std::size_t columnWidth = longest + 2;
     const std::size_t columns = std::max<std::size_t>(1, width / columnWidth);
@@ -64,9 +128,9 @@ std::string choicesInColumns(const std::vector<std::string>& choices, std::size_
     // Down the columns, as ls lists names.
     for (std::size_t row = 0; row < rows; ++row) {
         for (std::size_t index = row; index < choices.size(); index += rows) {
-            text += choices[index];
+            text += shown[index];
             if (index + rows < choices.size()) {
-                text.append(columnWidth - choices[index].size(), ' ');
+                text.append(columnWidth - widths[index], ' ');
             }
         }
         text += '\n';

@@ -2,8 +2,9 @@
 
 // What Tab completes at the prompt: the command words at the start of the
 // line, and after "do something with " the names of the files in the
-// current folder. Lines are matched exactly, so a completion never adds a
-// blank or a quote that the line does not need.
+// current folder (but for those with a newline, which no line can hold).
+// Lines are matched exactly, so a completion never adds a blank or a quote
+// that the line does not need.
 
 #include <cstddef>
 #include <functional>
@@ -14,7 +15,8 @@
 namespace gorvandel {
 
 struct Completion {
-    // Text to insert at the cursor: what every candidate has in common beyond what is typed.
+    // Text to insert at the cursor: what every candidate has in common beyond
+    // what is typed, up to a control character, which is never inserted.
     std::string insertion;
     // When nothing can be inserted but there are several candidates: all of them, sorted.
     std::vector<std::string> choices;
@@ -25,7 +27,9 @@ struct Completion {
 // offered once their leading dot is typed.
 Completion complete(std::string_view beforeCursor, const std::function<std::vector<std::string>()>& folderNames);
 
-// The choices laid out in columns across a screen of the given width.
+// The choices laid out in columns across a screen of the given width, as
+// the terminal shows them in the current locale's character set: control
+// characters and bytes that are not a character shown as '?'.
 std::string choicesInColumns(const std::vector<std::string>& choices, std::size_t width);
 
 }  // namespace gorvandel

@@ -3,7 +3,9 @@
 #include "commands.h"
 #include "completion.h"
 #include "history.h"
+#include "key_bindings.h"
 #include "lines.h"
+#include "terminal_mode.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,6 +44,28 @@ std::vector<std::string> currentFolderNames()
     return names;
 }
 
+// More choices than this are listed only when the user says so, as shells ask.
+constexpr std::size_t CHOICES_LISTED_WITHOUT_ASKING = 100;
+
+// Lists the choices below the line, asking first when there are many.
+void listChoices(EditLine* editor, const std::vector<std::string>& choices)
+{
+    std::string listing = "\n";
+    if (choices.size() > CHOICES_LISTED_WITHOUT_ASKING) {
+        std::printf("\nDisplay all %zu possibilities? (y or n)", choices.size());
+        std::fflush(stdout);
+        char answer = 0;
+        if (el_getc(editor, &answer) != 1 || (answer != 'y' && answer != 'Y' && answer != ' ')) {
+            std::fputs(listing.c_str(), stdout);
+            return;
+        }
+    }
+    int width = 80;
+    el_get(editor, EL_GETTC, "co", &width, nullptr);
+    listing += choicesInColumns(choices, static_cast<std::size_t>(std::max(width, 1)));
+    std::fputs(listing.c_str(), stdout);
+}
+
 // Bound to Tab. Inserts what all candidates share; when that is nothing,
 // lists them below the line and draws the prompt and line again.
 unsigned char completeAtCursor(EditLine* editor, int)
@@ -56,11 +80,7 @@ unsigned char completeAtCursor(EditLine* editor, int)
         if (completion.choices.empty()) {
             return CC_ERROR;
         }
-        int width = 80;
-        el_get(editor, EL_GETTC, "co", &width, nullptr);
-        const std::string listing =
-            "\n" + choicesInColumns(completion.choices, static_cast<std::size_t>(std::max(width, 1)));
-        std::fputs(listing.c_str(), stdout);
+        listChoices(editor, completion.choices);
         std::fflush(stdout);
         return CC_REDISPLAY;
     } catch (const std::exception&) {
@@ -112,14 +132,7 @@ EditorHandle makeEditor(History* history)
             &endOrDeleteAtCursor);
     el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
     el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
-    // Home, End and Delete as terminals send them, whatever $TERM claims.
-    for (const char* home : {"\033[H", "\033OH", "\033[1~", "\033[7~"}) {
-        el_set(el, EL_BIND, home, "ed-move-to-beg", nullptr);
-    }
-    for (const char* end : {"\033[F", "\033OF", "\033[4~", "\033[8~"}) {
-        el_set(el, EL_BIND, end, "ed-move-to-end", nullptr);
-    }
-    el_set(el, EL_BIND, "\033[3~", "ed-delete-next-char", nullptr);
+    bindTerminalKeys(el);
     // A person's own ~/.editrc has the last word.
     el_source(el, nullptr);
     return editor;
@@ -191,6 +204,8 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     std::cout.flush();
     int count = 0;
     const char* text = readWithLibedit(session.editor.get(), count);
+    // Keys typed before the next line is asked for wait for it unechoed.
+    el_set(session.editor.get(), EL_PREP_TERM, 1);
     if (text == nullptr || count < 0) {
         if (count == 0) {
             return ReadResult::EndOfInput;
@@ -216,6 +231,7 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 LineReader lineEditor(const std::string& historyFile)
 {
     takeTheLocalesCharacters();
+    restoreTerminalModeOnSignals();
     auto session = std::make_shared<EditingSession>(historyFile);
     return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
 }

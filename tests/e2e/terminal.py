@@ -18,6 +18,9 @@ import unittest
 PROGRAM = os.path.abspath(sys.argv.pop(1))
 TEXTS = os.path.join(os.path.dirname(__file__), "..", "expected_texts.txt")
 UP, LEFT = "\x1b[A", "\x1b[D"
+CTRL_LEFT, CTRL_END, ALT_LEFT, CTRL_DELETE, ALT_BACKSPACE = "\x1b[1;5D", "\x1b[1;5F", "\x1b[1;3D", "\x1b[3;5~", "\x1b\x7f"
+# PageUp, PageDown, Insert, F5, F12, xterm's and the Linux console's F1, Shift-Up, Ctrl-Down, Ctrl-PageUp.
+NOTHING = "\x1b[5~\x1b[6~\x1b[2~\x1b[15~\x1b[24~\x1bOP\x1b[[A\x1b[1;2A\x1b[1;5B\x1b[5;5~"
 
 
 def text(name):
@@ -34,7 +37,7 @@ def on_screen(name):
 class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
-    def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL):
+    def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL, cwd=None):
         self.fd, self.terminal = os.openpty()
         self.mode = termios.tcgetattr(self.terminal)
         self.pid = os.fork()
@@ -46,7 +49,7 @@ class Terminal:
             if output is not None:
                 os.dup2(output, 1)
             try:
-                os.chdir(folder)
+                os.chdir(cwd or folder)
                 signal.signal(signal.SIGINT, interrupt)
                 environment = {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state}
                 environment.update({"GORVANDEL_HISTORY": history} if history else {})
@@ -72,6 +75,11 @@ class Terminal:
             self.seen += os.read(self.fd, 4096)
         self.seen = self.seen[match.end() :]
         return match
+
+    def drain(self):
+        """Reads what the program writes until it is quiet for a moment."""
+        while select.select([self.fd], [], [], 0.3)[0]:
+            self.seen += os.read(self.fd, 65536)
 
     def answer(self, line):
         """Types a line and returns the one line (or none) the program answers before its next prompt.
@@ -116,6 +124,56 @@ class AtATerminal(unittest.TestCase):
 
         terminal = self.start()
         self.assertIn('"report.txt"', terminal.answer(UP * 2))
+
+    def test_function_and_modifier_keys_and_a_paste_type_nothing_of_their_own(self):
+        terminal = self.start()
+        self.assertIn('"new my file"', terminal.answer("do something with my file" + CTRL_LEFT * 2 + "new "))
+        paste = "\x1b[200~four\x1b[201~"
+        line = "do something with one two three" + CTRL_LEFT + CTRL_DELETE + NOTHING + CTRL_END + paste
+        self.assertIn('"one four"', terminal.answer(line + ALT_LEFT + ALT_BACKSPACE))
+
+    def test_completion_shows_names_safely_and_asks_before_a_long_listing(self):
+        for name in ("a\x1b[2J\x1b[31mRED", "ab", "line\nbreak"):
+            open(os.path.join(self.folder, name), "w").close()
+        many = os.path.join(self.folder, "many")
+        os.mkdir(many)
+        for number in range(3000):
+            open(os.path.join(many, str(number)), "w").close()
+        terminal = self.start()
+        terminal.type("do something with a\t")
+        self.assertNotIn(b"\x1b[2J", terminal.expect(r"a\?\[2J\?\[31mRED +ab").group(0))
+        self.assertIn('"line"', terminal.answer("\x15do something with line\t"))  # the name with a newline is not offered
+        terminal = self.start(cwd=many)
+        terminal.type("do something with \t")
+        terminal.expect(r"Display all 3000 possibilities\? \(y or n\)")
+        self.assertIn('"x"', terminal.answer("nx"))
+
+    def test_sessions_that_end_together_keep_every_line(self):
+        history = os.path.join(self.folder, "history")
+        terminals = [self.start(history=history) for _ in range(6)]
+        for number, terminal in enumerate(terminals):
+            terminal.answer(f"do something with {number}")
+        for terminal in terminals:
+            os.write(terminal.fd, b"\x04")
+        for terminal in terminals:
+            self.assertEqual(terminal.status(), 0)
+        with open(history) as lines:
+            self.assertEqual(sorted(lines.read().splitlines()), [f"do something with {n}" for n in range(6)])
+
+    def test_keys_typed_while_an_answer_is_written_wait_unechoed(self):
+        history = os.path.join(self.folder, "long")
+        with open(history, "w") as lines:
+            lines.write("do something with " + "x" * 20000 + "\n")
+        terminal = self.start(history=history)
+        terminal.type(UP)
+        terminal.drain()
+        os.write(terminal.fd, b"\r")
+        time.sleep(0.3)  # the answer fills the terminal, and the program waits to write the rest
+        self.assertFalse(termios.tcgetattr(terminal.fd)[3] & termios.ECHO)
+        os.write(terminal.fd, UP.encode() + b"\x15exit\r")
+        terminal.expect(on_screen("farewell"))
+        self.assertEqual(terminal.status(), 0)
+        self.assertNotIn(b"^[[A", terminal.seen)
 
     def test_plain_lines_when_the_output_is_not_a_terminal(self):
         read, write = os.pipe()

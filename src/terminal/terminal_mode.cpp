@@ -1,0 +1,43 @@
+#include "terminal_mode.h"
+
+#include <csignal>
+#include <initializer_list>
+
+#include <termios.h>
+#include <unistd.h>
+
+namespace gorvandel {
+
+namespace {
+
+struct termios terminalMode {};
+
+extern "C" void restoreModeAndEnd(int signal)
+{
+    // Both calls are safe in a signal handler; the handler was reset on
+    // entry, so the signal then ends the program as it would have.
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &terminalMode);
+    ::raise(signal);
+}
+
+}  // namespace
+
+void restoreTerminalModeOnSignals()
+{
+    if (::tcgetattr(STDIN_FILENO, &terminalMode) != 0) {
+        return;
+    }
+    for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) {
+            continue;
+        }
+        struct sigaction restoring {};
+        restoring.sa_handler = restoreModeAndEnd;
+        restoring.sa_flags = static_cast<int>(SA_RESETHAND);
+        sigemptyset(&restoring.sa_mask);
+        ::sigaction(signal, &restoring, nullptr);
+    }
+}
+
+}  // namespace gorvandel
