@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +50,7 @@ TEST(Options, UsageErrorsInTheWordsOfGnuTools)
 {
     const std::pair<std::vector<const char*>, std::string> errors[] = {
         {{"-x"}, "invalid option -- 'x'"},
+        {{"-s1", "-\xC3\xA9"}, "invalid option -- '\xC3\xA9'"},
         {{"--frob"}, "unrecognized option '--frob'"},
         {{"--=5"}, "unrecognized option '--=5'"},
         {{"--help=yes"}, "option '--help' doesn't allow an argument"},
@@ -64,6 +66,16 @@ TEST(Options, UsageErrorsInTheWordsOfGnuTools)
         const Options options = parse(words);
         EXPECT_EQ(options.request, Request::UsageError) << words[0];
         EXPECT_EQ(options.problem, problem) << words[0];
+    }
+}
+
+TEST(Options, HelpFitsEightyColumns)
+{
+    for (const bool lineEditing : {false, true}) {
+        std::istringstream help(gorvandel::helpText(lineEditing));
+        for (std::string line; std::getline(help, line);) {
+            EXPECT_LT(line.size(), 80u) << line;
+        }
     }
 }
 

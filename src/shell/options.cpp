@@ -135,12 +135,23 @@ void readLongOption(std::string_view word, Words& words, Options& options)
     }
 }
 
+// The bytes of the UTF-8 character that starts at at: an option that is
+// not a letter of ours is shown whole.
+std::size_t characterLength(std::string_view word, std::size_t at)
+{
+    std::size_t length = 1;
+    while (at + length < word.size() && (static_cast<unsigned char>(word[at + length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
+
 // Bundled short options; one that takes a value takes the rest of the word,
 // or else the next word.
 void readShortOptions(std::string_view word, Words& words, Options& options)
 {
     for (std::size_t at = 1; at < word.size() && options.request == Request::Run; ++at) {
-        const std::string_view letter = word.substr(at, 1);
+        const std::string_view letter = word.substr(at, characterLength(word, at));
         const KnownOption* option = findShort(letter[0]);
         if (option == nullptr) {
             options = usageError("invalid option -- " + quoted(letter));
@@ -199,7 +210,7 @@ Options:
   -m, --memory=FILE  keep what is learned in FILE: loaded at the start if it
                      exists, saved whole after every change of a weight
   -s, --seed=N       seed the random choices with N (0 to 4294967295) instead
-                     of the clock, so that the same input gives the same session
+                     of the clock: the same input then gives the same session
   -h, --help         show this help and exit
   -V, --version      show the version and licence and exit
 )";
@@ -214,7 +225,7 @@ $XDG_STATE_HOME/gorvandel/history, else in ~/.local/state/gorvandel/history.
     text += R"(
 Exit status: 0 after "exit" or at the end of input; 1 when reading, writing
 or saving the memory fails; 2 for a usage error or a memory file that cannot
-be used (not a memory, in use by another run, or in a place it cannot be saved).
+be used (not a memory, in use by another run, or where it cannot be saved).
 )";
     return text;
 }
