@@ -1,4 +1,4 @@
-# Packages: a Debian package and a tarball (a zip file on Windows).
+# Packages: a Debian package and a tarball (a zip file and an installer on Windows).
 set(GORVANDEL_MAINTAINER "Gorvandel developers <maintainers@gorvandel.example>" CACHE STRING
     "Maintainer of the packages, as Name <address>")
 
@@ -15,7 +15,8 @@ set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
-    set(CPACK_GENERATOR ZIP)
+    # A flat zip file and an installer: see windows_release.cmake.
+    set(CPACK_GENERATOR ZIP NSIS)
 else()
     set(CPACK_GENERATOR DEB TGZ)
 endif()

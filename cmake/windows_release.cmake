@@ -1,8 +1,11 @@
-# Windows: the program's resources (version, icon, manifest).
+# Windows: the program's resources (version, icon, manifest) and the
+# downloads: a flat zip file and an NSIS installer, with their SHA256SUMS
+# (see docs/packaging.md).
 #
 # Included before the program's targets are made; what needs the gorvandel
 # target itself waits for the end of the top-level directory. Elsewhere it
-# does nothing.
+# does nothing, and the Debian package and tarball stay as packaging.cmake
+# makes them.
 if(NOT WIN32)
     return()
 endif()
@@ -12,6 +15,13 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(GORVANDEL_WINDOWS_SOURCE "${PROJECT_SOURCE_DIR}/packaging/windows")
 set(GORVANDEL_WINDOWS_BUILD "${PROJECT_BINARY_DIR}/windows")
+
+# x86 is the home platform; x64 the 64-bit build.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(GORVANDEL_WINDOWS_ARCH x64)
+else()
+    set(GORVANDEL_WINDOWS_ARCH x86)
+endif()
 
 # --- Resources ---------------------------------------------------------------
 
@@ -50,7 +60,90 @@ if(MSVC)
     target_sources(gorvandel_resources INTERFACE "${GORVANDEL_WINDOWS_MANIFEST}")
 endif()
 
+# --- What the downloads hold -------------------------------------------------
+
+# Text files with CR LF line ends, as Windows editors want them.
+configure_file("${GORVANDEL_WINDOWS_SOURCE}/README.txt.in" "${GORVANDEL_WINDOWS_BUILD}/README.txt"
+    @ONLY NEWLINE_STYLE CRLF)
+# Read in a console window, which is 80 columns wide.
+file(READ "${GORVANDEL_WINDOWS_BUILD}/README.txt" readme)
+string(REPEAT "[^\r\n]" 80 eighty_columns)
+string(REGEX MATCH "[^\r\n]*${eighty_columns}[^\r\n]*" wide_line "${readme}")
+if(wide_line)
+    message(FATAL_ERROR "README.txt has a line of 80 columns or more: ${wide_line}")
+endif()
+# The licence has no @VARIABLE@ in it: it is only copied with CR LF.
+configure_file("${PROJECT_SOURCE_DIR}/LICENSE" "${GORVANDEL_WINDOWS_BUILD}/LICENSE.txt"
+    @ONLY NEWLINE_STYLE CRLF)
+
+# A component of its own, flat: the program, README.txt and LICENSE.txt in
+# one folder. EXCLUDE_FROM_ALL keeps it out of a plain cmake --install.
+set(GORVANDEL_WINDOWS_COMPONENT windows_release)
+install(FILES "${GORVANDEL_WINDOWS_BUILD}/README.txt" "${GORVANDEL_WINDOWS_BUILD}/LICENSE.txt"
+    DESTINATION . COMPONENT ${GORVANDEL_WINDOWS_COMPONENT} EXCLUDE_FROM_ALL)
+
 function(gorvandel_windows_program)
     target_link_libraries(gorvandel PRIVATE gorvandel_resources)
+    install(TARGETS gorvandel RUNTIME
+        DESTINATION . COMPONENT ${GORVANDEL_WINDOWS_COMPONENT} EXCLUDE_FROM_ALL)
 endfunction()
 cmake_language(DEFER CALL gorvandel_windows_program)
+
+# --- The packages --------------------------------------------------------------
+#
+# packaging.cmake sets the name, vendor and descriptions and includes CPack;
+# these are the settings of the Windows generators.
+
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};${GORVANDEL_WINDOWS_COMPONENT};/")
+set(CPACK_PACKAGE_FILE_NAME "${PROJECT_NAME}-${PROJECT_VERSION}-windows-${GORVANDEL_WINDOWS_ARCH}")
+set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+
+# At cpack time: the installer's licence page (cpack_windows.cmake), then,
+# after each package, SHA256SUMS (finish_package.cmake).
+configure_file("${GORVANDEL_WINDOWS_SOURCE}/cpack_windows.cmake.in" "${GORVANDEL_WINDOWS_BUILD}/cpack_windows.cmake" @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE "${GORVANDEL_WINDOWS_BUILD}/cpack_windows.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${GORVANDEL_WINDOWS_SOURCE}/finish_package.cmake")
+
+# The installer: Program Files\Gorvandel (Program Files (x86) for the x86
+# build on 64-bit Windows), a Unicode installer for the program's processor.
+# Both builds may be installed side by side: their registry keys are apart
+# (a 32-bit installer writes where 32-bit programs read), and the 64-bit one
+# has a name of its own, for Apps & features and its Start menu folder.
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Gorvandel)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Gorvandel)
+if(GORVANDEL_WINDOWS_ARCH STREQUAL "x64")
+    set(CPACK_NSIS_DISPLAY_NAME "Gorvandel (64-bit)")
+    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+    set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+else()
+    set(CPACK_NSIS_DISPLAY_NAME "Gorvandel")
+    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
+    set(CPACK_NSIS_DEFINES "Target x86-unicode")
+endif()
+set(CPACK_NSIS_PACKAGE_NAME "${CPACK_NSIS_DISPLAY_NAME}")
+set(CPACK_NSIS_MUI_ICON "${GORVANDEL_WINDOWS_ICON}")
+set(CPACK_NSIS_MUI_UNIICON "${GORVANDEL_WINDOWS_ICON}")
+set(CPACK_NSIS_INSTALLED_ICON_NAME gorvandel.exe)
+set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# A shortcut to a console program opens a console window running it.
+set(CPACK_NSIS_MENU_LINKS gorvandel.exe Gorvandel README.txt "Gorvandel read me")
+
+# The page "Install Options" offers to add the program to PATH. CMake's
+# installer script adds $INSTDIR\bin, where CMake projects usually put their
+# programs, and skips a folder that does not exist; gorvandel.exe is in
+# $INSTDIR itself, so that folder is added here, on the same choice (and
+# removed by the uninstaller, from where the installer put it).
+set(CPACK_NSIS_MODIFY_PATH ON)
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [[
+  StrCmp $DO_NOT_ADD_TO_PATH "1" gorvandel_path_done
+    Push "$INSTDIR"
+    Call AddToPath
+  gorvandel_path_done:
+]])
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [[
+  Push "$INSTDIR"
+  Call un.RemoveFromPath
+]])
