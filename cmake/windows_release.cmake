@@ -1,11 +1,11 @@
-# Windows: the program's resources (version, icon, manifest) and the
-# downloads: a flat zip file and an NSIS installer, with their SHA256SUMS
-# (see docs/packaging.md).
+# Windows: the program's resources (version, icon, manifest), builds that
+# give the same bytes from the same commit, and the downloads: a flat zip
+# file and an NSIS installer, with their SHA256SUMS (see docs/packaging.md).
 #
-# Included before the program's targets are made; what needs the gorvandel
-# target itself waits for the end of the top-level directory. Elsewhere it
-# does nothing, and the Debian package and tarball stay as packaging.cmake
-# makes them.
+# Included before the program's targets are made, so that the compile and
+# link options below reach every one of them; what needs the gorvandel target
+# itself waits for the end of the top-level directory. Elsewhere it does
+# nothing, and the Debian package and tarball stay as packaging.cmake makes them.
 if(NOT WIN32)
     return()
 endif()
@@ -21,6 +21,42 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(GORVANDEL_WINDOWS_ARCH x64)
 else()
     set(GORVANDEL_WINDOWS_ARCH x86)
+endif()
+
+# --- The same bytes from the same commit -----------------------------------
+#
+# No folder of the build machine in the program (__FILE__ and debug
+# information are relative to the source folder, or to the build folder
+# inside it: the last map that matches wins), and no link time in its header.
+# Stripping (CPACK_STRIP_FILES) writes SOURCE_DATE_EPOCH there instead of the
+# current time; the zip file's files are dated by it, in UTC, and listed in a
+# fixed order (packaging/windows/rezip.py).
+if(MINGW)
+    add_compile_options(
+        "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>"
+        "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}=.>")
+    add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
+# The time of the commit being built, or SOURCE_DATE_EPOCH when the caller
+# sets it; without git or outside a clone a fixed time (2026-01-01 00:00 UTC).
+set(GORVANDEL_SOURCE_DATE_EPOCH 1767225600)
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(GORVANDEL_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
+elseif(EXISTS "${PROJECT_SOURCE_DIR}/.git")
+    find_package(Git QUIET)
+    if(GIT_FOUND)
+        execute_process(COMMAND "${GIT_EXECUTABLE}" log -1 --format=%ct
+            WORKING_DIRECTORY "${PROJECT_SOURCE_DIR}"
+            OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
+            RESULT_VARIABLE git_result ERROR_QUIET)
+        if(git_result EQUAL 0 AND commit_time MATCHES "^[0-9]+$")
+            set(GORVANDEL_SOURCE_DATE_EPOCH "${commit_time}")
+        endif()
+    endif()
+endif()
+if(NOT GORVANDEL_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "SOURCE_DATE_EPOCH '${GORVANDEL_SOURCE_DATE_EPOCH}' is not a number of seconds")
 endif()
 
 # --- Resources ---------------------------------------------------------------
@@ -100,8 +136,9 @@ set(CPACK_PACKAGE_FILE_NAME "${PROJECT_NAME}-${PROJECT_VERSION}-windows-${GORVAN
 set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 
-# At cpack time: the installer's licence page (cpack_windows.cmake), then,
-# after each package, SHA256SUMS (finish_package.cmake).
+# At cpack time: SOURCE_DATE_EPOCH and the installer's licence page
+# (cpack_windows.cmake), then, after each package, the zip file written again
+# to be the same everywhere, and SHA256SUMS (finish_package.cmake).
 configure_file("${GORVANDEL_WINDOWS_SOURCE}/cpack_windows.cmake.in" "${GORVANDEL_WINDOWS_BUILD}/cpack_windows.cmake" @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE "${GORVANDEL_WINDOWS_BUILD}/cpack_windows.cmake")
 set(CPACK_POST_BUILD_SCRIPTS "${GORVANDEL_WINDOWS_SOURCE}/finish_package.cmake")
