@@ -76,6 +76,28 @@ TEST(Choice, FavouriteRunsWithChanceWeightPlusOneInFiveAndExploringSkipsIt)
     }
 }
 
+// Over every pair of draws, each action runs as often as its chance says.
+TEST(Choice, TheChancesAreThoseOfTheChoice)
+{
+    for (const Weights& weights :
+         {Weights{0, 3, 0, 0, 0, 0, 0, 0}, Weights{0, 0, 0, 0, 0, 0, 0, 0, 0, -2}, Weights{1, 1, 0, 0, 0, 0, 0, -5},
+          Weights{0, 0, 4, 5, 0, 0, 0, 0, 0, 0}, Weights{0, 0, 0, 0, 0, 0, 0, 4}}) {
+        const int n = static_cast<int>(weights.size());
+        std::vector<double> runs(weights.size(), 0);
+        for (int first = 0; first < 5 * n * (n - 1); ++first) {
+            for (int second = 0; second < n - 1; ++second) {
+                ScriptedDraws draws{{first, second}};
+                ++runs.at(choose(weights, draws));
+            }
+        }
+        const std::vector<double> chances = gorvandel::choiceChances(weights);
+        ASSERT_EQ(chances.size(), weights.size());
+        for (std::size_t i = 0; i < weights.size(); ++i) {
+            EXPECT_NEAR(chances[i], runs[i] / (5 * n * (n - 1) * (n - 1)), 1e-12) << "action " << i;
+        }
+    }
+}
+
 // Zero weights for a table, but for one entry.
 Weights zerosWith(std::size_t count, int index, int weight)
 {

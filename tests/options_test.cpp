@@ -53,6 +53,7 @@ TEST(Options, UsageErrorsInTheWordsOfGnuTools)
         {{"-s1", "-\xC3\xA9"}, "invalid option -- '\xC3\xA9'"},
         {{"--frob"}, "unrecognized option '--frob'"},
         {{"--=5"}, "unrecognized option '--=5'"},
+        {{"--s=5"}, "option '--s=5' is ambiguous; possibilities: '--seed' '--show'"},
         {{"--help=yes"}, "option '--help' doesn't allow an argument"},
         {{"-s"}, "option requires an argument -- 's'"},
         {{"-ms", "-s"}, "option requires an argument -- 's'"},

@@ -11,29 +11,42 @@ namespace gorvandel {
 
 namespace {
 
-void sayHelloWorld()
-{
-    std::cout << "Hello World!" << std::endl;
-}
+// How a person knows each plain action: the line it writes, or what it
+// writes where the line is made anew each time (from index 5 on).
+constexpr const char* PLAIN_TEXTS[] = {
+    "Hello World!",
+    "Uploading some data to the internet...",
+    "Downloading some data from the internet...",
+    "Generating some random numbers...",
+    "Calculating the meaning of life...",
+    "a random number in hexadecimal",
+    "a random number in decimal",
+    "the date and time",
+};
 
-void uploadSomeData()
-{
-    std::cout << "Uploading some data to the internet..." << std::endl;
-}
+// Each argument action writes its prefix, the argument exactly as typed, its suffix.
+struct Frame {
+    const char* prefix;
+    const char* suffix;
+};
+constexpr Frame ARGUMENT_FRAMES[] = {
+    {"Uploading \"", "\" to the internet..."},
+    {"Downloading \"", "\" from the internet..."},
+    {"Downloading random files similar to \"", "\" from the internet..."},
+    {"Deleting file \"", "\"..."},
+    {"Creating new file \"", "\"..."},
+    {"Append random data to file \"", "\"..."},
+    {"Transfer file \"", "\" to printer..."},
+    {"Print file \"", "\" to secret debug log..."},
+    {"Send file \"", "\" to EA..."},
+    {"Send file \"", "\" to Ubisoft"},
+};
+static_assert(std::size(PLAIN_TEXTS) == PLAIN_ACTION_COUNT);
+static_assert(std::size(ARGUMENT_FRAMES) == ARGUMENT_ACTION_COUNT);
 
-void downloadSomeData()
+template <std::size_t Index> void sayPlainText()
 {
-    std::cout << "Downloading some data from the internet..." << std::endl;
-}
-
-void generateRandomNumbers()
-{
-    std::cout << "Generating some random numbers..." << std::endl;
-}
-
-void calculateMeaningOfLife()
-{
-    std::cout << "Calculating the meaning of life..." << std::endl;
+    std::cout << PLAIN_TEXTS[Index] << std::endl;
 }
 
 void printRandomHexadecimal()
@@ -55,70 +68,20 @@ void printDateAndTime()
     std::cout << dateLine(currentCalendarTime());
 }
 
-// Each argument action writes prefix, the argument exactly as typed, suffix.
-void announce(const char* prefix, const std::string& argument, const char* suffix)
+template <std::size_t Index> void announceWithArgument(std::string argument)
 {
-    std::cout << prefix << argument << suffix << std::endl;
-}
-
-void uploadFile(std::string argument)
-{
-    announce("Uploading \"", argument, "\" to the internet...");
-}
-
-void downloadFile(std::string argument)
-{
-    announce("Downloading \"", argument, "\" from the internet...");
-}
-
-void downloadSimilarFiles(std::string argument)
-{
-    announce("Downloading random files similar to \"", argument, "\" from the internet...");
-}
-
-void deleteFile(std::string argument)
-{
-    announce("Deleting file \"", argument, "\"...");
-}
-
-void createFile(std::string argument)
-{
-    announce("Creating new file \"", argument, "\"...");
-}
-
-void appendRandomData(std::string argument)
-{
-    announce("Append random data to file \"", argument, "\"...");
-}
-
-void transferToPrinter(std::string argument)
-{
-    announce("Transfer file \"", argument, "\" to printer...");
-}
-
-void printToDebugLog(std::string argument)
-{
-    announce("Print file \"", argument, "\" to secret debug log...");
-}
-
-void sendToEa(std::string argument)
-{
-    announce("Send file \"", argument, "\" to EA...");
-}
-
-void sendToUbisoft(std::string argument)
-{
-    announce("Send file \"", argument, "\" to Ubisoft");
+    std::cout << ARGUMENT_FRAMES[Index].prefix << argument << ARGUMENT_FRAMES[Index].suffix << std::endl;
 }
 
 // In table order. An action's index is its identity.
 constexpr PlainAction PLAIN_ACTIONS[] = {
-    sayHelloWorld,          uploadSomeData,         downloadSomeData,   generateRandomNumbers,
-    calculateMeaningOfLife, printRandomHexadecimal, printRandomDecimal, printDateAndTime,
+    sayPlainText<0>, sayPlainText<1>,        sayPlainText<2>,    sayPlainText<3>,
+    sayPlainText<4>, printRandomHexadecimal, printRandomDecimal, printDateAndTime,
 };
 constexpr ArgumentAction ARGUMENT_ACTIONS[] = {
-    uploadFile,       downloadFile,      downloadSimilarFiles, deleteFile, createFile,
-    appendRandomData, transferToPrinter, printToDebugLog,      sendToEa,   sendToUbisoft,
+    announceWithArgument<0>, announceWithArgument<1>, announceWithArgument<2>, announceWithArgument<3>,
+    announceWithArgument<4>, announceWithArgument<5>, announceWithArgument<6>, announceWithArgument<7>,
+    announceWithArgument<8>, announceWithArgument<9>,
 };
 static_assert(std::size(PLAIN_ACTIONS) == PLAIN_ACTION_COUNT);
 static_assert(std::size(ARGUMENT_ACTIONS) == ARGUMENT_ACTION_COUNT);
@@ -133,6 +96,16 @@ std::vector<PlainAction> plainActionTable()
 std::vector<ArgumentAction> argumentActionTable()
 {
     return {std::begin(ARGUMENT_ACTIONS), std::end(ARGUMENT_ACTIONS)};
+}
+
+std::string describePlainAction(std::size_t index)
+{
+    return PLAIN_TEXTS[index];
+}
+
+std::string describeArgumentAction(std::size_t index, std::string_view argument)
+{
+    return ARGUMENT_FRAMES[index].prefix + std::string(argument) + ARGUMENT_FRAMES[index].suffix;
 }
 
 std::string dateLine(std::int64_t seconds)

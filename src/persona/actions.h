@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gorvandel {
@@ -20,6 +21,12 @@ using ArgumentAction = void (*)(std::string argument);
 // In table order, index 0 first.
 std::vector<PlainAction> plainActionTable();
 std::vector<ArgumentAction> argumentActionTable();
+
+// How a person knows an action (index within its table): the line it
+// writes, with argument where the argument goes; for the plain actions
+// whose line is new each time, what they write ("the date and time").
+std::string describePlainAction(std::size_t index);
+std::string describeArgumentAction(std::size_t index, std::string_view argument);
 
 // The date line for a calendar time: the runtime's one-line text, or a line
 // of our own when the runtime cannot represent that time. Ends in a newline.

@@ -69,6 +69,21 @@ std::size_t chooseIndex(const std::vector<Weight>& weights, const Draw& draw)
     return other >= favourite ? other + 1 : other;
 }
 
+std::vector<double> choiceChances(const std::vector<Weight>& weights)
+{
+    const std::size_t n = weights.size();
+    const int found = findFavourite(weights);
+    if (found < 0) {
+        return std::vector<double>(n, 1.0 / static_cast<double>(n));
+    }
+    const auto favourite = static_cast<std::size_t>(found);
+    // The favourite runs when a draw modulo 5 is at most its weight.
+    const double chance = std::min(1.0, (weights[favourite] + 1) / 5.0);
+    std::vector<double> chances(n, (1.0 - chance) / static_cast<double>(n - 1));
+    chances[favourite] = chance;
+    return chances;
+}
+
 OperatingSystem::OperatingSystem(Learning learned, Draw source)
     : plainActions(plainActionTable()),
       argumentActions(argumentActionTable()),

@@ -38,6 +38,10 @@ int findFavourite(const std::vector<Weight>& weights);
 // Draws at most two numbers; none when the favourite's weight is 5.
 std::size_t chooseIndex(const std::vector<Weight>& weights, const Draw& draw);
 
+// Each action's chance to run at the next choice over these weights, from
+// 0 to 1, as chooseIndex gives it.
+std::vector<double> choiceChances(const std::vector<Weight>& weights);
+
 enum class ActionKind { Plain, Argument };
 
 // What the persona has learned: one weight per action of each table, in

@@ -50,6 +50,16 @@ StandardStreams prepareProcess();
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();
 
+// Whether what goes to standard output is read as UTF-8: on POSIX where the
+// user's locale (which this takes up for the character type) says so, on
+// Windows where the console's output code page is UTF-8.
+bool outputTakesUtf8();
+
+// Whether standard output is a terminal that shows ANSI colours: on POSIX
+// one whose $TERM is not "dumb". The Windows console does so only in a mode
+// that belongs to the shell that owns it, so there never.
+bool outputShowsColour();
+
 // Why the program will not use a file, where the system itself had no
 // objection.
 enum class FileRefusal {

@@ -3,14 +3,18 @@
 
 #include <cerrno>
 #include <chrono>
+#include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <limits>
+#include <string_view>
 #include <thread>
 #include <utility>
 
 #include <fcntl.h>
+#include <langinfo.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +67,17 @@ StandardStreams prepareProcess()
 bool talkingToTerminal()
 {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
+}
+
+bool outputTakesUtf8()
+{
+    return std::setlocale(LC_CTYPE, "") != nullptr && std::string_view(nl_langinfo(CODESET)) == "UTF-8";
+}
+
+bool outputShowsColour()
+{
+    const char* terminal = std::getenv("TERM");
+    return isatty(STDOUT_FILENO) == 1 && terminal != nullptr && std::string_view(terminal) != "dumb";
 }
 
 namespace {

@@ -284,9 +284,14 @@ bool talkingToTerminal()
     return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
 }
 
-std::uint32_t processId()
+bool outputTakesUtf8()
 {
-    return static_cast<std::uint32_t>(GetCurrentProcessId());
+    return GetConsoleOutputCP() == CP_UTF8;
+}
+
+bool outputShowsColour()
+{
+    return false;
 }
 
 std::error_code makeParentFolders(const std::string& path)

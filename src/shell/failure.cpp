@@ -25,13 +25,18 @@ Outcome outputFailure()
     return {"cannot write to standard output: " + std::generic_category().message(error)};
 }
 
+std::string printable(std::string_view text)
+{
+    std::string shown(text);
+    std::replace_if(shown.begin(), shown.end(), isControl, '?');
+    return shown;
+}
+
 void reportFailure(std::string_view what)
 {
-    // A file name or an option may hold a line end: shown as '?', the report stays one line.
+    // Shown with '?' for a line end, the report stays one line.
     if (std::any_of(what.begin(), what.end(), isControl)) {
-        std::string shown(what);
-        std::replace_if(shown.begin(), shown.end(), isControl, '?');
-        reportFailure(shown);
+        reportFailure(printable(what));
         return;
     }
     // Standard error is unbuffered: one call, one write.

@@ -22,6 +22,10 @@ struct Outcome {
 // holds one: writers clear errno before they write.
 Outcome outputFailure();
 
+// The text with control characters shown as '?': a file name may hold a
+// line end, or a sequence that a terminal would act on.
+std::string printable(std::string_view text);
+
 // Writes "gorvandel: WHAT" as one line on standard error, control
 // characters shown as '?'. Allocates nothing unless there are some, so it
 // also serves when memory has run out.

@@ -4,6 +4,7 @@
 
 #include "command_loop.h"
 #include "failure.h"
+#include "learning_picture.h"
 #include "memory_file.h"
 #include "operating_system.h"
 #include "options.h"
@@ -69,6 +70,25 @@ LineReader commandReader()
     return [](std::string& line, std::error_code& error) { return readPromptedLine(std::cin, line, error); };
 }
 
+// Draws what the memory file holds (only reads it) and says where it is kept.
+int showWhatWasLearned(const Options& options)
+{
+    Learning learned;
+    std::string title = "Nothing is kept without --memory: every run starts from these weights.";
+    if (!options.memoryFile.empty()) {
+        bool exists = false;
+        if (const Outcome read = readMemoryFile(options.memoryFile, learned, exists); !read) {
+            return failWith(EXIT_STATUS_USAGE, read.failure);
+        }
+        const std::string name = printable(options.memoryFile);
+        title = exists ? "What Gorvandel has learned, kept in " + name + ":"
+                       : "Nothing has been learned in " + name + " yet: every weight is 0.";
+    }
+    const char* noColour = std::getenv("NO_COLOR");
+    const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
+    return writeOut(drawLearning(learned, title, {outputTakesUtf8(), colour}));
+}
+
 int runSession(const Options& options)
 {
     MemoryFile memory;
@@ -107,6 +127,9 @@ int runProgram(int argc, char* argv[])
     }
     if (options.request != Request::Run) {
         return writeOut(options.request == Request::Help ? helpText(LINE_EDITING) : versionText());
+    }
+    if (options.show) {
+        return showWhatWasLearned(options);
     }
     if (!streams.inputOpen) {
         return failWith(EXIT_STATUS_FAILURE, "cannot read standard input: " + closedReason());

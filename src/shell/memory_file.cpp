@@ -17,26 +17,35 @@ Outcome cannotKeep(const std::string& name, const std::error_code& error)
     return {"cannot keep a memory in " + name + ": " + error.message()};
 }
 
-// Reads the memory at path into learned (all zero when there is no file).
-Outcome loadMemory(const std::string& name, const std::string& path, Learning& learned)
+// Reads the memory at path into learned: all zero, and exists false, when
+// there is no file there.
+Outcome readLearning(const std::string& name, const std::string& path, Learning& learned, FileContents& file,
+                     bool& exists)
 {
-    FileContents file;
     const std::error_code error = readFile(path, MEMORY_FILE_LIMIT, file);
-    if (error == std::errc::no_such_file_or_directory) {
-        learned = {};
-        return {};
-    }
-    if (error) {
+    exists = error != std::errc::no_such_file_or_directory;
+    if (error && exists) {
         return {"cannot read memory file " + name + ": " + error.message()};
     }
     MemoryText text = parseMemory(file.bytes);
-    if (!text.problem.empty()) {
+    if (exists && !text.problem.empty()) {
         return {name + ":" + std::to_string(text.problemLine) + ": " + text.problem};
     }
-    if (const std::error_code refusal = checkReplaceable(file)) {
+    learned = exists ? std::move(text.learned) : Learning();
+    return {};
+}
+
+// Reads the memory at path into learned, when a save may replace the file.
+Outcome loadMemory(const std::string& name, const std::string& path, Learning& learned)
+{
+    FileContents file;
+    bool exists = false;
+    if (Outcome read = readLearning(name, path, learned, file, exists); !read) {
+        return read;
+    }
+    if (const std::error_code refusal = exists ? checkReplaceable(file) : std::error_code()) {
         return cannotKeep(name, refusal);
     }
-    learned = std::move(text.learned);
     return {};
 }
 
@@ -90,6 +99,16 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
         return cannotKeep(name, error);
     }
     return {};
+}
+
+Outcome readMemoryFile(const std::string& name, Learning& learned, bool& exists)
+{
+    std::string path;
+    if (const std::error_code error = followLinks(name, path)) {
+        return {"cannot read memory file " + name + ": " + error.message()};
+    }
+    FileContents file;
+    return readLearning(name, path, learned, file, exists);
 }
 
 Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)

@@ -25,6 +25,11 @@ struct MemoryFile {
 // exactly as it was.
 Outcome openMemoryFile(const std::string& name, MemoryFile& memory);
 
+// Reads what the memory file holds, for a look only: no lock, nothing made,
+// and nothing asked of the file that only a save needs. A missing file
+// holds all zero, exists then false.
+Outcome readMemoryFile(const std::string& name, Learning& learned, bool& exists);
+
 // Saves the persona's weights when they differ from what the file holds,
 // replacing the file whole. When that fails the file holds what it held.
 Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona);

@@ -47,6 +47,11 @@ void askForVersion(std::string_view, Options& options)
     options.request = Request::Version;
 }
 
+void askToShow(std::string_view, Options& options)
+{
+    options.show = true;
+}
+
 void setSeed(std::string_view value, Options& options)
 {
     options.seed = parseSeed(value);
@@ -70,11 +75,10 @@ struct KnownOption {
     void (*apply)(std::string_view value, Options& options);
 };
 
+// An option without a short name has '\0' there, which no word holds.
 constexpr KnownOption KNOWN_OPTIONS[] = {
-    {"help", 'h', false, askForHelp},
-    {"version", 'V', false, askForVersion},
-    {"seed", 's', true, setSeed},
-    {"memory", 'm', true, setMemoryFile},
+    {"help", 'h', false, askForHelp},     {"version", 'V', false, askForVersion}, {"seed", 's', true, setSeed},
+    {"memory", 'm', true, setMemoryFile}, {"show", '\0', false, askToShow},
 };
 
 const KnownOption* findShort(char name)
@@ -87,19 +91,27 @@ const KnownOption* findShort(char name)
     return nullptr;
 }
 
-// The long option that name spells out or shortens; none when it begins
-// none or several. No name begins another, so a whole name is always one.
-const KnownOption* findLong(std::string_view name)
+// The long options that name spells out or shortens (an empty name none).
+// No name begins another, so a whole name is always one.
+std::vector<const KnownOption*> findLong(std::string_view name)
 {
-    const KnownOption* found = nullptr;
-    int beginnings = 0;
+    std::vector<const KnownOption*> found;
     for (const KnownOption& option : KNOWN_OPTIONS) {
-        if (option.longName.compare(0, name.size(), name) == 0) {
-            found = &option;
-            ++beginnings;
+        if (!name.empty() && option.longName.compare(0, name.size(), name) == 0) {
+            found.push_back(&option);
         }
     }
-    return beginnings == 1 ? found : nullptr;
+    return found;
+}
+
+// As getopt says it: "option '--s' is ambiguous; possibilities: '--seed' '--show'".
+std::string ambiguity(std::string_view word, const std::vector<const KnownOption*>& possibilities)
+{
+    std::string problem = "option " + quoted(word) + " is ambiguous; possibilities:";
+    for (const KnownOption* option : possibilities) {
+        problem += " " + quoted("--" + std::string(option->longName));
+    }
+    return problem;
 }
 
 // The words after the program's name, taken in turn.
@@ -117,11 +129,13 @@ void readLongOption(std::string_view word, Words& words, Options& options)
 {
     const std::size_t equals = word.find('=');
     const bool valueGiven = equals != std::string_view::npos;
-    const KnownOption* option = findLong(word.substr(2, valueGiven ? equals - 2 : std::string_view::npos));
-    if (option == nullptr) {
-        options = usageError("unrecognized option " + quoted(word));
+    const std::vector<const KnownOption*> found =
+        findLong(word.substr(2, valueGiven ? equals - 2 : std::string_view::npos));
+    if (found.size() != 1) {
+        options = usageError(found.empty() ? "unrecognized option " + quoted(word) : ambiguity(word, found));
         return;
     }
+    const KnownOption* option = found.front();
     const std::string spelled = quoted("--" + std::string(option->longName));
     if (!option->takesValue && valueGiven) {
         options = usageError("option " + spelled + " doesn't allow an argument");
@@ -211,6 +225,8 @@ Options:
                      exists, saved whole after every change of a weight
   -s, --seed=N       seed the random choices with N (0 to 4294967295) instead
                      of the clock: the same input then gives the same session
+      --show         draw what FILE holds instead: each action's weight and
+                     its chance to run next, the favourite marked
   -h, --help         show this help and exit
   -V, --version      show the version and licence and exit
 )";

@@ -15,6 +15,8 @@ struct Options {
     std::optional<std::uint32_t> seed;
     // Where what is learned is kept between runs; empty: nowhere.
     std::string memoryFile;
+    // Draw what the memory holds instead of running a session.
+    bool show = false;
     // For a usage error: what is wrong, as GNU tools say it.
     std::string problem;
 };

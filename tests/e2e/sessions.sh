@@ -119,6 +119,34 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
         [ "$(stat -c %U:%G:%a "$m")" = nobody:nogroup:640 ] || fail "root took the file: $(stat -c %U:%G:%a "$m")"
     fi
     ;;
+show) # --show draws what a memory file holds, only reading it
+    mkdir "$work/kept" && m=$work/kept/memory && listing() { find "$work/kept" -printf '%p %s %T@ %m %n\n' | sort; }
+    printf 'gorvandel memory 1\nplain 0 3 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n' >"$m"
+    # Neither a read-only file, nor other names, nor another run that holds it stand in the way of a look.
+    chmod 444 "$m" && ln "$m" "$work/kept/other name" && cp "$m" "$work/kept/in use" && chmod 644 "$work/kept/in use"
+    { sleep 1; echo exit; } | "$program" -m "$work/kept/in use" >"$work/first" &
+    until [ -s "$work/first" ]; do sleep 0.01; done
+    listing >"$work/before"
+    LANG=C run '' -m "$m" --show -s 5
+    [ "$status" -eq 0 ] && [ ! -s "$work/err" ] || fail "status $status, [$(cat "$work/err")]"
+    LC_ALL=C grep -q '[^ -~]' "$work/out" && fail "not plain ASCII or not plain text: $(LC_ALL=C grep -n '[^ -~]' "$work/out")"
+    grep -Eq "^\* $(text plain | sed -n 2p | sed 's/\./\\./g') +\+3  -{10}\|#{6}-{4}  80\.0%$" "$work/out" ||
+        fail "the favourite of weight 3: $(cat "$work/out")"
+    [ "$(grep -c ' 2\.9%$' "$work/out")" -eq 7 ] && [ "$(grep -c ' 10\.0%$' "$work/out")" -eq 10 ] &&
+        grep -Eq '^  Send file "TEXT" to Ubisoft +-2  -{6}#{4}\|-{10}  10\.0%$' "$work/out" || fail "chances or bars: $(cat "$work/out")"
+    [ "$(awk '{ print length($0) }' "$work/out" | sort -n | tail -n 1)" -le 80 ] || fail "a line wider than 80 columns"
+    LANG=C.UTF-8 run '' --memory="$work/kept/in use" --show
+    [ "$status" -eq 0 ] && grep -q '█' "$work/out" && grep -q '│' "$work/out" || fail "no blocks in UTF-8: status $status"
+    run '' --show -m "$work/kept/missing"
+    [ "$status" -eq 0 ] && grep -q "^Nothing has been learned in $work/kept/missing yet" "$work/out" || fail "a missing file: $status"
+    run '' --show
+    [ "$status" -eq 0 ] && grep -q "^Nothing is kept without --memory" "$work/out" || fail "without a file: $status"
+    wait
+    listing | cmp -s - "$work/before" || fail "the folder changed: $(listing | diff "$work/before" -)"
+    printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 6 0 0 0 0 0 0 0 0 0\n' >"$work/bad"
+    run '' --show -m "$work/bad" && expect_failure 2 "$work/bad:3: weight 6 is outside -5 to 5"
+    [ ! -s "$work/out" ] || fail "a refused file was drawn"
+    ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
     coproc G { "$program"; }
     send() { printf '%s\n' "$1" >&"${G[1]}"; }

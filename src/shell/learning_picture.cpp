@@ -1,0 +1,90 @@
+#include "learning_picture.h"
+
+#include "actions.h"
+
+#include <cstdio>
+#include <functional>
+
+namespace gorvandel {
+
+namespace {
+
+// Columns: mark, action, weight, bar, chance; 2 + 42 + 4 + 2 + 21 + 7 = 78.
+constexpr std::size_t TEXT_WIDTH = 42;
+constexpr int CELLS_PER_WEIGHT = 2;
+constexpr int HALF_BAR = WEIGHT_MAX * CELLS_PER_WEIGHT;
+
+// The text in exactly width columns: padded, or cut with "..." at its end.
+std::string fitted(const std::string& text, std::size_t width)
+{
+    if (text.size() > width) {
+        return text.substr(0, width - 3) + "...";
+    }
+    return text + std::string(width - text.size(), ' ');
+}
+
+std::string painted(const std::string& text, const char* colour, bool withColour)
+{
+    return withColour && !text.empty() ? std::string("\033[") + colour + "m" + text + "\033[0m" : text;
+}
+
+std::string repeated(const char* cell, int count)
+{
+    std::string cells;
+    for (int i = 0; i < count; ++i) {
+        cells += cell;
+    }
+    return cells;
+}
+
+// The weight as a bar from the zero line: to the right when positive, to the left when negative.
+std::string bar(Weight weight, PictureStyle style)
+{
+    const char* empty = style.blocks ? "\u00b7" : "-";
+    const char* full = style.blocks ? "\u2588" : "#";
+    const int left = weight < 0 ? -weight * CELLS_PER_WEIGHT : 0;
+    const int right = weight > 0 ? weight * CELLS_PER_WEIGHT : 0;
+    return repeated(empty, HALF_BAR - left) + painted(repeated(full, left), "31", style.colour) +
+           (style.blocks ? "\u2502" : "|") + painted(repeated(full, right), "32", style.colour) +
+           repeated(empty, HALF_BAR - right);
+}
+
+std::string row(const std::string& text, Weight weight, double chance, bool favourite, PictureStyle style)
+{
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "%4s",
+                  weight > 0 ? ("+" + std::to_string(weight)).c_str() : std::to_string(weight).c_str());
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%6.1f%%", chance * 100);
+    const std::string line = fitted(text, TEXT_WIDTH);
+    return (favourite ? "* " : "  ") + painted(line, "1", style.colour && favourite) + numbers + "  " +
+           bar(weight, style) + percent + "\n";
+}
+
+std::string block(const std::string& name, const std::vector<Weight>& weights,
+                  const std::function<std::string(std::size_t)>& describe, PictureStyle style)
+{
+    const std::string axis = "-5" + std::string(HALF_BAR - 2, ' ') + "0" + std::string(HALF_BAR - 2, ' ') + "+5";
+    std::string text = fitted(name, 2 + TEXT_WIDTH + 4 + 2) + axis + " chance\n";
+    const std::vector<double> chances = choiceChances(weights);
+    const int favourite = findFavourite(weights);
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        text += row(describe(i), weights[i], chances[i], static_cast<int>(i) == favourite, style);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string drawLearning(const Learning& learned, const std::string& title, PictureStyle style)
+{
+    return fitted(title, 80 - 1).erase(std::min(title.size(), std::size_t{79})) + "\n\n" +
+           block("do something", learned.plain, describePlainAction, style) + "\n" +
+           block(
+               "do something with TEXT", learned.argument,
+               [](std::size_t index) { return describeArgumentAction(index, "TEXT"); }, style) +
+           "\n* the favourite: it runs with chance (weight + 1) in 5, always from 4 up;\n"
+           "  the other actions of its table share the rest.\n";
+}
+
+}  // namespace gorvandel
