@@ -159,6 +159,10 @@ else()
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
     set(CPACK_NSIS_DEFINES "Target x86-unicode")
 endif()
+# NSIS keeps each file's modification time, the time of the build, unless
+# told not to. Without it the installer of a commit has the same bytes
+# wherever it is built, and an installed file is dated when it is installed.
+string(APPEND CPACK_NSIS_DEFINES "\nSetDateSave off")
 set(CPACK_NSIS_PACKAGE_NAME "${CPACK_NSIS_DISPLAY_NAME}")
 set(CPACK_NSIS_MUI_ICON "${GORVANDEL_WINDOWS_ICON}")
 set(CPACK_NSIS_MUI_UNIICON "${GORVANDEL_WINDOWS_ICON}")

@@ -1,12 +1,11 @@
 #!/bin/bash
 # Builds the Windows downloads of the last commit twice, from two fresh
 # clones in different folders, in different time zones, and compares them:
-# the zip files must have the same bytes. The installers are compared too,
-# for the record: NSIS keeps the files' modification times, so they differ.
+# the zip files and the installers must have the same bytes.
 #
 # Usage: packaging/windows/check-reproducible.sh [x86] [x64]   (both by default)
 # Needs what the windows-release presets need (MinGW-w64, NSIS, Python 3).
-# Only committed files reach a clone. Exit status 1 if a pair of zip files
+# Only committed files reach a clone. Exit status 1 if a pair of downloads
 # differs or a build fails.
 set -euo pipefail
 
@@ -50,10 +49,11 @@ for architecture in "${architectures[@]}"; do
         status=1
     fi
     installers=("$first"/build/windows-release-"$architecture"/$name.exe "$second"/build/windows-release-"$architecture"/$name.exe)
-    if cmp --quiet "${installers[@]}"; then
-        echo "$architecture: the installers are the same"
+    if cmp "${installers[@]}"; then
+        echo "$architecture: the installers are the same ($(stat -c %s "${installers[0]}") bytes)"
     else
-        echo "$architecture: the installers differ"
+        echo "$architecture: the installers differ" >&2
+        status=1
     fi
 done
 exit $status
