@@ -3,7 +3,9 @@
 
 #include <chrono>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -81,7 +83,31 @@ TEST(Platform, ALockIsHeldForTheRestOfTheRun)
     EXPECT_EQ(runs, 2);
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Names in any language reach the file system as given; a replaced file keeps its attributes.
+TEST(Platform, WindowsNamesAnyFileAndKeepsWhatAReplacedFileHad)
+{
+    const TemporaryFolder folder;
+    const std::string file = (folder.path / fs::u8path("Jos\xC3\xA9")).string() + "\\\xE6\x97\xA5\xE6\x9C\xAC.memory";
+    EXPECT_EQ(gorvandel::replaceFile(file, "x", file + ".tmp"), std::errc::no_such_file_or_directory);
+    fs::create_directory(folder.path / fs::u8path("Jos\xC3\xA9"));
+    EXPECT_FALSE(gorvandel::replaceFile(file, "first", file + ".tmp"));
+    EXPECT_TRUE(fs::exists(folder.path / fs::u8path("Jos\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.memory")));
+    const std::wstring wide = (folder.path / fs::u8path("Jos\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.memory")).wstring();
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(gorvandel::replaceFile(file, "second", file + ".tmp"));
+    EXPECT_NE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    FileContents read;
+    EXPECT_FALSE(gorvandel::readFile(file, 9, read));
+    EXPECT_EQ(read.bytes, "second");
+    std::string followed;
+    EXPECT_FALSE(gorvandel::followLinks(file, followed));
+    EXPECT_FALSE(gorvandel::readFile(followed, 9, read)) << followed;  // the final path names the same file
+    EXPECT_EQ(read.bytes, "second");
+    EXPECT_FALSE(gorvandel::followLinks(folder / "missing", followed));
+    EXPECT_EQ(followed, folder / "missing");
+}
+#else
 TEST(Platform, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
 {
     const TemporaryFolder folder;

@@ -16,8 +16,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The runtime libraries are linked in, so the .exe runs on its own.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
-# Tests of a cross build run under wine where it is installed.
-find_program(GORVANDEL_WINE wine)
+# Tests of a cross build run under wine where it is installed, with the
+# loader that matches the build: Debian's "wine" takes the 32-bit one when
+# wine32 is installed, even where the machine cannot run 32-bit code, and
+# installs the 64-bit one as /usr/lib/wine/wine64 with no command on PATH.
+if(GORVANDEL_MINGW_TRIPLET MATCHES "^x86_64")
+    find_program(GORVANDEL_WINE NAMES wine64 wine PATHS /usr/lib/wine /usr/lib64/wine)
+else()
+    find_program(GORVANDEL_WINE NAMES wine PATHS /usr/lib/wine)
+endif()
 if(GORVANDEL_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${GORVANDEL_WINE})
 endif()

@@ -28,6 +28,7 @@ std::string FileRefusalCategory::message(int refusal) const
         "in use by another program",
         "it is a symbolic link, which is not followed",
         "a symbolic link that another user owns in a shared sticky folder is not followed",
+        "it is a symbolic link that leads to no file",
     };
     const auto index = static_cast<std::size_t>(refusal) - 1;
     return index < std::size(reasons) ? reasons[index] : "refused";

@@ -17,8 +17,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <type_traits>
+#include <vector>
 
 namespace gorvandel {
 
@@ -47,6 +49,14 @@ struct StandardStreams {
 // limit makes a write fail instead of killing the program.
 StandardStreams prepareProcess();
 
+// The program's arguments as UTF-8 on Windows, where argv holds them in the
+// ANSI code page; elsewhere argv as it is.
+std::vector<std::string> commandLineArguments(int argc, char* argv[]);
+
+// Writes text to standard error: on Windows, at a console, as the UTF-16
+// the console shows; otherwise as its bytes.
+void writeToStandardError(std::string_view text);
+
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();
 
@@ -64,11 +74,12 @@ bool outputShowsColour();
 // objection.
 enum class FileRefusal {
     NotRegularFile = 1,
-    ReadOnly,     // a save would not respect it
-    OtherNames,   // hard links, which a save would part from it
-    InUse,        // another program holds its lock
-    LinkedLock,   // a symbolic link stands where a lock file goes
-    ForeignLink,  // a symbolic link another user made in a shared folder
+    ReadOnly,       // a save would not respect it
+    OtherNames,     // hard links, which a save would part from it
+    InUse,          // another program holds its lock
+    LinkedLock,     // a symbolic link stands where a lock file goes
+    ForeignLink,    // a symbolic link another user made in a shared folder
+    LinkToNothing,  // a symbolic link that leads to no file (Windows)
 };
 std::error_code make_error_code(FileRefusal refusal);
 
@@ -128,8 +139,9 @@ std::string pathBeside(const std::string& path, const std::string& suffix);
 // it whatever the machine's setting, not one in a folder that every user
 // may write and only owners may delete from (sticky, like /tmp) unless it
 // belongs to this user or to the folder's owner: FileRefusal::ForeignLink.
-// On Windows a symbolic link or junction leads to the file the system
-// opens through it; one that leads to no file is refused.
+// On Windows the path leads to the file the system opens through it (its
+// final path), and a symbolic link or junction that leads to no file is
+// refused (FileRefusal::LinkToNothing); a missing file is named as given.
 std::error_code followLinks(const std::string& path, std::string& followed);
 
 // A lock held for the rest of the run, or why there is none.

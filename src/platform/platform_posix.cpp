@@ -5,6 +5,7 @@
 #include <chrono>
 #include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -62,6 +63,17 @@ StandardStreams prepareProcess()
     // halfway through.
     std::signal(SIGXFSZ, SIG_IGN);
     return {open[0], open[1]};
+}
+
+std::vector<std::string> commandLineArguments(int argc, char* argv[])
+{
+    return {argv, argv + argc};
+}
+
+void writeToStandardError(std::string_view text)
+{
+    // Standard error is unbuffered: one call, one write.
+    std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 bool talkingToTerminal()

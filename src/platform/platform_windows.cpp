@@ -1,10 +1,15 @@
 #include "platform.h"
+#include "shortened_name.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -13,7 +18,49 @@
 #include <fcntl.h>
 #include <io.h>
 
+// Inside, text is UTF-8, whatever code page the system runs in: the
+// arguments are taken as UTF-16 and every file is named through the wide
+// API, so that any name reaches the file system as it was given.
+
 namespace gorvandel {
+
+namespace {
+
+std::wstring widened(std::string_view text)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string narrowed(std::wstring_view wide)
+{
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+// A path for the wide file API: its slashes made backslashes, which some
+// calls need (Wine's ReplaceFileW among them), but in a \\?\ path, where
+// the system takes every character as it is.
+std::wstring widenedPath(std::string_view path)
+{
+    std::wstring wide = widened(path);
+    if (wide.compare(0, 4, L"\\\\?\\") != 0) {
+        std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    }
+    return wide;
+}
+
+bool isUsable(HANDLE handle)
+{
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
 
 std::uint32_t millisecondTicks()
 {
@@ -39,16 +86,7 @@ std::optional<std::string> calendarTimeText(std::int64_t seconds)
     return std::string(text);
 }
 
-namespace {
-
-bool isUsable(HANDLE handle)
-{
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
-}
-
-}  // namespace
-
-StandardStreams prepareStandardStreams()
+StandardStreams prepareProcess()
 {
     const bool inputOpen = isUsable(GetStdHandle(STD_INPUT_HANDLE));
     // In text mode the runtime would turn CR LF into LF before the command
@@ -59,6 +97,56 @@ StandardStreams prepareStandardStreams()
         _setmode(_fileno(stdin), _O_BINARY);
     }
     return {inputOpen, isUsable(GetStdHandle(STD_OUTPUT_HANDLE))};
+}
+
+std::vector<std::string> commandLineArguments(int argc, char* argv[])
+{
+    // argv holds the arguments in the ANSI code page, which cannot hold
+    // every name; the command line itself is UTF-16.
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return {argv, argv + argc};
+    }
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(narrowed(wide[i]));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+void writeToStandardError(std::string_view text)
+{
+    // A console shows UTF-16 as it is; a file or pipe gets the UTF-8 bytes.
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (isUsable(error) && GetConsoleMode(error, &mode)) {
+        try {
+            const std::wstring wide = widened(text);
+            DWORD written = 0;
+            WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+            return;
+        } catch (const std::bad_alloc&) {
+            // Out of memory: the bytes, as they are.
+        }
+    }
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+bool talkingToTerminal()
+{
+    return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
+}
+
+bool outputTakesUtf8()
+{
+    return GetConsoleOutputCP() == CP_UTF8;
+}
+
+bool outputShowsColour()
+{
+    return false;
 }
 
 namespace {
@@ -78,12 +166,12 @@ const char* WindowsCategory::name() const noexcept(true)
 
 std::string WindowsCategory::message(int code) const
 {
-    char* text = nullptr;
+    wchar_t* text = nullptr;
     const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                       reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+                       reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = length > 0 ? narrowed(std::wstring_view(text, length)) : "error " + std::to_string(code);
     LocalFree(text);
     // Windows ends its messages with a full stop and a line end.
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
@@ -122,15 +210,6 @@ std::error_code lastError()
     return windowsError(GetLastError());
 }
 
-// Paths arrive in the ANSI code page, as main's arguments do.
-std::wstring widened(const std::string& path)
-{
-    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
-    return wide;
-}
-
 // A handle that is closed when it goes out of scope.
 struct Handle {
     HANDLE handle;
@@ -152,9 +231,10 @@ struct Handle {
 
 constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-}  // namespace
-
-namespace {
+bool isLink(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
 
 // Reads what is left of an open file, up to limit bytes.
 std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
@@ -177,10 +257,13 @@ std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
 
 std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents)
 {
-    const std::wstring wide = widened(path);
+    const std::wstring wide = widenedPath(path);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return lastError();
+    }
+    if (isLink(attributes)) {
+        return std::make_error_code(std::errc::too_many_symbolic_link_levels);
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::make_error_code(std::errc::is_a_directory);
@@ -221,20 +304,35 @@ std::error_code writeNewFile(const std::wstring& path, const std::string& conten
     return written == contents.size() ? std::error_code() : windowsError(ERROR_HANDLE_DISK_FULL);
 }
 
+// Puts the new file in the old one's place: ReplaceFileW gives it the old
+// one's access control list, and its attributes, which are also given to
+// it first (Wine's ReplaceFileW keeps none). A file not there before is
+// simply renamed, the call returning once the new name is on disk.
+bool putInPlace(const std::wstring& temporary, const std::wstring& target)
+{
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    constexpr DWORD KEPT =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    SetFileAttributesW(temporary.c_str(), (attributes & KEPT) != 0 ? attributes & KEPT : FILE_ATTRIBUTE_NORMAL);
+    return ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+}
+
 }  // namespace
 
 std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath)
 {
-    const std::wstring target = widened(path);
-    const std::wstring temporary = widened(temporaryPath);
+    const std::wstring target = widenedPath(path);
+    const std::wstring temporary = widenedPath(temporaryPath);
     std::error_code error = writeNewFile(temporary, contents);
     if (error == std::errc::file_exists) {
         return error;  // not ours to remove
     }
-    // Write-through: the call returns once the new name is on disk. A virus
-    // scanner or indexer may hold the old file for a moment.
+    // A virus scanner or indexer may hold the old file for a moment.
     for (int attempt = 0; !error; ++attempt) {
-        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (putInPlace(temporary, target)) {
             return {};
         }
         const DWORD code = GetLastError();
@@ -250,53 +348,141 @@ std::error_code replaceFile(const std::string& path, const std::string& contents
 
 std::error_code checkCanCreate(const std::string& path)
 {
-    const Handle file(CreateFileW(widened(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const Handle file(CreateFileW(widenedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file.handle == INVALID_HANDLE_VALUE ? lastError() : std::error_code();
 }
 
 void removeFile(const std::string& path)
 {
-    DeleteFileW(widened(path).c_str());
+    DeleteFileW(widenedPath(path).c_str());
 }
+
+bool pathExists(const std::string& path)
+{
+    return GetFileAttributesW(widenedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string pathBeside(const std::string& path, const std::string& suffix)
+{
+    // 255 UTF-16 units, which a name never takes more of than UTF-8 bytes.
+    return shortenedName(path, path.find_last_of("/\\") + 1, 255, suffix);
+}
+
+namespace {
+
+// The path of the file a handle is open on, as the system names it: a
+// symbolic link or junction on the way resolved. Without the \\?\ prefix
+// when it is short enough to do without.
+bool finalPathOf(HANDLE file, std::string& path)
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return false;
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(length);
+    }
+    const std::wstring_view prefix = L"\\\\?\\";
+    const bool drive = buffer.compare(0, prefix.size(), prefix) == 0 && buffer.size() > 6 && buffer[5] == L':';
+    path = narrowed(drive && buffer.size() - prefix.size() < MAX_PATH ? buffer.substr(prefix.size()) : buffer);
+    return true;
+}
+
+}  // namespace
+
+std::error_code followLinks(const std::string& path, std::string& followed)
+{
+    const std::wstring wide = widenedPath(path);
+    const Handle file(
+        CreateFileW(wide.c_str(), 0, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file.handle != INVALID_HANDLE_VALUE && finalPathOf(file.handle, followed)) {
+        return {};
+    }
+    // A save would put a plain file in the place of a link that leads nowhere.
+    if (isLink(GetFileAttributesW(wide.c_str()))) {
+        return FileRefusal::LinkToNothing;
+    }
+    followed = path;
+    return {};
+}
+
+namespace {
+
+// The lock file at path, opened for locking, never through a link.
+std::error_code openLock(const std::string& path, Handle& lock, std::string& identity)
+{
+    const std::wstring wide = widenedPath(path);
+    if (isLink(GetFileAttributesW(wide.c_str()))) {
+        return FileRefusal::LinkedLock;
+    }
+    lock.handle = CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (lock.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(lock.handle, &information)) {
+        return lastError();
+    }
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    identity =
+        std::to_string((static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow);
+    return {};
+}
+
+// Tries to lock the open lock file; false, with the reason, when it cannot.
+bool tryLock(HANDLE lock, std::error_code& error)
+{
+    OVERLAPPED start{};
+    if (LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
+        return true;
+    }
+    const DWORD code = GetLastError();
+    error = code == ERROR_LOCK_VIOLATION ? make_error_code(FileRefusal::InUse) : windowsError(code);
+    return false;
+}
+
+}  // namespace
 
 RunLock lockForThisRun(const std::string& path)
 {
-    Handle lock(CreateFileW(widened(path).c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_ALL, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (lock.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(lock.handle, &information)) {
-        return {lastError(), {}};
+    Handle lock(INVALID_HANDLE_VALUE);
+    RunLock run;
+    if (!(run.error = openLock(path, lock, run.identity)) && tryLock(lock.handle, run.error)) {
+        // The handle stays open, and the lock held, until the program ends.
+        lock.release();
     }
-    OVERLAPPED start{};
-    if (!LockFileEx(lock.handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
-        const DWORD code = GetLastError();
-        return {code == ERROR_LOCK_VIOLATION ? make_error_code(FileRefusal::InUse) : windowsError(code), {}};
+    return run;
+}
+
+std::error_code whileLocked(const std::string& path, std::chrono::milliseconds patience,
+                            const std::function<void(const std::string& identity)>& work)
+{
+    Handle lock(INVALID_HANDLE_VALUE);
+    std::string identity;
+    std::error_code error = openLock(path, lock, identity);
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!error && !tryLock(lock.handle, error)) {
+        if (error == FileRefusal::InUse && std::chrono::steady_clock::now() < deadline) {
+            Sleep(10);
+            error.clear();
+        }
     }
-    // The handle stays open, and the lock held, until the program ends.
-    lock.release();
-    const auto index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    return {{}, std::to_string(index)};
-}
-
-bool talkingToTerminal()
-{
-    return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
-}
-
-bool outputTakesUtf8()
-{
-    return GetConsoleOutputCP() == CP_UTF8;
-}
-
-bool outputShowsColour()
-{
-    return false;
+    if (!error) {
+        work(identity);
+    }
+    return error;
 }
 
 std::error_code makeParentFolders(const std::string& path)
 {
-    const std::wstring wide = widened(path);
+    const std::wstring wide = widenedPath(path);
     for (std::size_t separator = wide.find_first_of(L"\\/", 1); separator != std::wstring::npos;
          separator = wide.find_first_of(L"\\/", separator + 1)) {
         const std::wstring folder = wide.substr(0, separator);

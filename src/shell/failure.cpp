@@ -1,5 +1,7 @@
 #include "failure.h"
 
+#include "platform.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -39,8 +41,15 @@ void reportFailure(std::string_view what)
         reportFailure(printable(what));
         return;
     }
-    // Standard error is unbuffered: one call, one write.
-    std::fprintf(stderr, "gorvandel: %.*s\n", static_cast<int>(what.size()), what.data());
+    // One write, and no allocation for a message as short as "out of memory".
+    char line[256];
+    const int length =
+        std::snprintf(line, sizeof line, "gorvandel: %.*s\n", static_cast<int>(what.size()), what.data());
+    if (length > 0 && static_cast<std::size_t>(length) < sizeof line) {
+        writeToStandardError(std::string_view(line, static_cast<std::size_t>(length)));
+        return;
+    }
+    writeToStandardError("gorvandel: " + std::string(what) + "\n");
 }
 
 }  // namespace gorvandel

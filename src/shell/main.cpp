@@ -18,6 +18,7 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #if GORVANDEL_LINE_EDITING
 #include "history.h"
@@ -53,7 +54,7 @@ int writeOut(const std::string& text)
 int usageFailure(const std::string& problem)
 {
     reportFailure(problem);
-    std::fputs("Try 'gorvandel --help' for more information.\n", stderr);
+    writeToStandardError("Try 'gorvandel --help' for more information.\n");
     return EXIT_STATUS_USAGE;
 }
 
@@ -118,7 +119,12 @@ int runProgram(int argc, char* argv[])
     std::ios::sync_with_stdio(false);
     std::cin.exceptions(std::ios::badbit);
 
-    const Options options = parseOptions(argc, argv);
+    const std::vector<std::string> arguments = commandLineArguments(argc, argv);
+    std::vector<const char*> words;
+    for (const std::string& argument : arguments) {
+        words.push_back(argument.c_str());
+    }
+    const Options options = parseOptions(static_cast<int>(words.size()), words.data());
     if (options.request == Request::UsageError) {
         return usageFailure(options.problem);
     }

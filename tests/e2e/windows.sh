@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The Windows build's memory file end to end under wine: learning kept under
+# a name in any language and found again, through a folder named in one too;
+# an invalid file refused; a second run refused.
+# Usage: windows.sh WINE_LOADER PATH_TO_GORVANDEL_EXE
+set -u
+wine=$1 program=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/texts.sh"
+# wine reads the arguments in the locale's character set; its services must not hold the caller's pipes.
+export LANG=C.UTF-8 WINEDEBUG=-all
+"${wine%/*}/wineserver" -p >/dev/null 2>&1 || wineserver -p >/dev/null 2>&1
+"$wine" wineboot >/dev/null 2>&1
+
+fail() { printf 'FAIL windows: %s\n' "$*" >&2; exit 1; }
+run() { # INPUT ARGS...: output in $work/out and $work/err, exit status in $status
+    (cd "$work" && printf '%s' "$1" | "$wine" "$program" "${@:2}" >out 2>err)
+    status=$?
+}
+repeat() { for ((i = 0; i < $1; i++)); do printf '%s\n' "$2"; done; }
+
+mkdir "$work/José"
+run "$(repeat 300 $'do something with x\nreward')" -m 'José/café.memory'
+[ "$status" -eq 0 ] && [ "$(sed -n 3p "$work/José/café.memory" | tr ' ' '\n' | grep -c '^5$')" -eq 1 ] ||
+    fail "learning in José/café.memory: status $status, [$(cat "$work/err")], $(ls -R "$work")"
+run "$(repeat 30 'do something with y')" -m 'José/café.memory'
+[ "$(sed "s/^$(text prompt)//" "$work/out" | head -n 30 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"
+for name in 日本.memory Ωmega.memory; do
+    run $'do something\nreward' -m "$name"
+    [ "$status" -eq 0 ] && [ -f "$work/$name" ] && [ -f "$work/$name.lock" ] || fail "$name: $(ls "$work")"
+done
+printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 6 0 0 0 0 0 0 0 0 0\n' >"$work/José/été.memory"
+run 'reward' -m 'José/été.memory'
+[ "$status" -eq 2 ] && [ "$(tr -d '\r' <"$work/err")" = "gorvandel: José/été.memory:3: weight 6 is outside -5 to 5" ] ||
+    fail "an invalid file: status $status, [$(cat "$work/err")]"
+(cd "$work" && { sleep 2; echo exit; } | "$wine" "$program" -m 日本.memory >first 2>&1) &
+until [ -s "$work/first" ]; do sleep 0.05; done
+run 'exit' -m 日本.memory
+[ "$status" -eq 2 ] && [ "$(tr -d '\r' <"$work/err")" = "gorvandel: 日本.memory is in use by another gorvandel" ] ||
+    fail "a second run: status $status, [$(cat "$work/err")]"
+wait
+echo "ok windows"
