@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need (libedit for
 # line editing, GoogleTest, python3 for the terminal tests), skipping what
 # is there already. With --all, also what CI uses: clang and libFuzzer, the
-# MinGW-w64 i686 cross compiler, valgrind, lintian and the packaging tools.
+# MinGW-w64 cross compilers and the 64-bit wine loader, valgrind, pmccabe,
+# lintian and the packaging tools.
 # Further Debian package names are installed too, unless dpkg has them.
 # Usage: scripts/install-prerequisites.sh [--all] [PACKAGE...]
 set -euo pipefail
@@ -24,6 +25,9 @@ if [ -n "$all" ]; then
     need clang++ clang
     need "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" libclang-rt-14-dev
     need i686-w64-mingw32-g++-posix g++-mingw-w64-i686
+    need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64
+    need /usr/lib/wine/wine64 wine64
+    need pmccabe pmccabe
     need /usr/src/googletest/CMakeLists.txt googletest
     need valgrind valgrind
     need cc gcc

@@ -29,9 +29,15 @@ x86_64) scripts/install-prerequisites.sh googletest g++-mingw-w64-x86-64 wine wi
 *) echo "usage: $0 [i686|x86_64]" >&2; exit 2 ;;
 esac
 
-export WINEDEBUG=-all
+export WINEDEBUG=-all LANG=C.UTF-8
 cmake --workflow --preset dev >/dev/null
 cmake --workflow --preset "mingw-$arch" >/dev/null
+# The loader the toolchain chose for this build; its services started with their output elsewhere.
+wine=$(sed -n 's/^GORVANDEL_WINE:FILEPATH=//p' "build/mingw-$arch/CMakeCache.txt")
+[ -x "$wine" ] || { echo "no wine loader for the $arch build" >&2; exit 1; }
+wine() { "$wine" "$@"; }
+"$(dirname "$wine")/wineserver" -p >/dev/null 2>&1 || wineserver -p >/dev/null 2>&1 || true
+wine wineboot >/dev/null 2>&1
 ctest --preset "mingw-$arch"
 
 linux=build/dev/gorvandel
