@@ -3,7 +3,6 @@
 #include "test_support.h"
 
 #include <functional>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
@@ -96,35 +95,12 @@ TEST(CommandLoop, AfterEveryCommandItsJudgementIsKeptAndAFailureThereEndsTheLoop
     EXPECT_EQ(session.reader.reads, 3u);
 }
 
-TEST(CommandLoop, FailuresSayWhatFailedAndWhy)
+TEST(CommandLoop, AReadFailureSaysWhy)
 {
     Session unreadable({"hello"}, {}, ReadResult::ReadFailed, std::make_error_code(std::errc::is_a_directory));
     EXPECT_EQ(unreadable.run().failure, "cannot read standard input: Is a directory");
     Session noReason({}, {}, ReadResult::ReadFailed);
     EXPECT_EQ(noReason.run().failure, "cannot read standard input");
-
-    // Output that goes nowhere: the first answer cannot be written.
-    struct Refusing : std::streambuf {
-    } refusing;
-    Session unwritable({"hello", "exit"});
-    std::cout.rdbuf(&refusing);
-    EXPECT_EQ(unwritable.run().failure, "cannot write to standard output");
-    std::cout.clear();
-    EXPECT_EQ(unwritable.reader.reads, 1u);
-}
-
-TEST(CommandLoop, ThePlainReaderRemovesOneCarriageReturnBeforeTheNewline)
-{
-    std::istringstream input("exit\r\na\r\r\n\r\nlast\r");
-    CapturedOutput output;
-    std::string line;
-    std::error_code error;
-    for (const char* expected : {"exit", "a\r", "", "last\r"}) {
-        ASSERT_EQ(gorvandel::readPromptedLine(input, line, error), ReadResult::Line);
-        EXPECT_EQ(line, expected);
-    }
-    EXPECT_EQ(gorvandel::readPromptedLine(input, line, error), ReadResult::EndOfInput);
-    EXPECT_EQ(output.text(), P + P + P + P + P);
 }
 
 }  // namespace

@@ -53,6 +53,14 @@ TEST(History, SavedAfterWhatAnotherRunSavedMeanwhile)
     gorvandel::saveHistory(file, {"fourth"});
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp-" + std::to_string(lock.st_ino)));
     EXPECT_EQ(gorvandel::loadHistory(file).back(), "fourth");
+
+    // Through a link the file itself is kept; a read-only one is left alone.
+    std::filesystem::create_symlink(file, folder / "link");
+    gorvandel::saveHistory(folder / "link", {"fifth"});
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    gorvandel::saveHistory(folder / "link", {"sixth"});
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link"));
+    EXPECT_EQ(gorvandel::loadHistory(folder / "link").back(), "fifth");
 }
 
 }  // namespace

@@ -46,16 +46,6 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWas)
 {
     const TemporaryFolder folder;
     const std::string name = folder / "m";
-    const std::pair<std::string, std::string> refusals[] = {
-        {"gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n", name + ":2: weight 6 is outside -5 to 5"},
-        {"", name + ":1: not a gorvandel memory file (the first line must be 'gorvandel memory 1')"},
-    };
-    for (const auto& [text, failure] : refusals) {
-        write(name, text);
-        MemoryFile memory;
-        EXPECT_EQ(openMemoryFile(name, memory).failure, failure);
-        EXPECT_EQ(contentsOf(name), text);
-    }
     MemoryFile memory;
     fs::create_directory(folder / "d");
     EXPECT_EQ(openMemoryFile(folder / "d", memory).failure,

@@ -28,21 +28,6 @@ TEST(Choice, FavouriteIsTheLowestIndexAmongTheHighestPositiveWeights)
     EXPECT_EQ(findFavourite({3}), -1);  // a lone action is no favourite
 }
 
-// Whatever the draws, every action is chosen as often as every other over
-// any run of n consecutive draws, with one draw per choice.
-TEST(Choice, WithoutFavouriteEveryActionIsEquallyLikely)
-{
-    for (const Weights& weights : {Weights(8, 0), Weights{-1, -2, 0, -5, 0, 0, 0, 0, 0, -3}}) {
-        std::vector<int> runs(weights.size(), 0);
-        for (int draw = 32000; draw < 32000 + 3 * static_cast<int>(weights.size()); ++draw) {
-            ScriptedDraws draws{{draw}};
-            ++runs.at(choose(weights, draws));
-            EXPECT_EQ(draws.taken, 1u);
-        }
-        EXPECT_EQ(runs, std::vector<int>(weights.size(), 3));
-    }
-}
-
 TEST(Choice, FavouriteOfWeightFiveDrawsNothing)
 {
     ScriptedDraws none;
@@ -50,35 +35,17 @@ TEST(Choice, FavouriteOfWeightFiveDrawsNothing)
     EXPECT_EQ(none.taken, 0u);
 }
 
-// Every pair of first and second draw once: the counts are the chances.
-TEST(Choice, FavouriteRunsWithChanceWeightPlusOneInFiveAndExploringSkipsIt)
-{
-    for (std::size_t n : {8u, 10u}) {
-        for (std::size_t favourite : {std::size_t{0}, std::size_t{3}, n - 1}) {
-            for (int weight = 1; weight <= 4; ++weight) {
-                Weights weights(n, favourite == 0 ? 0 : -5);
-                weights[favourite] = static_cast<gorvandel::Weight>(weight);
-                std::vector<int> runs(n, 0);
-                for (int first = 0; first < 5; ++first) {
-                    for (int second = 0; second < static_cast<int>(n) - 1; ++second) {
-                        ScriptedDraws draws{{first + 5000, second + 1000 * static_cast<int>(n - 1)}};
-                        const std::size_t chosen = choose(weights, draws);
-                        ++runs.at(chosen);
-                        EXPECT_EQ(draws.taken, chosen == favourite ? 1u : 2u);
-                    }
-                }
-                for (std::size_t i = 0; i < n; ++i) {
-                    const int expected = i == favourite ? (weight + 1) * static_cast<int>(n - 1) : 4 - weight;
-                    EXPECT_EQ(runs[i], expected) << "n=" << n << " favourite=" << favourite << " weight=" << weight;
-                }
-            }
-        }
-    }
-}
-
-// Over every pair of draws, each action runs as often as its chance says.
+// Over every pair of draws, each action runs as often as its chance says,
+// and the chances are the choice rule's: (w + 1) in 5 for a favourite of
+// weight w, always from 4 up, the others equally likely.
 TEST(Choice, TheChancesAreThoseOfTheChoice)
 {
+    const std::vector<double> three = gorvandel::choiceChances({0, 3, 0, 0, 0, 0, 0, 0});
+    EXPECT_DOUBLE_EQ(three.at(1), 0.8);
+    EXPECT_DOUBLE_EQ(three.at(7), 0.2 / 7);
+    EXPECT_DOUBLE_EQ(gorvandel::choiceChances({0, 0, 1, 0, 0, 0, 0, 0, 0, 0}).at(2), 0.4);
+    EXPECT_DOUBLE_EQ(gorvandel::choiceChances({0, 0, 0, 4, 0, 0, 0, 0}).at(3), 1.0);
+    EXPECT_EQ(gorvandel::choiceChances(Weights(10, 0)), std::vector<double>(10, 0.1));
     for (const Weights& weights :
          {Weights{0, 3, 0, 0, 0, 0, 0, 0}, Weights{0, 0, 0, 0, 0, 0, 0, 0, 0, -2}, Weights{1, 1, 0, 0, 0, 0, 0, -5},
           Weights{0, 0, 4, 5, 0, 0, 0, 0, 0, 0}, Weights{0, 0, 0, 0, 0, 0, 0, 4}}) {
@@ -109,7 +76,7 @@ Weights zerosWith(std::size_t count, int index, int weight)
 TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
 {
     const std::string noData = expectedTexts("no-data").at(0) + "\n";
-    ScriptedDraws draws{{3, 1, 6}};
+    ScriptedDraws draws{{3, 1, 6, 4, 8}};
     OperatingSystem persona({}, std::ref(draws));
     CapturedOutput output;
     persona.reward();  // nothing to judge yet
@@ -123,18 +90,10 @@ TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
     EXPECT_EQ(output.text().substr(output.text().size() - noData.size()), noData);
     EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 3, 1));
     EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(8, 6, -1));
-}
-
-TEST(Persona, EmptyArgumentIsJudgedInTheArgumentTable)
-{
-    // Index 9 exists only in the argument table.
-    ScriptedDraws draws{{9}};
-    OperatingSystem persona({}, std::ref(draws));
-    CapturedOutput output;
+    // Index 9, there after exploring past the favourite, is only in the argument table.
     persona.doSomethingWith("");
-    persona.reward();
-    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 9, 1));
-    EXPECT_EQ(persona.weights(ActionKind::Plain), Weights(8, 0));
+    persona.punish();
+    EXPECT_EQ(persona.weights(ActionKind::Argument), Weights({0, 0, 0, 1, 0, 0, 0, 0, 0, -1}));
 }
 
 TEST(Persona, WeightsStopAtFiveAndMinusFive)

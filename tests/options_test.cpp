@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,16 +66,6 @@ TEST(Options, UsageErrorsInTheWordsOfGnuTools)
         const Options options = parse(words);
         EXPECT_EQ(options.request, Request::UsageError) << words[0];
         EXPECT_EQ(options.problem, problem) << words[0];
-    }
-}
-
-TEST(Options, HelpFitsEightyColumns)
-{
-    for (const bool lineEditing : {false, true}) {
-        std::istringstream help(gorvandel::helpText(lineEditing));
-        for (std::string line; std::getline(help, line);) {
-            EXPECT_LT(line.size(), 80u) << line;
-        }
     }
 }
 
