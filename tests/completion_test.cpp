@@ -49,7 +49,10 @@ TEST(Completion, FileNamesAfterTheArgumentPrefix)
 // A name can hold anything but a slash: what would act on the terminal is never inserted or shown.
 TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
 {
-    const auto hostile = [] { return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty"}; };
+    const auto hostile = [] {
+        return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx"};
+    };
+    EXPECT_EQ(complete("do something with c", hostile).insertion, "1");  // not U+009B, a C1 control
     EXPECT_EQ(complete("do something with a", hostile).choices.size(), 2u);
     EXPECT_TRUE(complete("do something with l", hostile).choices.empty());
     EXPECT_EQ(complete("do something with l", hostile).insertion, "");

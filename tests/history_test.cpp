@@ -5,6 +5,7 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -61,6 +62,16 @@ TEST(History, SavedAfterWhatAnotherRunSavedMeanwhile)
     gorvandel::saveHistory(folder / "link", {"sixth"});
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link"));
     EXPECT_EQ(gorvandel::loadHistory(folder / "link").back(), "fifth");
+
+    // Folders root makes for a history in another user's home are that user's.
+    if (::geteuid() == 0) {
+        std::filesystem::create_directory(folder / "home");
+        ASSERT_EQ(::chown((folder / "home").c_str(), 65534, 65534), 0);
+        gorvandel::saveHistory(folder / "home/.local/state/gorvandel/history", {"root's"});
+        struct stat made {};
+        ASSERT_EQ(::stat((folder / "home/.local/state").c_str(), &made), 0);
+        EXPECT_EQ(made.st_uid, 65534u);
+    }
 }
 
 }  // namespace

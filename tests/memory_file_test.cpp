@@ -32,7 +32,7 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
     EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
 
     // The save's temporary file is named after the lock; where it cannot be made, the save fails whole.
-    fs::create_directory(memory.temporaryPath);
+    fs::create_directory(memory.temporary.path);
     persona.doSomething();
     persona.reward();
     EXPECT_EQ(keepLearning(memory, persona).failure, "cannot save memory file " + name + ": File exists");

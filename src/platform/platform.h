@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,6 +84,38 @@ enum class FileRefusal {
 };
 std::error_code make_error_code(FileRefusal refusal);
 
+// Where a file is, found by following its path once (findFile). On POSIX
+// the folder that holds it stays open and every use names the file in that
+// folder, so that nothing done to the path later (a folder on the way
+// swapped for a symbolic link) changes which file is meant. On Windows it
+// is the file's whole path.
+struct FilePlace {
+    std::shared_ptr<const int> folder;  // POSIX: the folder, open while a place names it
+    std::string name;                   // POSIX: the file's name in the folder; Windows: its path
+    std::string path;                   // the path that leads to it, for messages
+};
+
+// Follows path to the file it names (a file yet to be made too) and holds
+// its place. On POSIX every symbolic link on the way is followed by the
+// program, a dangling one too, but, as Linux's fs.protected_symlinks has it
+// whatever the machine's setting, not one in a folder that every user may
+// write and only owners may delete from (sticky, like /tmp) unless it
+// belongs to this user or to the folder's owner: FileRefusal::ForeignLink.
+// A folder on the way that is missing gives no_such_file_or_directory. On
+// Windows the place is the file's final path, through any symbolic link or
+// junction (one that leads to no file is refused: LinkToNothing), or the
+// whole path of a file yet to be made.
+std::error_code findFile(const std::string& path, FilePlace& place);
+
+// The place of the file beside file whose name is file's with suffix.
+FilePlace placeBeside(const FilePlace& file, const std::string& suffix);
+
+// The place of file's temporary file, FILE.tmp-IDENTITY, identity being its
+// lock's: the name of file cut short (never inside a UTF-8 character) where
+// the whole would be longer than the folder allows. The identity keeps it
+// apart from any other file's temporary file.
+FilePlace temporaryBeside(const FilePlace& file, const std::string& identity);
+
 // A file read whole, and what a save of it would have to respect.
 struct FileContents {
     std::string bytes;
@@ -92,57 +125,39 @@ struct FileContents {
     std::size_t links = 1;
 };
 
-// Reads the regular file at path whole (path as followedPath gives it: a
-// symbolic link there is refused). A missing file gives
-// std::errc::no_such_file_or_directory; anything else there (a folder, a
-// device) fails, and so does a file longer than limit bytes.
-std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents);
+// Reads the regular file at place whole (a symbolic link there is refused).
+// A missing file gives std::errc::no_such_file_or_directory; anything else
+// there (a folder, a device) fails, and so does a file longer than limit
+// bytes.
+std::error_code readFile(const FilePlace& file, std::size_t limit, FileContents& contents);
 
 // Whether a file that was read may be replaced by a new one: not when it
 // was made read-only, nor when it has other names.
 std::error_code checkReplaceable(const FileContents& file);
 
-// Replaces the file at path with contents so that path holds, at every
-// moment, either the complete old file or the complete new one: the new
-// one is written to temporaryPath (in the same folder, made anew, so that
-// an existing file there fails the call rather than being lost), flushed to
-// disk and renamed over path, and the folder itself is flushed. A new file
-// is readable and writable by its owner only. A replaced one keeps what the
-// platform keeps of a file: on POSIX its permissions, and its owner and
-// group where the program may give them (root may; a user may give only a
-// group of theirs); on Windows its attributes and access control list,
-// through ReplaceFileW. On failure the temporary file is gone and path as it was,
-// but for the folder failing to flush after the rename (an I/O error): the
-// new file then stands, and may not yet be on disk.
-std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath);
+// Replaces file with contents so that it is, at every moment, either the
+// complete old file or the complete new one: the new one is written to
+// temporary (beside it, made anew, so that an existing file there fails the
+// call rather than being lost), flushed to disk and renamed over file, and
+// the folder itself is flushed. A new file is readable and writable by its
+// owner only. A replaced one keeps what the platform keeps of a file: on
+// POSIX its permission bits, and its owner and group where the program may
+// give them (root may; a user may give only a group of theirs); on Windows
+// its attributes and access control list, through ReplaceFileW. On failure
+// the temporary file is gone and file as it was, but for the folder failing
+// to flush after the rename (an I/O error): the new file then stands, and
+// may not yet be on disk.
+std::error_code replaceFile(const FilePlace& file, const std::string& contents, const FilePlace& temporary);
 
-// Makes a new file at path and removes it again, and opens its folder as a
-// save does: whether the file can be saved in that folder. An existing file
-// at path fails it.
-std::error_code checkCanCreate(const std::string& path);
+// Makes a new file at place and removes it again, and opens its folder as a
+// save does: whether a file can be saved there. An existing file fails it.
+std::error_code checkCanCreate(const FilePlace& place);
 
-// Removes the file at path, if there is one.
-void removeFile(const std::string& path);
+// Removes the file at place, if there is one.
+void removeFile(const FilePlace& place);
 
-// Whether anything stands at path (a symbolic link is not followed).
-bool pathExists(const std::string& path);
-
-// A path for a file beside the one at path: path and suffix, the file's
-// name cut short (never inside a UTF-8 character) where the two would make
-// a name longer than the folder allows. Each suffix is the program's own,
-// so what is left of the name keeps it apart from other files'.
-std::string pathBeside(const std::string& path, const std::string& suffix);
-
-// The file that path leads to, into followed, so that a save replaces that
-// file rather than a link to it. On POSIX every symbolic link on the way is
-// followed (a dangling one too), but, as Linux's fs.protected_symlinks has
-// it whatever the machine's setting, not one in a folder that every user
-// may write and only owners may delete from (sticky, like /tmp) unless it
-// belongs to this user or to the folder's owner: FileRefusal::ForeignLink.
-// On Windows the path leads to the file the system opens through it (its
-// final path), and a symbolic link or junction that leads to no file is
-// refused (FileRefusal::LinkToNothing); a missing file is named as given.
-std::error_code followLinks(const std::string& path, std::string& followed);
+// Whether anything stands at place (a symbolic link is not followed).
+bool exists(const FilePlace& place);
 
 // A lock held for the rest of the run, or why there is none.
 struct RunLock {
@@ -153,21 +168,23 @@ struct RunLock {
     explicit operator bool() const { return !error; }
 };
 
-// Locks the file at path for the rest of the run. The lock file is created
-// empty when missing, readable by all so that whoever may use the file
-// beside it may lock it, and never through a symbolic link
-// (FileRefusal::LinkedLock). The system lets go of the lock when the
+// Locks the file at place for the rest of the run. The lock file is created
+// empty when missing and made readable by all, so that whoever may use the
+// file beside it may lock it, whatever the umask; it is never opened
+// through a symbolic link (FileRefusal::LinkedLock), and anything but a
+// regular file there is refused. The system lets go of the lock when the
 // program ends, however it ends, so a crash never leaves it held.
-RunLock lockForThisRun(const std::string& path);
+RunLock lockForThisRun(const FilePlace& place);
 
-// Runs work while holding the lock at path, as lockForThisRun takes it,
+// Runs work while holding the lock at place, as lockForThisRun takes it,
 // waiting up to patience for another program to let go of it; work gets
 // the lock's identity. The lock is let go when work returns.
-std::error_code whileLocked(const std::string& path, std::chrono::milliseconds patience,
+std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds patience,
                             const std::function<void(const std::string& identity)>& work);
 
 // Makes the missing folders on the way to path (on POSIX each for its
-// owner only; on Windows with the access its parent folder passes on).
+// owner only, and one that root makes in another user's folder that user's;
+// on Windows with the access its parent folder passes on).
 std::error_code makeParentFolders(const std::string& path);
 
 }  // namespace gorvandel

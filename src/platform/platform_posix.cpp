@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 #include <limits>
 #include <string_view>
 #include <thread>
@@ -108,15 +107,30 @@ struct Descriptor {
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
+    ~Descriptor() { reset(-1); }
+    // Hands the descriptor over: it is no longer closed here.
+    int release() { return std::exchange(fd, -1); }
+    void reset(int opened)
     {
         if (fd >= 0) {
             ::close(fd);
         }
+        fd = opened;
     }
-    // Hands the descriptor over: it is no longer closed here.
-    int release() { return std::exchange(fd, -1); }
 };
+
+// A folder is held open only to name files in it; where the system can,
+// without the right to list it, as a path through it needs none.
+#ifdef O_PATH
+constexpr int FOLDER = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int FOLDER = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+int folderOf(const FilePlace& place)
+{
+    return place.folder ? *place.folder : AT_FDCWD;
+}
 
 bool writeAll(int fd, const std::string& bytes)
 {
@@ -129,15 +143,6 @@ bool writeAll(int fd, const std::string& bytes)
         written += count > 0 ? static_cast<std::size_t>(count) : 0;
     }
     return true;
-}
-
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // Reads what is left of an open file, up to limit bytes.
@@ -170,14 +175,26 @@ void keepOwnerAndGroup(int fd, const struct stat& existing)
     }
 }
 
+// A folder root makes in another user's folder (such as a history's folders
+// in that user's home) is that user's, so that root does not shut them out.
+void giveToFolderOwner(const std::string& folder)
+{
+    struct stat parent {};
+    if (::geteuid() == 0 && ::stat((folder + "/..").c_str(), &parent) == 0 && parent.st_uid != 0) {
+        const int given = ::chown(folder.c_str(), parent.st_uid, parent.st_gid);
+        static_cast<void>(given);
+    }
+}
+
 }  // namespace
 
-std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents)
+std::error_code readFile(const FilePlace& file, std::size_t limit, FileContents& contents)
 {
-    // Non-blocking, so that a FIFO at path cannot stall the start.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+    // Non-blocking, so that a FIFO there cannot stall the start.
+    const Descriptor opened(
+        ::openat(folderOf(file), file.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
     struct stat status {};
-    if (file.fd < 0 || ::fstat(file.fd, &status) != 0) {
+    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
         return lastError();
     }
     if (S_ISDIR(status.st_mode)) {
@@ -187,42 +204,43 @@ std::error_code readFile(const std::string& path, std::size_t limit, FileContent
         return FileRefusal::NotRegularFile;
     }
     FileContents read;
-    read.writable = ::access(path.c_str(), W_OK) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    read.writable = ::faccessat(folderOf(file), file.name.c_str(), W_OK, 0) == 0 &&
+                    (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
     read.links = status.st_nlink;
-    if (const std::error_code error = readRest(file.fd, limit, read.bytes)) {
+    if (const std::error_code error = readRest(opened.fd, limit, read.bytes)) {
         return error;
     }
     contents = std::move(read);
     return {};
 }
 
-std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath)
+std::error_code replaceFile(const FilePlace& file, const std::string& contents, const FilePlace& temporary)
 {
     // Opened first: flushing it is the last step, and must not be the one that fails.
-    const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.fd < 0) {
         return lastError();
     }
     struct stat existing {};
-    const bool replacing = ::stat(path.c_str(), &existing) == 0;
+    const bool replacing = ::fstatat(folderOf(file), file.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     // Made anew: never through a link someone left at that name, never over a file.
-    Descriptor temporary(::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (temporary.fd < 0) {
+    Descriptor written(
+        ::openat(folderOf(temporary), temporary.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (written.fd < 0) {
         return lastError();
     }
-    const auto fail = [&temporaryPath](std::error_code error) {
-        ::unlink(temporaryPath.c_str());
+    const auto fail = [&temporary](std::error_code error) {
+        ::unlinkat(folderOf(temporary), temporary.name.c_str(), 0);
         return error;
     };
     if (replacing) {
-        keepOwnerAndGroup(temporary.fd, existing);
+        keepOwnerAndGroup(written.fd, existing);
     }
     // After the owner: giving a file away clears its set-id bits.
     const mode_t mode = replacing ? (existing.st_mode & 07777) : 0600;
-    if (::fchmod(temporary.fd, mode) != 0 || !writeAll(temporary.fd, contents) || ::fsync(temporary.fd) != 0) {
-        return fail(lastError());
-    }
-    if (::close(temporary.release()) != 0 || ::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+    if (::fchmod(written.fd, mode) != 0 || !writeAll(written.fd, contents) || ::fsync(written.fd) != 0 ||
+        ::close(written.release()) != 0 ||
+        ::renameat(folderOf(temporary), temporary.name.c_str(), folderOf(file), file.name.c_str()) != 0) {
         return fail(lastError());
     }
     // The rename is durable once the folder is on disk. Some file systems
@@ -233,33 +251,41 @@ std::error_code replaceFile(const std::string& path, const std::string& contents
     return {};
 }
 
-std::error_code checkCanCreate(const std::string& path)
+std::error_code checkCanCreate(const FilePlace& place)
 {
-    const Descriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const Descriptor file(folder.fd < 0 ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    const Descriptor folder(::openat(folderOf(place), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor file(
+        folder.fd < 0 ? -1
+                      : ::openat(folderOf(place), place.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (file.fd < 0) {
         return lastError();
     }
-    ::unlink(path.c_str());
+    ::unlinkat(folderOf(place), place.name.c_str(), 0);
     return {};
 }
 
-void removeFile(const std::string& path)
+void removeFile(const FilePlace& place)
 {
-    ::unlink(path.c_str());
+    ::unlinkat(folderOf(place), place.name.c_str(), 0);
 }
 
-bool pathExists(const std::string& path)
+bool exists(const FilePlace& place)
 {
     struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0;
+    return ::fstatat(folderOf(place), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-std::string pathBeside(const std::string& path, const std::string& suffix)
+FilePlace placeBeside(const FilePlace& file, const std::string& suffix)
 {
-    const long longest = ::pathconf(folderOf(path).c_str(), _PC_NAME_MAX);
-    return shortenedName(path, path.find_last_of('/') + 1, longest > 0 ? static_cast<std::size_t>(longest) : 255,
-                         suffix);
+    return {file.folder, file.name + suffix, file.path + suffix};
+}
+
+FilePlace temporaryBeside(const FilePlace& file, const std::string& identity)
+{
+    const long longest = ::fpathconf(folderOf(file), _PC_NAME_MAX);
+    const std::string name =
+        shortenedName(file.name, 0, longest > 0 ? static_cast<std::size_t>(longest) : 255, ".tmp-" + identity);
+    return {file.folder, name, file.path.substr(0, file.path.size() - file.name.size()) + name};
 }
 
 namespace {
@@ -267,10 +293,10 @@ namespace {
 // A link in a folder that every user may write and only owners may delete
 // from is followed only when it is this user's or the folder owner's:
 // otherwise another user could lead the program to any file.
-bool mayFollow(const struct stat& link, const std::string& folder)
+bool mayFollow(const struct stat& link, int folder)
 {
     struct stat where {};
-    if (::stat(folder.empty() ? "." : folder.c_str(), &where) != 0) {
+    if (::fstat(folder, &where) != 0) {
         return false;
     }
     const bool shared = (where.st_mode & S_ISVTX) != 0 && (where.st_mode & S_IWOTH) != 0;
@@ -286,64 +312,122 @@ std::string takeName(std::string& rest)
     return name;
 }
 
-// Takes the link at path, in the folder resolved, into what is left to
-// resolve, when it may be followed.
-std::error_code goThroughLink(const std::string& path, const struct stat& link, std::string& resolved,
-                              std::string& rest)
+std::error_code readLink(int folder, const std::string& name, std::string& target)
 {
-    if (!mayFollow(link, resolved)) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlinkat(folder, name.c_str(), buffer.data(), buffer.size());
+        if (length < 0) {
+            return lastError();
+        }
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            target.assign(buffer, 0, static_cast<std::size_t>(length));
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// Takes the link name in folder into what is left of the path, when it may
+// be followed; an absolute target starts again from the root.
+std::error_code goThroughLink(const std::string& name, const struct stat& link, Descriptor& folder,
+                              std::string& resolved, std::string& rest)
+{
+    std::string target;
+    if (!mayFollow(link, folder.fd)) {
         return FileRefusal::ForeignLink;
     }
-    std::error_code error;
-    const std::string target = std::filesystem::read_symlink(path, error).string();
-    if (!error) {
-        resolved = target.compare(0, 1, "/") == 0 ? "/" : resolved;
-        rest = rest.empty() ? target : target + "/" + rest;
+    if (const std::error_code error = readLink(folder.fd, name, target)) {
+        return error;
     }
-    return error;
+    if (target.compare(0, 1, "/") == 0) {
+        folder.reset(::open("/", FOLDER));
+        resolved = "/";
+    }
+    rest = rest.empty() ? target : target + "/" + rest;
+    return folder.fd < 0 ? lastError() : std::error_code();
+}
+
+std::string joined(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// Where following a path has got to.
+struct Walk {
+    Descriptor folder;     // the folder reached, held open
+    std::string resolved;  // the folders walked through, as a path
+    std::string rest;      // what is left to follow
+    int links;
+};
+
+// Takes the next name of the path into name: a link goes into what is left
+// to follow, a folder on the way is entered; the last name stays in name.
+std::error_code stepOn(Walk& walk, std::string& name)
+{
+    name = takeName(walk.rest);
+    struct stat status {};
+    if (::fstatat(walk.folder.fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+        return ++walk.links > 40 ? std::make_error_code(std::errc::too_many_symbolic_link_levels)
+                                 : goThroughLink(name, status, walk.folder, walk.resolved, walk.rest);
+    }
+    if (name.empty() || name == "." || walk.rest.empty()) {
+        return {};
+    }
+    walk.folder.reset(::openat(walk.folder.fd, name.c_str(), FOLDER | O_NOFOLLOW));
+    walk.resolved = joined(walk.resolved, name);
+    return walk.folder.fd < 0 ? lastError() : std::error_code();
 }
 
 }  // namespace
 
-std::error_code followLinks(const std::string& path, std::string& followed)
+std::error_code findFile(const std::string& path, FilePlace& place)
 {
-    // What is resolved so far holds no link, so a ".." after it is the
-    // folder above, as the system reads it.
-    std::string resolved = path.compare(0, 1, "/") == 0 ? "/" : "";
-    std::string rest = path;
-    int links = 0;
-    while (!rest.empty()) {
-        const std::string name = takeName(rest);
-        if (name.empty() || name == ".") {
-            continue;
-        }
-        const std::string next = resolved.empty() || resolved.back() == '/' ? resolved + name : resolved + "/" + name;
-        struct stat status {};
-        if (::lstat(next.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-            resolved = next;
-            continue;
-        }
-        if (++links > 40) {
-            return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-        }
-        if (const std::error_code error = goThroughLink(next, status, resolved, rest)) {
+    // Name by name from a folder held open, the system never following a
+    // link itself: what the program checked is what it uses.
+    const bool absolute = path.compare(0, 1, "/") == 0;
+    Walk walk{Descriptor(::open(absolute ? "/" : ".", FOLDER)), absolute ? "/" : "", path, 0};
+    std::string name;
+    if (walk.folder.fd < 0) {
+        return lastError();
+    }
+    while (!walk.rest.empty()) {
+        if (const std::error_code error = stepOn(walk, name)) {
             return error;
         }
     }
-    followed = links == 0 ? path : resolved;
+    if (name.empty() || name == "." || name == "..") {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    const int held = walk.folder.release();
+    place = {std::shared_ptr<const int>(new int(held),
+                                        [](const int* fd) {
+                                            ::close(*fd);
+                                            delete fd;
+                                        }),
+             name, joined(walk.resolved, name)};
     return {};
 }
 
 namespace {
 
-// The lock file at path, opened for locking: read-only is enough, so that
-// whoever may read it may lock it (a lock root made stays usable).
-std::error_code openLock(const std::string& path, Descriptor& lock, std::string& identity)
+// The lock file of place, opened for locking: read-only is enough, so that
+// whoever may read it may lock it, and a lock root made stays usable.
+// Non-blocking, so that a FIFO there cannot stall the program.
+std::error_code openLock(const FilePlace& place, Descriptor& lock, std::string& identity)
 {
-    lock.fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    lock.reset(
+        ::openat(folderOf(place), place.name.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
     struct stat status {};
     if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
         return errno == ELOOP ? make_error_code(FileRefusal::LinkedLock) : lastError();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return FileRefusal::NotRegularFile;
+    }
+    // Readable by all whatever the umask; only its owner may say so.
+    if (status.st_uid == ::geteuid() && (status.st_mode & 0777) != 0644) {
+        ::fchmod(lock.fd, 0644);
     }
     identity = std::to_string(status.st_ino);
     return {};
@@ -351,11 +435,11 @@ std::error_code openLock(const std::string& path, Descriptor& lock, std::string&
 
 }  // namespace
 
-RunLock lockForThisRun(const std::string& path)
+RunLock lockForThisRun(const FilePlace& place)
 {
     Descriptor lock(-1);
     RunLock run;
-    if ((run.error = openLock(path, lock, run.identity))) {
+    if ((run.error = openLock(place, lock, run.identity))) {
         return run;
     }
     if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
@@ -367,12 +451,12 @@ RunLock lockForThisRun(const std::string& path)
     return run;
 }
 
-std::error_code whileLocked(const std::string& path, std::chrono::milliseconds patience,
+std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds patience,
                             const std::function<void(const std::string& identity)>& work)
 {
     Descriptor lock(-1);
     std::string identity;
-    if (const std::error_code error = openLock(path, lock, identity)) {
+    if (const std::error_code error = openLock(place, lock, identity)) {
         return error;
     }
     const auto deadline = std::chrono::steady_clock::now() + patience;
@@ -392,7 +476,10 @@ std::error_code whileLocked(const std::string& path, std::chrono::milliseconds p
 std::error_code makeParentFolders(const std::string& path)
 {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) {
+        const std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0700) == 0) {
+            giveToFolderOwner(folder);
+        } else if (errno != EEXIST) {
             return lastError();
         }
     }

@@ -255,9 +255,9 @@ std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
 
 }  // namespace
 
-std::error_code readFile(const std::string& path, std::size_t limit, FileContents& contents)
+std::error_code readFile(const FilePlace& file, std::size_t limit, FileContents& contents)
 {
-    const std::wstring wide = widenedPath(path);
+    const std::wstring wide = widenedPath(file.name);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return lastError();
@@ -268,19 +268,19 @@ std::error_code readFile(const std::string& path, std::size_t limit, FileContent
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::make_error_code(std::errc::is_a_directory);
     }
-    const Handle file(
+    const Handle opened(
         CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.handle == INVALID_HANDLE_VALUE) {
+    if (opened.handle == INVALID_HANDLE_VALUE) {
         return lastError();
     }
     BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle, &information)) {
+    if (GetFileType(opened.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(opened.handle, &information)) {
         return FileRefusal::NotRegularFile;
     }
     FileContents read;
     read.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
     read.links = information.nNumberOfLinks;
-    if (const std::error_code error = readRest(file.handle, limit, read.bytes)) {
+    if (const std::error_code error = readRest(opened.handle, limit, read.bytes)) {
         return error;
     }
     contents = std::move(read);
@@ -322,10 +322,10 @@ bool putInPlace(const std::wstring& temporary, const std::wstring& target)
 
 }  // namespace
 
-std::error_code replaceFile(const std::string& path, const std::string& contents, const std::string& temporaryPath)
+std::error_code replaceFile(const FilePlace& file, const std::string& contents, const FilePlace& temporaryFile)
 {
-    const std::wstring target = widenedPath(path);
-    const std::wstring temporary = widenedPath(temporaryPath);
+    const std::wstring target = widenedPath(file.name);
+    const std::wstring temporary = widenedPath(temporaryFile.name);
     std::error_code error = writeNewFile(temporary, contents);
     if (error == std::errc::file_exists) {
         return error;  // not ours to remove
@@ -346,27 +346,33 @@ std::error_code replaceFile(const std::string& path, const std::string& contents
     return error;
 }
 
-std::error_code checkCanCreate(const std::string& path)
+std::error_code checkCanCreate(const FilePlace& place)
 {
-    const Handle file(CreateFileW(widenedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const Handle file(CreateFileW(widenedPath(place.name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file.handle == INVALID_HANDLE_VALUE ? lastError() : std::error_code();
 }
 
-void removeFile(const std::string& path)
+void removeFile(const FilePlace& place)
 {
-    DeleteFileW(widenedPath(path).c_str());
+    DeleteFileW(widenedPath(place.name).c_str());
 }
 
-bool pathExists(const std::string& path)
+bool exists(const FilePlace& place)
 {
-    return GetFileAttributesW(widenedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(widenedPath(place.name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string pathBeside(const std::string& path, const std::string& suffix)
+FilePlace placeBeside(const FilePlace& file, const std::string& suffix)
+{
+    return {nullptr, file.name + suffix, file.path + suffix};
+}
+
+FilePlace temporaryBeside(const FilePlace& file, const std::string& identity)
 {
     // 255 UTF-16 units, which a name never takes more of than UTF-8 bytes.
-    return shortenedName(path, path.find_last_of("/\\") + 1, 255, suffix);
+    const std::string path = shortenedName(file.name, file.name.find_last_of("/\\") + 1, 255, ".tmp-" + identity);
+    return {nullptr, path, path};
 }
 
 namespace {
@@ -397,28 +403,37 @@ bool finalPathOf(HANDLE file, std::string& path)
 
 }  // namespace
 
-std::error_code followLinks(const std::string& path, std::string& followed)
+std::error_code findFile(const std::string& path, FilePlace& place)
 {
     const std::wstring wide = widenedPath(path);
     const Handle file(
         CreateFileW(wide.c_str(), 0, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file.handle != INVALID_HANDLE_VALUE && finalPathOf(file.handle, followed)) {
+    std::string found;
+    if (file.handle != INVALID_HANDLE_VALUE && finalPathOf(file.handle, found)) {
+        place = {nullptr, found, found};
         return {};
     }
     // A save would put a plain file in the place of a link that leads nowhere.
     if (isLink(GetFileAttributesW(wide.c_str()))) {
         return FileRefusal::LinkToNothing;
     }
-    followed = path;
+    // A file yet to be made, by its whole path: Wine's ReplaceFileW fails on a bare name.
+    const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    if (length == 0 || GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) != length - 1) {
+        return lastError();
+    }
+    full.resize(length - 1);
+    place = {nullptr, narrowed(full), narrowed(full)};
     return {};
 }
 
 namespace {
 
-// The lock file at path, opened for locking, never through a link.
-std::error_code openLock(const std::string& path, Handle& lock, std::string& identity)
+// The lock file at place, opened for locking, never through a link.
+std::error_code openLock(const FilePlace& place, Handle& lock, std::string& identity)
 {
-    const std::wstring wide = widenedPath(path);
+    const std::wstring wide = widenedPath(place.name);
     if (isLink(GetFileAttributesW(wide.c_str()))) {
         return FileRefusal::LinkedLock;
     }
@@ -450,23 +465,23 @@ bool tryLock(HANDLE lock, std::error_code& error)
 
 }  // namespace
 
-RunLock lockForThisRun(const std::string& path)
+RunLock lockForThisRun(const FilePlace& place)
 {
     Handle lock(INVALID_HANDLE_VALUE);
     RunLock run;
-    if (!(run.error = openLock(path, lock, run.identity)) && tryLock(lock.handle, run.error)) {
+    if (!(run.error = openLock(place, lock, run.identity)) && tryLock(lock.handle, run.error)) {
         // The handle stays open, and the lock held, until the program ends.
         lock.release();
     }
     return run;
 }
 
-std::error_code whileLocked(const std::string& path, std::chrono::milliseconds patience,
+std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds patience,
                             const std::function<void(const std::string& identity)>& work)
 {
     Handle lock(INVALID_HANDLE_VALUE);
     std::string identity;
-    std::error_code error = openLock(path, lock, identity);
+    std::error_code error = openLock(place, lock, identity);
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (!error && !tryLock(lock.handle, error)) {
         if (error == FileRefusal::InUse && std::chrono::steady_clock::now() < deadline) {

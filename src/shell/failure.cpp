@@ -1,22 +1,13 @@
 #include "failure.h"
 
+#include "lines.h"
 #include "platform.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
 
 namespace gorvandel {
-
-namespace {
-
-bool isControl(char c)
-{
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-}
-
-}  // namespace
 
 Outcome outputFailure()
 {
@@ -27,17 +18,22 @@ Outcome outputFailure()
     return {"cannot write to standard output: " + std::generic_category().message(error)};
 }
 
-std::string printable(std::string_view text)
+std::string printable(std::string_view text, bool asciiOnly)
 {
-    std::string shown(text);
-    std::replace_if(shown.begin(), shown.end(), isControl, '?');
+    std::string shown;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::size_t control = terminalControlLength(text.substr(at));
+        const bool hidden = control > 0 || (asciiOnly && static_cast<unsigned char>(text[at]) >= 0x80);
+        shown += hidden ? '?' : text[at];
+        at += control > 1 ? control - 1 : 0;
+    }
     return shown;
 }
 
 void reportFailure(std::string_view what)
 {
     // Shown with '?' for a line end, the report stays one line.
-    if (std::any_of(what.begin(), what.end(), isControl)) {
+    if (findTerminalControl(what) != std::string_view::npos) {
         reportFailure(printable(what));
         return;
     }

@@ -22,12 +22,13 @@ struct Outcome {
 // holds one: writers clear errno before they write.
 Outcome outputFailure();
 
-// The text with control characters shown as '?': a file name may hold a
-// line end, or a sequence that a terminal would act on.
-std::string printable(std::string_view text);
+// The text with what a terminal would act on shown as '?' (a file name may
+// hold a line end, or an escape sequence); with asciiOnly, every byte
+// outside ASCII too.
+std::string printable(std::string_view text, bool asciiOnly = false);
 
-// Writes "gorvandel: WHAT" as one line on standard error, control
-// characters shown as '?'. Allocates nothing unless there are some, so it
+// Writes "gorvandel: WHAT" as one line on standard error, printable.
+// Allocates nothing for a short message without a control character, so it
 // also serves when memory has run out.
 void reportFailure(std::string_view what);
 

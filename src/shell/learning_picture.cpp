@@ -14,13 +14,25 @@ constexpr std::size_t TEXT_WIDTH = 42;
 constexpr int CELLS_PER_WEIGHT = 2;
 constexpr int HALF_BAR = WEIGHT_MAX * CELLS_PER_WEIGHT;
 
-// The text in exactly width columns: padded, or cut with "..." at its end.
+// The text in at most width columns, cut with "..." at its end (never
+// inside a UTF-8 character) where it is longer.
+std::string cut(const std::string& text, std::size_t width)
+{
+    if (text.size() <= width) {
+        return text;
+    }
+    std::size_t keep = width - 3;
+    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) {
+        --keep;
+    }
+    return text.substr(0, keep) + "...";
+}
+
+// An action's text in exactly width columns: cut, or padded.
 std::string fitted(const std::string& text, std::size_t width)
 {
-    if (text.size() > width) {
-        return text.substr(0, width - 3) + "...";
-    }
-    return text + std::string(width - text.size(), ' ');
+    const std::string shown = cut(text, width);
+    return shown + std::string(width - shown.size(), ' ');
 }
 
 std::string painted(const std::string& text, const char* colour, bool withColour)

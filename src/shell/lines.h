@@ -17,4 +17,13 @@ std::vector<std::string_view> splitLines(std::string_view text);
 std::string_view withoutCarriageReturn(std::string_view line);
 void removeCarriageReturn(std::string& line);
 
+// Where the first character that a terminal would act on starts: a control
+// character, or a C1 control as UTF-8 writes it (C2 80 to C2 9F); npos
+// when there is none.
+std::size_t findTerminalControl(std::string_view text, std::size_t from = 0);
+
+// How many bytes the terminal control at the start of text takes: 1 or 2;
+// 0 when text starts with none.
+std::size_t terminalControlLength(std::string_view text);
+
 }  // namespace gorvandel

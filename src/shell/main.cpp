@@ -81,7 +81,7 @@ int showWhatWasLearned(const Options& options)
         if (const Outcome read = readMemoryFile(options.memoryFile, learned, exists); !read) {
             return failWith(EXIT_STATUS_USAGE, read.failure);
         }
-        const std::string name = printable(options.memoryFile);
+        const std::string name = printable(options.memoryFile, !outputTakesUtf8());
         title = exists ? "What Gorvandel has learned, kept in " + name + ":"
                        : "Nothing has been learned in " + name + " yet: every weight is 0.";
     }

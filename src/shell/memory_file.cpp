@@ -17,12 +17,12 @@ Outcome cannotKeep(const std::string& name, const std::error_code& error)
     return {"cannot keep a memory in " + name + ": " + error.message()};
 }
 
-// Reads the memory at path into learned: all zero, and exists false, when
+// Reads the memory at place into learned: all zero, and exists false, when
 // there is no file there.
-Outcome readLearning(const std::string& name, const std::string& path, Learning& learned, FileContents& file,
+Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, FileContents& file,
                      bool& exists)
 {
-    const std::error_code error = readFile(path, MEMORY_FILE_LIMIT, file);
+    const std::error_code error = readFile(place, MEMORY_FILE_LIMIT, file);
     exists = error != std::errc::no_such_file_or_directory;
     if (error && exists) {
         return {"cannot read memory file " + name + ": " + error.message()};
@@ -35,12 +35,12 @@ Outcome readLearning(const std::string& name, const std::string& path, Learning&
     return {};
 }
 
-// Reads the memory at path into learned, when a save may replace the file.
-Outcome loadMemory(const std::string& name, const std::string& path, Learning& learned)
+// Reads the memory at place into learned, when a save may replace the file.
+Outcome loadMemory(const std::string& name, const FilePlace& place, Learning& learned)
 {
     FileContents file;
     bool exists = false;
-    if (Outcome read = readLearning(name, path, learned, file, exists); !read) {
+    if (Outcome read = readLearning(name, place, learned, file, exists); !read) {
         return read;
     }
     if (const std::error_code refusal = exists ? checkReplaceable(file) : std::error_code()) {
@@ -52,20 +52,20 @@ Outcome loadMemory(const std::string& name, const std::string& path, Learning& l
 // Locks the memory for this run with FILE.lock beside it.
 Outcome lockMemory(const MemoryFile& memory, RunLock& lock)
 {
-    const std::string lockPath = memory.path + ".lock";
-    lock = lockForThisRun(lockPath);
+    const FilePlace lockFile = placeBeside(memory.file, ".lock");
+    lock = lockForThisRun(lockFile);
     if (lock) {
         return {};
     }
     if (lock.error == FileRefusal::InUse) {
         return {memory.name + " is in use by another gorvandel"};
     }
-    if (pathExists(lockPath)) {
-        return {"cannot use the lock file " + lockPath + ": " + lock.error.message()};
+    if (exists(lockFile)) {
+        return {"cannot use the lock file " + lockFile.path + ": " + lock.error.message()};
     }
     if (lock.error == std::errc::filename_too_long) {
-        return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" + lockPath +
-                ") beside it"};
+        return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" +
+                lockFile.path + ") beside it"};
     }
     return cannotKeep(memory.name, lock.error);
 }
@@ -75,27 +75,27 @@ Outcome lockMemory(const MemoryFile& memory, RunLock& lock)
 Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
 {
     memory = {name, {}, {}, {}};
-    if (const std::error_code error = followLinks(name, memory.path)) {
+    if (const std::error_code error = findFile(name, memory.file)) {
         return cannotKeep(name, error);
     }
     // Checked before anything is made beside it, and again once it is ours:
     // another run may have saved it in between.
-    if (Outcome loaded = loadMemory(name, memory.path, memory.saved); !loaded) {
+    if (Outcome loaded = loadMemory(name, memory.file, memory.saved); !loaded) {
         return loaded;
     }
     RunLock lock;
     if (Outcome locked = lockMemory(memory, lock); !locked) {
         return locked;
     }
-    if (Outcome loaded = loadMemory(name, memory.path, memory.saved); !loaded) {
+    if (Outcome loaded = loadMemory(name, memory.file, memory.saved); !loaded) {
         return loaded;
     }
     // The temporary file is named after the lock, so no file but one that a
     // killed run of ours left half written can stand there.
-    memory.temporaryPath = pathBeside(memory.path, ".tmp-" + lock.identity);
-    removeFile(memory.temporaryPath);
+    memory.temporary = temporaryBeside(memory.file, lock.identity);
+    removeFile(memory.temporary);
     // Found out now, not at the first save after an hour of teaching.
-    if (const std::error_code error = checkCanCreate(memory.temporaryPath)) {
+    if (const std::error_code error = checkCanCreate(memory.temporary)) {
         return cannotKeep(name, error);
     }
     return {};
@@ -103,12 +103,17 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
 
 Outcome readMemoryFile(const std::string& name, Learning& learned, bool& exists)
 {
-    std::string path;
-    if (const std::error_code error = followLinks(name, path)) {
-        return {"cannot read memory file " + name + ": " + error.message()};
+    FilePlace place;
+    if (const std::error_code error = findFile(name, place)) {
+        // A folder that is not there holds no memory yet.
+        exists = false;
+        learned = {};
+        return error == std::errc::no_such_file_or_directory
+                   ? Outcome()
+                   : Outcome{"cannot read memory file " + name + ": " + error.message()};
     }
     FileContents file;
-    return readLearning(name, path, learned, file, exists);
+    return readLearning(name, place, learned, file, exists);
 }
 
 Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
@@ -118,7 +123,7 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
     if (plain == memory.saved.plain && argument == memory.saved.argument) {
         return {};
     }
-    if (const std::error_code error = replaceFile(memory.path, formatMemory(plain, argument), memory.temporaryPath)) {
+    if (const std::error_code error = replaceFile(memory.file, formatMemory(plain, argument), memory.temporary)) {
         return {"cannot save memory file " + memory.name + ": " + error.message()};
     }
     memory.saved = {plain, argument};

@@ -5,6 +5,7 @@
 
 #include "failure.h"
 #include "operating_system.h"
+#include "platform.h"
 
 #include <string>
 
@@ -13,8 +14,8 @@ namespace gorvandel {
 // A memory file this run holds.
 struct MemoryFile {
     std::string name;  // as the user gave it, for messages
-    std::string path;  // the file itself, symbolic links followed
-    std::string temporaryPath;
+    FilePlace file;    // the file itself, symbolic links followed
+    FilePlace temporary;
     // What the file holds: all zero while it does not exist.
     Learning saved;
 };

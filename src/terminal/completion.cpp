@@ -1,6 +1,7 @@
 #include "completion.h"
 
 #include "commands.h"
+#include "lines.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -18,11 +19,6 @@ constexpr std::string_view COMMAND_WORDS[] = {PLAIN_COMMAND, ARGUMENT_PREFIX, EX
 bool startsWith(std::string_view text, std::string_view start)
 {
     return text.compare(0, start.size(), start) == 0;
-}
-
-bool isControl(char c)
-{
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
 }
 
 // What completes typed: the command words at the start of a line, the
@@ -101,12 +97,14 @@ Completion complete(std::string_view beforeCursor, const std::function<std::vect
     const auto [common, ignored] = std::mismatch(candidates.front().begin(), candidates.front().end(),
                                                  candidates.back().begin(), candidates.back().end());
     // A control character is never typed for the user: the terminal would act on it.
-    const auto start = candidates.front().begin() + static_cast<std::ptrdiff_t>(typed.size());
-    const auto safeEnd = std::find_if(start, common, isControl);
+    const std::string& first = candidates.front();
+    const auto shared = static_cast<std::size_t>(common - first.begin());
+    const std::size_t safe =
+        std::min(shared, findTerminalControl(std::string_view(first).substr(0, shared), typed.size()));
     Completion completion;
-    completion.insertion.assign(start, safeEnd);
+    completion.insertion = first.substr(typed.size(), safe - typed.size());
     // Nothing to add: the choices are shown, a name stopped at a control character among them.
-    if (completion.insertion.empty() && (candidates.size() > 1 || safeEnd != common)) {
+    if (completion.insertion.empty() && (candidates.size() > 1 || safe != shared)) {
         completion.choices = std::move(candidates);
     }
     return completion;

@@ -46,10 +46,10 @@ std::vector<std::string> historyIn(const std::string& bytes)
 // Adds this run's lines to the history file as it is now and replaces it
 // whole. A file that cannot be read, or is made read-only, or has other
 // names that a new file would part it from, is not ours to replace.
-void mergeInto(const std::string& path, const std::vector<std::string>& typedThisRun, const std::string& temporaryPath)
+void mergeInto(const FilePlace& place, const std::vector<std::string>& typedThisRun, const FilePlace& temporary)
 {
     FileContents file;
-    const std::error_code error = readFile(path, HISTORY_FILE_LIMIT, file);
+    const std::error_code error = readFile(place, HISTORY_FILE_LIMIT, file);
     if (error ? error != std::errc::no_such_file_or_directory : bool(checkReplaceable(file))) {
         return;
     }
@@ -63,8 +63,8 @@ void mergeInto(const std::string& path, const std::vector<std::string>& typedThi
         contents += '\n';
     }
     // One that a killed run left behind: under the lock it can be no other's.
-    removeFile(temporaryPath);
-    replaceFile(path, contents, temporaryPath);
+    removeFile(temporary);
+    replaceFile(place, contents, temporary);
 }
 
 }  // namespace
@@ -97,9 +97,9 @@ void addToHistory(std::vector<std::string>& history, const std::string& line)
 std::vector<std::string> loadHistory(const std::string& path)
 {
     try {
-        std::string followed;
+        FilePlace place;
         FileContents file;
-        if (path.empty() || followLinks(path, followed) || readFile(followed, HISTORY_FILE_LIMIT, file)) {
+        if (path.empty() || findFile(path, place) || readFile(place, HISTORY_FILE_LIMIT, file)) {
             return {};
         }
         return historyIn(file.bytes);
@@ -111,14 +111,14 @@ std::vector<std::string> loadHistory(const std::string& path)
 void saveHistory(const std::string& path, const std::vector<std::string>& typedThisRun)
 {
     try {
-        std::string followed;
-        if (path.empty() || typedThisRun.empty() || followLinks(path, followed) || makeParentFolders(followed)) {
+        FilePlace place;
+        if (path.empty() || typedThisRun.empty() || makeParentFolders(path) || findFile(path, place)) {
             return;
         }
         // Under the lock another run cannot replace the file between this
         // run's reading and replacing it, so neither loses the other's lines.
-        whileLocked(followed + ".lock", HISTORY_LOCK_PATIENCE, [&](const std::string& identity) {
-            mergeInto(followed, typedThisRun, pathBeside(followed, ".tmp-" + identity));
+        whileLocked(placeBeside(place, ".lock"), HISTORY_LOCK_PATIENCE, [&](const std::string& identity) {
+            mergeInto(place, typedThisRun, temporaryBeside(place, identity));
         });
     } catch (const std::exception&) {
         // Kept as it was.

@@ -15,22 +15,25 @@ void bind(EditLine* editor, const std::string& keys, const char* function)
 }
 
 // xterm sends a key with modifiers as CSI 1 ; m LETTER or CSI n ; m ~, m
-// being 1 + Shift 1 + Alt 2 + Ctrl 4.
+// being 1 + Shift 1 + Alt 2 + Ctrl 4 + Meta 8.
+constexpr int MOST_MODIFIERS = 16;
+
 bool byWord(int modifiers)
 {
-    return modifiers >= 3;
+    return ((modifiers - 1) & 6) != 0;  // Alt or Ctrl
 }
 
 void bindModifiedLetterKeys(EditLine* editor)
 {
-    for (int modifiers = 2; modifiers <= 8; ++modifiers) {
+    for (int modifiers = 2; modifiers <= MOST_MODIFIERS; ++modifiers) {
         const std::string prefix = std::string(CSI) + "1;" + std::to_string(modifiers);
         bind(editor, prefix + "D", byWord(modifiers) ? "ed-prev-word" : IGNORE);
         bind(editor, prefix + "C", byWord(modifiers) ? "em-next-word" : IGNORE);
         bind(editor, prefix + "H", "ed-move-to-beg");
         bind(editor, prefix + "F", "ed-move-to-end");
-        for (const char* key : {"A", "B", "P", "Q", "R", "S"}) {  // Up, Down, F1-F4
+        for (const char* key : {"A", "B", "P", "Q", "R", "S"}) {  // Up, Down, F1-F4, and F1-F4 of VT220 forms
             bind(editor, prefix + key, IGNORE);
+            bind(editor, "\033O" + std::to_string(modifiers) + key, IGNORE);
         }
     }
 }
@@ -40,14 +43,14 @@ void bindTildeKeys(EditLine* editor)
     // Insert, PageUp, PageDown; F1-F4 (rxvt) and F5-F12; Shift-F1..F8 (Linux console); the paste markers.
     for (int key : {2, 5, 6, 11, 12, 13, 14, 15, 17, 18, 19, 20, 21, 23, 24, 25, 26, 28, 29, 31, 32, 33, 34}) {
         bind(editor, CSI + std::to_string(key) + "~", IGNORE);
-        for (int modifiers = 2; modifiers <= 8; ++modifiers) {
+        for (int modifiers = 2; modifiers <= MOST_MODIFIERS; ++modifiers) {
             bind(editor, CSI + std::to_string(key) + ";" + std::to_string(modifiers) + "~", IGNORE);
         }
     }
     bind(editor, std::string(CSI) + "200~", IGNORE);
     bind(editor, std::string(CSI) + "201~", IGNORE);
     bind(editor, std::string(CSI) + "3~", "ed-delete-next-char");
-    for (int modifiers = 2; modifiers <= 8; ++modifiers) {
+    for (int modifiers = 2; modifiers <= MOST_MODIFIERS; ++modifiers) {
         bind(editor, CSI + std::string("3;") + std::to_string(modifiers) + "~",
              byWord(modifiers) ? "em-delete-next-word" : "ed-delete-next-char");
     }

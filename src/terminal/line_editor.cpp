@@ -47,6 +47,20 @@ std::vector<std::string> currentFolderNames()
 // More choices than this are listed only when the user says so, as shells ask.
 constexpr std::size_t CHOICES_LISTED_WITHOUT_ASKING = 100;
 
+// One key pressed in answer: a key that sends an escape sequence (an arrow,
+// a function key) is read whole, so that none of it is left to be typed.
+char readAnswer(EditLine* editor)
+{
+    char key = 0;
+    if (el_getc(editor, &key) != 1 || key != '\033' || el_getc(editor, &key) != 1 || (key != '[' && key != 'O')) {
+        return key;
+    }
+    // A sequence ends with a byte from '@' to '~'; digits and ';' come before it.
+    while (el_getc(editor, &key) == 1 && (key < '@' || key > '~')) {
+    }
+    return '\033';
+}
+
 // Lists the choices below the line, asking first when there are many.
 void listChoices(EditLine* editor, const std::vector<std::string>& choices)
 {
@@ -54,8 +68,8 @@ void listChoices(EditLine* editor, const std::vector<std::string>& choices)
     if (choices.size() > CHOICES_LISTED_WITHOUT_ASKING) {
         std::printf("\nDisplay all %zu possibilities? (y or n)", choices.size());
         std::fflush(stdout);
-        char answer = 0;
-        if (el_getc(editor, &answer) != 1 || (answer != 'y' && answer != 'Y' && answer != ' ')) {
+        const char answer = readAnswer(editor);
+        if (answer != 'y' && answer != 'Y' && answer != ' ') {
             std::fputs(listing.c_str(), stdout);
             return;
         }

@@ -89,7 +89,7 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run 'reward' -m "$m"
     expect_failure 2 "$m:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing a memory touched the file or spoke"
-    run 'exit' -m "$work/no"$'\n'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no?ne/memory: No such file or directory"
+    run 'exit' -m "$work/no"$'\n\xc2\x9b'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no??ne/memory: No such file or directory"
     # What stands where the lock goes is named.
     mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
     ln -s "$work/elsewhere" "$work/linked.lock"
@@ -114,13 +114,22 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
         [ "$(ls -A "$work/shared")" = m ] && ! compgen -G "$work/pwned*" >/dev/null || fail "a refused link made files"
         chown nobody "$work/shared" && run 'reward' -m "$work/shared/m" # the folder owner's link is followed
         [ "$status" -eq 0 ] || fail "the folder owner's link was refused: $(cat "$work/err")"
+        # A folder on the way that another user swaps for a link during the session leads nowhere.
+        chmod 755 "$work" && mkdir -m 1777 "$work/sticky" && mkdir "$work/sticky/dir" "$work/etc" && echo secret >"$work/etc/m"
+        chown nobody "$work/sticky/dir" && { printf 'do something\n'; sleep 1; printf 'reward\n'; } |
+            "$program" -m "$work/sticky/dir/m" >"$work/racing" &
+        until [ -s "$work/racing" ]; do sleep 0.01; done
+        setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c \
+            "mv '$work/sticky/dir' '$work/sticky/moved' && ln -s '$work/etc' '$work/sticky/dir'"
+        wait $!
+        [ "$(cat "$work/etc/m")" = secret ] && grep -q '^plain' "$work/sticky/moved/m" || fail "a save went through a link made later"
         # A file root saves stays its owner's.
         chown nobody:nogroup "$m" && chmod 640 "$m" && run $'do something\nreward' -m "$m"
         [ "$(stat -c %U:%G:%a "$m")" = nobody:nogroup:640 ] || fail "root took the file: $(stat -c %U:%G:%a "$m")"
     fi
     ;;
 show) # --show draws what a memory file holds, only reading it
-    mkdir "$work/kept" && m=$work/kept/memory && listing() { find "$work/kept" -printf '%p %s %T@ %m %n\n' | sort; }
+    mkdir "$work/kept" && m=$work/kept/mémoire && listing() { find "$work/kept" -printf '%p %s %T@ %m %n\n' | sort; }
     printf 'gorvandel memory 1\nplain 0 3 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n' >"$m"
     # Neither a read-only file, nor other names, nor another run that holds it stand in the way of a look.
     chmod 444 "$m" && ln "$m" "$work/kept/other name" && cp "$m" "$work/kept/in use" && chmod 644 "$work/kept/in use"
@@ -141,6 +150,8 @@ show) # --show draws what a memory file holds, only reading it
     [ "$status" -eq 0 ] && grep -q "^Nothing has been learned in $work/kept/missing yet" "$work/out" || fail "a missing file: $status"
     run '' --show
     [ "$status" -eq 0 ] && grep -q "^Nothing is kept without --memory" "$work/out" || fail "without a file: $status"
+    LC_ALL=C.UTF-8 run '' --show -m "$work/kept/$(printf 'é%.0s' {1..40})" # a title cut short, between characters
+    head -n 1 "$work/out" | iconv -f UTF-8 -t UTF-8 >/dev/null || fail "a title cut inside a character"
     wait
     listing | cmp -s - "$work/before" || fail "the folder changed: $(listing | diff "$work/before" -)"
     printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 6 0 0 0 0 0 0 0 0 0\n' >"$work/bad"
