@@ -11,14 +11,12 @@ namespace {
 using gorvandel::Outcome;
 using gorvandel::ReadResult;
 
-// Hands the loop a fixed list of lines, then how the input ends.
+// Hands the loop a fixed list of lines, then the end of input.
 struct ScriptedReader {
     std::vector<std::string> lines;
-    ReadResult end = ReadResult::EndOfInput;
-    std::error_code endError;
     std::size_t reads = 0;
 
-    ReadResult operator()(std::string& line, std::error_code& error)
+    ReadResult operator()(std::string& line, std::error_code&)
     {
         std::cout << gorvandel::PROMPT;
         if (reads < lines.size()) {
@@ -26,8 +24,7 @@ struct ScriptedReader {
             return ReadResult::Line;
         }
         ++reads;
-        error = endError;
-        return end;
+        return ReadResult::EndOfInput;
     }
 };
 
@@ -37,9 +34,8 @@ const std::string NO_DATA = expectedTexts("no-data").at(0) + "\n";
 const std::string BYE = expectedTexts("farewell").at(0) + "\n" + expectedTexts("farewell").at(1) + "\n";
 
 struct Session {
-    explicit Session(std::vector<std::string> lines, std::vector<int> script = {},
-                     ReadResult end = ReadResult::EndOfInput, std::error_code endError = {})
-        : reader{std::move(lines), end, endError},
+    explicit Session(std::vector<std::string> lines, std::vector<int> script = {})
+        : reader{std::move(lines)},
           draws{std::move(script)}
     {
     }
@@ -93,14 +89,6 @@ TEST(CommandLoop, AfterEveryCommandItsJudgementIsKeptAndAFailureThereEndsTheLoop
     EXPECT_EQ(outcome.failure, "cannot save");
     EXPECT_EQ(weightsSeen, (std::vector<int>{0, 1, 1}));
     EXPECT_EQ(session.reader.reads, 3u);
-}
-
-TEST(CommandLoop, AReadFailureSaysWhy)
-{
-    Session unreadable({"hello"}, {}, ReadResult::ReadFailed, std::make_error_code(std::errc::is_a_directory));
-    EXPECT_EQ(unreadable.run().failure, "cannot read standard input: Is a directory");
-    Session noReason({}, {}, ReadResult::ReadFailed);
-    EXPECT_EQ(noReason.run().failure, "cannot read standard input");
 }
 
 }  // namespace

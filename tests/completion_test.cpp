@@ -53,6 +53,8 @@ TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
         return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx"};
     };
     EXPECT_EQ(complete("do something with c", hostile).insertion, "1");  // not U+009B, a C1 control
+    const auto accents = [] { return std::vector<std::string>{"\xC3\xA9t\xC3\xA9", "\xC3\xA8re"}; };
+    EXPECT_EQ(complete("do something with ", accents).choices.size(), 2u);  // not half of their first letters
     EXPECT_EQ(complete("do something with a", hostile).choices.size(), 2u);
     EXPECT_TRUE(complete("do something with l", hostile).choices.empty());
     EXPECT_EQ(complete("do something with l", hostile).insertion, "");

@@ -54,6 +54,12 @@ TEST(History, SavedAfterWhatAnotherRunSavedMeanwhile)
     gorvandel::saveHistory(file, {"fourth"});
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp-" + std::to_string(lock.st_ino)));
     EXPECT_EQ(gorvandel::loadHistory(file).back(), "fourth");
+    std::string lines;
+    for (int line = 0; line < 1100; ++line) {
+        lines += std::to_string(line) + "\n";
+    }
+    write(file, lines);
+    EXPECT_EQ(gorvandel::loadHistory(file).front(), "100");  // a longer file is read to its last thousand
 
     // Through a link the file itself is kept; a read-only one is left alone.
     std::filesystem::create_symlink(file, folder / "link");

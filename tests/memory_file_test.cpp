@@ -2,6 +2,10 @@
 #include "memory_format.h"
 #include "test_support.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -40,7 +44,30 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 
     MemoryFile again;
     EXPECT_EQ(openMemoryFile(name, again).failure, name + " is in use by another gorvandel");
+
+#ifndef _WIN32  // on Windows a lock file cannot go while it is held
+    // A lock file that was removed keeps no other run away: saving then could undo that run's saves.
+    fs::remove(name + ".lock");
+    EXPECT_EQ(keepLearning(memory, persona).failure, "cannot save memory file " + name +
+                                                         ": its lock file was removed or replaced, so another program "
+                                                         "may be using it");
+#endif
 }
+
+#ifndef _WIN32
+// Found out at the start, not at the first save after an hour of teaching.
+TEST(MemoryFile, NoStartWhereTheTemporaryFileCannotBeMade)
+{
+    const TemporaryFolder folder;
+    write(folder / "m.lock", "");
+    struct stat lock {};
+    ASSERT_EQ(::stat((folder / "m.lock").c_str(), &lock), 0);
+    fs::create_directory(folder / ("m.tmp-" + std::to_string(lock.st_ino)));
+    MemoryFile memory;
+    EXPECT_EQ(openMemoryFile(folder / "m", memory).failure,
+              "cannot keep a memory in " + (folder / "m") + ": File exists");
+}
+#endif
 
 TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWas)
 {

@@ -136,8 +136,14 @@ TEST(Platform, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
     EXPECT_EQ(gorvandel::temporaryBeside(at(folder / (std::string(246, 'x') + "\xC3\xA9")), "123").path,
               folder / (std::string(246, 'x') + ".tmp-123"));
 
-    EXPECT_FALSE(gorvandel::makeParentFolders(folder / "a/b/history"));
+    FilePlace made;
+    EXPECT_FALSE(gorvandel::findFile(folder / "a/b/history", made, gorvandel::MissingFolders::Make));
     EXPECT_EQ(fs::status(folder / "a/b").permissions(), fs::perms::owner_all);
+    // Five links in a row are followed too.
+    for (const char* link : {"l1", "l2", "l3", "l4"}) {
+        fs::create_symlink(std::string(link) == "l1" ? "far" : std::string("l") + char(link[1] - 1), folder / link);
+    }
+    EXPECT_EQ(at(folder / "l4").path, folder / "f");
 }
 
 // What was checked when the file was found is what a save uses: a folder on

@@ -29,6 +29,7 @@ std::string FileRefusalCategory::message(int refusal) const
         "it is a symbolic link, which is not followed",
         "a symbolic link that another user owns in a shared sticky folder is not followed",
         "it is a symbolic link that leads to no file",
+        "its lock file was removed or replaced, so another program may be using it",
     };
     const auto index = static_cast<std::size_t>(refusal) - 1;
     return index < std::size(reasons) ? reasons[index] : "refused";

@@ -81,6 +81,7 @@ enum class FileRefusal {
     LinkedLock,     // a symbolic link stands where a lock file goes
     ForeignLink,    // a symbolic link another user made in a shared folder
     LinkToNothing,  // a symbolic link that leads to no file (Windows)
+    LockGone,       // the lock file was removed or replaced while held
 };
 std::error_code make_error_code(FileRefusal refusal);
 
@@ -101,11 +102,14 @@ struct FilePlace {
 // whatever the machine's setting, not one in a folder that every user may
 // write and only owners may delete from (sticky, like /tmp) unless it
 // belongs to this user or to the folder's owner: FileRefusal::ForeignLink.
-// A folder on the way that is missing gives no_such_file_or_directory. On
-// Windows the place is the file's final path, through any symbolic link or
-// junction (one that leads to no file is refused: LinkToNothing), or the
-// whole path of a file yet to be made.
-std::error_code findFile(const std::string& path, FilePlace& place);
+// A folder on the way that is missing gives no_such_file_or_directory, or
+// with MissingFolders::Make is made: on POSIX for its owner only, and one
+// that root makes in another user's folder is that user's. On Windows the
+// place is the file's final path, through any symbolic link or junction
+// (one that leads to no file is refused: LinkToNothing), or the whole path
+// of a file yet to be made.
+enum class MissingFolders { Refuse, Make };
+std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing = MissingFolders::Refuse);
 
 // The place of the file beside file whose name is file's with suffix.
 FilePlace placeBeside(const FilePlace& file, const std::string& suffix);
@@ -138,15 +142,13 @@ std::error_code checkReplaceable(const FileContents& file);
 // Replaces file with contents so that it is, at every moment, either the
 // complete old file or the complete new one: the new one is written to
 // temporary (beside it, made anew, so that an existing file there fails the
-// call rather than being lost), flushed to disk and renamed over file, and
-// the folder itself is flushed. A new file is readable and writable by its
-// owner only. A replaced one keeps what the platform keeps of a file: on
-// POSIX its permission bits, and its owner and group where the program may
-// give them (root may; a user may give only a group of theirs); on Windows
-// its attributes and access control list, through ReplaceFileW. On failure
-// the temporary file is gone and file as it was, but for the folder failing
-// to flush after the rename (an I/O error): the new file then stands, and
-// may not yet be on disk.
+// call rather than being lost), flushed to disk and renamed over file; on
+// POSIX the folder itself is flushed, on Windows a new name is written
+// through. A new file is readable and writable by its owner only. A replaced one keeps what the platform keeps of a
+// file: on POSIX its permission bits, and its owner and group where the program may give them (root may; a user may
+// give only a group of theirs); on Windows its attributes and access control list, through ReplaceFileW. On failure the
+// temporary file is gone and file as it was, but for the folder failing to flush after the rename (an I/O error): the
+// new file then stands, and may not yet be on disk.
 std::error_code replaceFile(const FilePlace& file, const std::string& contents, const FilePlace& temporary);
 
 // Makes a new file at place and removes it again, and opens its folder as a
@@ -176,16 +178,15 @@ struct RunLock {
 // program ends, however it ends, so a crash never leaves it held.
 RunLock lockForThisRun(const FilePlace& place);
 
+// Whether the lock file at place is still the one of that identity: one
+// that was removed or replaced no longer keeps other programs away.
+bool stillLocks(const FilePlace& place, const std::string& identity);
+
 // Runs work while holding the lock at place, as lockForThisRun takes it,
 // waiting up to patience for another program to let go of it; work gets
 // the lock's identity. The lock is let go when work returns.
 std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds patience,
                             const std::function<void(const std::string& identity)>& work);
-
-// Makes the missing folders on the way to path (on POSIX each for its
-// owner only, and one that root makes in another user's folder that user's;
-// on Windows with the access its parent folder passes on).
-std::error_code makeParentFolders(const std::string& path);
 
 }  // namespace gorvandel
 

@@ -137,7 +137,8 @@ bool writeAll(int fd, const std::string& bytes)
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno != EINTR) {
+        if (count == 0 || (count < 0 && errno != EINTR)) {
+            errno = count == 0 ? EIO : errno;
             return false;
         }
         written += count > 0 ? static_cast<std::size_t>(count) : 0;
@@ -172,17 +173,6 @@ void keepOwnerAndGroup(int fd, const struct stat& existing)
     if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
         const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
         static_cast<void>(groupOnly);
-    }
-}
-
-// A folder root makes in another user's folder (such as a history's folders
-// in that user's home) is that user's, so that root does not shut them out.
-void giveToFolderOwner(const std::string& folder)
-{
-    struct stat parent {};
-    if (::geteuid() == 0 && ::stat((folder + "/..").c_str(), &parent) == 0 && parent.st_uid != 0) {
-        const int given = ::chown(folder.c_str(), parent.st_uid, parent.st_gid);
-        static_cast<void>(given);
     }
 }
 
@@ -359,7 +349,26 @@ struct Walk {
     std::string resolved;  // the folders walked through, as a path
     std::string rest;      // what is left to follow
     int links;
+    MissingFolders missing;
 };
+
+// Makes the folder name in folder for its owner only, and opens it. One that
+// root makes in another user's folder (a history in that user's home) is
+// that user's, so that root does not shut them out; it is given by its
+// descriptor, so that no link swapped in meanwhile is given instead.
+int makeFolder(int folder, const std::string& name)
+{
+    if (::mkdirat(folder, name.c_str(), 0700) != 0) {
+        return -1;
+    }
+    const int made = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat parent {};
+    if (made >= 0 && ::geteuid() == 0 && ::fstat(folder, &parent) == 0 && parent.st_uid != 0) {
+        const int given = ::fchown(made, parent.st_uid, parent.st_gid);
+        static_cast<void>(given);
+    }
+    return made;
+}
 
 // Takes the next name of the path into name: a link goes into what is left
 // to follow, a folder on the way is entered; the last name stays in name.
@@ -374,19 +383,23 @@ std::error_code stepOn(Walk& walk, std::string& name)
     if (name.empty() || name == "." || walk.rest.empty()) {
         return {};
     }
-    walk.folder.reset(::openat(walk.folder.fd, name.c_str(), FOLDER | O_NOFOLLOW));
+    int next = ::openat(walk.folder.fd, name.c_str(), FOLDER | O_NOFOLLOW);
+    if (next < 0 && errno == ENOENT && walk.missing == MissingFolders::Make) {
+        next = makeFolder(walk.folder.fd, name);
+    }
+    walk.folder.reset(next);
     walk.resolved = joined(walk.resolved, name);
     return walk.folder.fd < 0 ? lastError() : std::error_code();
 }
 
 }  // namespace
 
-std::error_code findFile(const std::string& path, FilePlace& place)
+std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing)
 {
     // Name by name from a folder held open, the system never following a
     // link itself: what the program checked is what it uses.
     const bool absolute = path.compare(0, 1, "/") == 0;
-    Walk walk{Descriptor(::open(absolute ? "/" : ".", FOLDER)), absolute ? "/" : "", path, 0};
+    Walk walk{Descriptor(::open(absolute ? "/" : ".", FOLDER)), absolute ? "/" : "", path, 0, missing};
     std::string name;
     if (walk.folder.fd < 0) {
         return lastError();
@@ -451,6 +464,13 @@ RunLock lockForThisRun(const FilePlace& place)
     return run;
 }
 
+bool stillLocks(const FilePlace& place, const std::string& identity)
+{
+    struct stat status {};
+    return ::fstatat(folderOf(place), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           std::to_string(status.st_ino) == identity;
+}
+
 std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds patience,
                             const std::function<void(const std::string& identity)>& work)
 {
@@ -470,19 +490,6 @@ std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds pa
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     work(identity);
-    return {};
-}
-
-std::error_code makeParentFolders(const std::string& path)
-{
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0700) == 0) {
-            giveToFolderOwner(folder);
-        } else if (errno != EEXIST) {
-            return lastError();
-        }
-    }
     return {};
 }
 

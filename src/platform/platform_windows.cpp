@@ -104,15 +104,15 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
     // argv holds the arguments in the ANSI code page, which cannot hold
     // every name; the command line itself is UTF-16.
     int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr) {
+    const std::unique_ptr<wchar_t*, decltype(&LocalFree)> wide(CommandLineToArgvW(GetCommandLineW(), &count),
+                                                               &LocalFree);
+    if (!wide) {
         return {argv, argv + argc};
     }
     std::vector<std::string> arguments;
     for (int i = 0; i < count; ++i) {
-        arguments.push_back(narrowed(wide[i]));
+        arguments.push_back(narrowed(wide.get()[i]));
     }
-    LocalFree(wide);
     return arguments;
 }
 
@@ -171,8 +171,8 @@ std::string WindowsCategory::message(int code) const
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const std::unique_ptr<wchar_t, decltype(&LocalFree)> freed(text, &LocalFree);
     std::string reason = length > 0 ? narrowed(std::wstring_view(text, length)) : "error " + std::to_string(code);
-    LocalFree(text);
     // Windows ends its messages with a full stop and a line end.
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) {
         reason.pop_back();
@@ -231,9 +231,29 @@ struct Handle {
 
 constexpr DWORD SHARE_ALL = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool isLink(DWORD attributes)
+// A symbolic link or a junction; other reparse points (a file OneDrive
+// keeps in the cloud, a deduplicated one) are files like any other.
+bool isLinkTag(DWORD tag)
 {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
+
+bool isLinkAt(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && isLinkTag(found.dwReserved0);
+}
+
+bool isLinkOpen(HANDLE file)
+{
+    FILE_ATTRIBUTE_TAG_INFO information{};
+    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &information, sizeof information) &&
+           (information.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && isLinkTag(information.ReparseTag);
 }
 
 // Reads what is left of an open file, up to limit bytes.
@@ -257,30 +277,33 @@ std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
 
 std::error_code readFile(const FilePlace& file, std::size_t limit, FileContents& contents)
 {
+    // Opened as it is, a link not followed; a folder opens too, to say so.
     const std::wstring wide = widenedPath(file.name);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const Handle opened(CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (opened.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(opened.handle, &information)) {
         return lastError();
     }
-    if (isLink(attributes)) {
+    if (isLinkOpen(opened.handle)) {
         return std::make_error_code(std::errc::too_many_symbolic_link_levels);
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::make_error_code(std::errc::is_a_directory);
     }
-    const Handle opened(
-        CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (opened.handle == INVALID_HANDLE_VALUE) {
-        return lastError();
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileType(opened.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(opened.handle, &information)) {
+    // Any other reparse point (a file kept in the cloud) is read as the system reads it.
+    const Handle reopened((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0
+                              ? INVALID_HANDLE_VALUE
+                              : CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE reading = reopened.handle != INVALID_HANDLE_VALUE ? reopened.handle : opened.handle;
+    if (GetFileType(reading) != FILE_TYPE_DISK) {
         return FileRefusal::NotRegularFile;
     }
     FileContents read;
-    read.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+    read.writable = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
     read.links = information.nNumberOfLinks;
-    if (const std::error_code error = readRest(opened.handle, limit, read.bytes)) {
+    if (const std::error_code error = readRest(reading, limit, read.bytes)) {
         return error;
     }
     contents = std::move(read);
@@ -317,7 +340,12 @@ bool putInPlace(const std::wstring& temporary, const std::wstring& target)
     constexpr DWORD KEPT =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     SetFileAttributesW(temporary.c_str(), (attributes & KEPT) != 0 ? attributes & KEPT : FILE_ATTRIBUTE_NORMAL);
-    return ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        return true;
+    }
+    // The old file is gone already and the new one not yet in its place: put it there.
+    return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+           MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 }  // namespace
@@ -397,13 +425,24 @@ bool finalPathOf(HANDLE file, std::string& path)
     }
     const std::wstring_view prefix = L"\\\\?\\";
     const bool drive = buffer.compare(0, prefix.size(), prefix) == 0 && buffer.size() > 6 && buffer[5] == L':';
-    path = narrowed(drive && buffer.size() - prefix.size() < MAX_PATH ? buffer.substr(prefix.size()) : buffer);
+    // Room for the names made beside it (".lock", ".tmp-" and a number).
+    constexpr std::size_t ROOM = 32;
+    path = narrowed(drive && buffer.size() - prefix.size() + ROOM < MAX_PATH ? buffer.substr(prefix.size()) : buffer);
     return true;
+}
+
+// Makes the folders on the way to path that are missing.
+void makeFoldersOn(const std::wstring& path)
+{
+    for (std::size_t separator = path.find_first_of(L"\\/", 1); separator != std::wstring::npos;
+         separator = path.find_first_of(L"\\/", separator + 1)) {
+        CreateDirectoryW(path.substr(0, separator).c_str(), nullptr);
+    }
 }
 
 }  // namespace
 
-std::error_code findFile(const std::string& path, FilePlace& place)
+std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing)
 {
     const std::wstring wide = widenedPath(path);
     const Handle file(
@@ -414,8 +453,11 @@ std::error_code findFile(const std::string& path, FilePlace& place)
         return {};
     }
     // A save would put a plain file in the place of a link that leads nowhere.
-    if (isLink(GetFileAttributesW(wide.c_str()))) {
+    if (isLinkAt(wide)) {
         return FileRefusal::LinkToNothing;
+    }
+    if (missing == MissingFolders::Make) {
+        makeFoldersOn(wide);
     }
     // A file yet to be made, by its whole path: Wine's ReplaceFileW fails on a bare name.
     const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
@@ -430,24 +472,28 @@ std::error_code findFile(const std::string& path, FilePlace& place)
 
 namespace {
 
+// The file's number on its volume, which no other file there has while it exists.
+std::string identityOf(const BY_HANDLE_FILE_INFORMATION& information)
+{
+    return std::to_string((static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow);
+}
+
 // The lock file at place, opened for locking, never through a link.
 std::error_code openLock(const FilePlace& place, Handle& lock, std::string& identity)
 {
-    const std::wstring wide = widenedPath(place.name);
-    if (isLink(GetFileAttributesW(wide.c_str()))) {
-        return FileRefusal::LinkedLock;
-    }
-    lock.handle = CreateFileW(wide.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_ALWAYS,
+    lock.handle = CreateFileW(widenedPath(place.name).c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     BY_HANDLE_FILE_INFORMATION information{};
     if (lock.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(lock.handle, &information)) {
         return lastError();
     }
+    if (isLinkOpen(lock.handle)) {
+        return FileRefusal::LinkedLock;
+    }
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::make_error_code(std::errc::is_a_directory);
     }
-    identity =
-        std::to_string((static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow);
+    identity = identityOf(information);
     return {};
 }
 
@@ -495,19 +541,13 @@ std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds pa
     return error;
 }
 
-std::error_code makeParentFolders(const std::string& path)
+bool stillLocks(const FilePlace& place, const std::string& identity)
 {
-    const std::wstring wide = widenedPath(path);
-    for (std::size_t separator = wide.find_first_of(L"\\/", 1); separator != std::wstring::npos;
-         separator = wide.find_first_of(L"\\/", separator + 1)) {
-        const std::wstring folder = wide.substr(0, separator);
-        // "C:" is a drive, not a folder to make.
-        if (!(folder.size() == 2 && folder[1] == L':') && !CreateDirectoryW(folder.c_str(), nullptr) &&
-            GetLastError() != ERROR_ALREADY_EXISTS) {
-            return lastError();
-        }
-    }
-    return {};
+    const Handle lock(CreateFileW(widenedPath(place.name).c_str(), 0, SHARE_ALL, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    return lock.handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(lock.handle, &information) &&
+           identityOf(information) == identity;
 }
 
 }  // namespace gorvandel

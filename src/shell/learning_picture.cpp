@@ -1,6 +1,7 @@
 #include "learning_picture.h"
 
 #include "actions.h"
+#include "lines.h"
 
 #include <cstdio>
 #include <functional>
@@ -21,11 +22,7 @@ std::string cut(const std::string& text, std::size_t width)
     if (text.size() <= width) {
         return text;
     }
-    std::size_t keep = width - 3;
-    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80) {
-        --keep;
-    }
-    return text.substr(0, keep) + "...";
+    return text.substr(0, characterStart(text, width - 3)) + "...";
 }
 
 // An action's text in exactly width columns: cut, or padded.

@@ -26,6 +26,14 @@ void removeCarriageReturn(std::string& line)
     line.resize(withoutCarriageReturn(line).size());
 }
 
+std::size_t characterStart(std::string_view text, std::size_t at)
+{
+    while (at > 0 && at < text.size() && continuesCharacter(text[at])) {
+        --at;
+    }
+    return at;
+}
+
 std::size_t terminalControlLength(std::string_view text)
 {
     if (text.empty()) {

@@ -75,19 +75,20 @@ LineReader commandReader()
 int showWhatWasLearned(const Options& options)
 {
     Learning learned;
+    const bool utf8 = outputTakesUtf8();
     std::string title = "Nothing is kept without --memory: every run starts from these weights.";
     if (!options.memoryFile.empty()) {
         bool exists = false;
         if (const Outcome read = readMemoryFile(options.memoryFile, learned, exists); !read) {
             return failWith(EXIT_STATUS_USAGE, read.failure);
         }
-        const std::string name = printable(options.memoryFile, !outputTakesUtf8());
+        const std::string name = printable(options.memoryFile, !utf8);
         title = exists ? "What Gorvandel has learned, kept in " + name + ":"
                        : "Nothing has been learned in " + name + " yet: every weight is 0.";
     }
     const char* noColour = std::getenv("NO_COLOR");
     const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
-    return writeOut(drawLearning(learned, title, {outputTakesUtf8(), colour}));
+    return writeOut(drawLearning(learned, title, {utf8, colour}));
 }
 
 int runSession(const Options& options)

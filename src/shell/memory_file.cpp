@@ -50,11 +50,13 @@ Outcome loadMemory(const std::string& name, const FilePlace& place, Learning& le
 }
 
 // Locks the memory for this run with FILE.lock beside it.
-Outcome lockMemory(const MemoryFile& memory, RunLock& lock)
+Outcome lockMemory(MemoryFile& memory)
 {
     const FilePlace lockFile = placeBeside(memory.file, ".lock");
-    lock = lockForThisRun(lockFile);
+    const RunLock lock = lockForThisRun(lockFile);
     if (lock) {
+        memory.lock = lockFile;
+        memory.lockIdentity = lock.identity;
         return {};
     }
     if (lock.error == FileRefusal::InUse) {
@@ -74,17 +76,19 @@ Outcome lockMemory(const MemoryFile& memory, RunLock& lock)
 
 Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
 {
-    memory = {name, {}, {}, {}};
+    memory = MemoryFile{};
+    memory.name = name;
     if (const std::error_code error = findFile(name, memory.file)) {
-        return cannotKeep(name, error);
+        // A folder named as the memory says so as reading it would.
+        return error == std::errc::is_a_directory ? Outcome{"cannot read memory file " + name + ": " + error.message()}
+                                                  : cannotKeep(name, error);
     }
     // Checked before anything is made beside it, and again once it is ours:
     // another run may have saved it in between.
     if (Outcome loaded = loadMemory(name, memory.file, memory.saved); !loaded) {
         return loaded;
     }
-    RunLock lock;
-    if (Outcome locked = lockMemory(memory, lock); !locked) {
+    if (Outcome locked = lockMemory(memory); !locked) {
         return locked;
     }
     if (Outcome loaded = loadMemory(name, memory.file, memory.saved); !loaded) {
@@ -92,7 +96,7 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
     }
     // The temporary file is named after the lock, so no file but one that a
     // killed run of ours left half written can stand there.
-    memory.temporary = temporaryBeside(memory.file, lock.identity);
+    memory.temporary = temporaryBeside(memory.file, memory.lockIdentity);
     removeFile(memory.temporary);
     // Found out now, not at the first save after an hour of teaching.
     if (const std::error_code error = checkCanCreate(memory.temporary)) {
@@ -123,7 +127,11 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
     if (plain == memory.saved.plain && argument == memory.saved.argument) {
         return {};
     }
-    if (const std::error_code error = replaceFile(memory.file, formatMemory(plain, argument), memory.temporary)) {
+    // A lock file someone removed lets another run in: that run's saves and this one's would undo each other.
+    const std::error_code error = stillLocks(memory.lock, memory.lockIdentity)
+                                      ? replaceFile(memory.file, formatMemory(plain, argument), memory.temporary)
+                                      : make_error_code(FileRefusal::LockGone);
+    if (error) {
         return {"cannot save memory file " + memory.name + ": " + error.message()};
     }
     memory.saved = {plain, argument};

@@ -16,6 +16,8 @@ struct MemoryFile {
     std::string name;  // as the user gave it, for messages
     FilePlace file;    // the file itself, symbolic links followed
     FilePlace temporary;
+    FilePlace lock;
+    std::string lockIdentity;
     // What the file holds: all zero while it does not exist.
     Learning saved;
 };

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "lines.h"
+
 #include <charconv>
 #include <string_view>
 #include <utility>
@@ -154,7 +156,7 @@ void readLongOption(std::string_view word, Words& words, Options& options)
 std::size_t characterLength(std::string_view word, std::size_t at)
 {
     std::size_t length = 1;
-    while (at + length < word.size() && (static_cast<unsigned char>(word[at + length]) & 0xC0) == 0x80) {
+    while (at + length < word.size() && continuesCharacter(word[at + length])) {
         ++length;
     }
     return length;

@@ -99,8 +99,9 @@ Completion complete(std::string_view beforeCursor, const std::function<std::vect
     // A control character is never typed for the user: the terminal would act on it.
     const std::string& first = candidates.front();
     const auto shared = static_cast<std::size_t>(common - first.begin());
-    const std::size_t safe =
-        std::min(shared, findTerminalControl(std::string_view(first).substr(0, shared), typed.size()));
+    // Nor half a character, where two names part inside one.
+    const std::size_t safe = characterStart(
+        first, std::min(shared, findTerminalControl(std::string_view(first).substr(0, shared), typed.size())));
     Completion completion;
     completion.insertion = first.substr(typed.size(), safe - typed.size());
     // Nothing to add: the choices are shown, a name stopped at a control character among them.

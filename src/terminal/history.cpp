@@ -112,7 +112,7 @@ void saveHistory(const std::string& path, const std::vector<std::string>& typedT
 {
     try {
         FilePlace place;
-        if (path.empty() || typedThisRun.empty() || makeParentFolders(path) || findFile(path, place)) {
+        if (path.empty() || typedThisRun.empty() || findFile(path, place, MissingFolders::Make)) {
             return;
         }
         // Under the lock another run cannot replace the file between this

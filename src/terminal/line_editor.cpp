@@ -52,11 +52,14 @@ constexpr std::size_t CHOICES_LISTED_WITHOUT_ASKING = 100;
 char readAnswer(EditLine* editor)
 {
     char key = 0;
-    if (el_getc(editor, &key) != 1 || key != '\033' || el_getc(editor, &key) != 1 || (key != '[' && key != 'O')) {
+    if (el_getc(editor, &key) != 1 || key != '\033') {
         return key;
     }
-    // A sequence ends with a byte from '@' to '~'; digits and ';' come before it.
-    while (el_getc(editor, &key) == 1 && (key < '@' || key > '~')) {
+    // Alt with a key (ESC y) is no y; a sequence ends with a byte from '@' to
+    // '~', digits and ';' coming before it.
+    if (el_getc(editor, &key) == 1 && (key == '[' || key == 'O')) {
+        while (el_getc(editor, &key) == 1 && (key < '@' || key > '~')) {
+        }
     }
     return '\033';
 }
@@ -218,13 +221,14 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     std::cout.flush();
     int count = 0;
     const char* text = readWithLibedit(session.editor.get(), count);
+    const int readError = errno;
     // Keys typed before the next line is asked for wait for it unechoed.
     el_set(session.editor.get(), EL_PREP_TERM, 1);
     if (text == nullptr || count < 0) {
         if (count == 0) {
             return ReadResult::EndOfInput;
         }
-        error = std::error_code(errno, std::generic_category());
+        error = std::error_code(readError, std::generic_category());
         return ReadResult::ReadFailed;
     }
     line.assign(text, static_cast<std::size_t>(count));

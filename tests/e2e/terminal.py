@@ -37,7 +37,8 @@ def on_screen(name):
 class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
-    def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL, cwd=None):
+    def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL, cwd=None, arguments=(),
+                 environment=()):
         self.fd, self.terminal = os.openpty()
         self.mode = termios.tcgetattr(self.terminal)
         self.pid = os.fork()
@@ -51,9 +52,9 @@ class Terminal:
             try:
                 os.chdir(cwd or folder)
                 signal.signal(signal.SIGINT, interrupt)
-                environment = {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state}
-                environment.update({"GORVANDEL_HISTORY": history} if history else {})
-                os.execve(PROGRAM, [PROGRAM], environment)
+                variables = {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state, **dict(environment)}
+                variables.update({"GORVANDEL_HISTORY": history} if history else {})
+                os.execve(PROGRAM, [PROGRAM, *arguments], variables)
             finally:
                 os._exit(127)
         self.seen = b""
@@ -68,7 +69,7 @@ class Terminal:
 
     def expect(self, pattern):
         """Reads until the output since the last match matches; returns the match."""
-        deadline = time.monotonic() + 5
+        deadline = time.monotonic() + 10
         while not (match := re.search(pattern.encode(), self.seen, re.DOTALL)):
             if not select.select([self.fd], [], [], max(0, deadline - time.monotonic()))[0]:
                 raise AssertionError(f"no {pattern!r} in {self.seen!r}")
@@ -137,7 +138,7 @@ class AtATerminal(unittest.TestCase):
             open(os.path.join(self.folder, name), "w").close()
         many = os.path.join(self.folder, "many")
         os.mkdir(many)
-        for number in range(3000):
+        for number in range(101):
             open(os.path.join(many, str(number)), "w").close()
         terminal = self.start()
         terminal.type("do something with a\t")
@@ -145,7 +146,7 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"line"', terminal.answer("\x15do something with line\t"))  # the name with a newline is not offered
         terminal = self.start(cwd=many)
         terminal.type("do something with \t")
-        terminal.expect(r"Display all 3000 possibilities\? \(y or n\)")
+        terminal.expect(r"Display all 101 possibilities\? \(y or n\)")
         self.assertIn('"x"', terminal.answer(UP + "x"))  # any key but y says no, and types nothing
 
     def test_sessions_that_end_together_keep_every_line(self):
@@ -171,10 +172,24 @@ class AtATerminal(unittest.TestCase):
         os.write(terminal.fd, b"\r")
         time.sleep(0.3)  # the answer fills the terminal, and the program waits to write the rest
         self.assertFalse(termios.tcgetattr(terminal.fd)[3] & termios.ECHO)
-        os.write(terminal.fd, UP.encode() + b"\x15exit\r")
-        terminal.expect(on_screen("farewell"))
-        self.assertEqual(terminal.status(), 0)
+        os.write(terminal.fd, UP.encode())
+        time.sleep(0.1)
+        os.kill(terminal.pid, signal.SIGTERM)  # ending it there leaves the terminal as it was
+        terminal.drain()
+        status = terminal.status()
+        self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGTERM)
+        self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
         self.assertNotIn(b"^[[A", terminal.seen)
+
+    def test_show_paints_at_a_terminal_unless_told_not_to(self):
+        with open(os.path.join(self.folder, "memory"), "w") as memory:
+            memory.write("gorvandel memory 1\nplain 0 3 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n")
+        for environment, painted in (((), True), ((("NO_COLOR", "1"),), False)):
+            arguments = ("--show", "-m", "memory")
+            terminal = Terminal(self.folder, self.state, arguments=arguments, environment=environment)
+            terminal.drain()
+            self.assertEqual(terminal.status(), 0)
+            self.assertEqual(b"\x1b[" in terminal.seen, painted)
 
     def test_plain_lines_when_the_output_is_not_a_terminal(self):
         read, write = os.pipe()
