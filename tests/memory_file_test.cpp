@@ -32,6 +32,7 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
     EXPECT_TRUE(keepLearning(memory, persona));
     EXPECT_FALSE(fs::exists(name)) << "saved without a change";
     persona.reward();
+    write(memory.temporary.path, "put in the way");
     EXPECT_TRUE(keepLearning(memory, persona));
     EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
 

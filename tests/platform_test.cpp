@@ -35,7 +35,6 @@ TEST(Platform, ReadsAWholeRegularFile)
     EXPECT_FALSE(gorvandel::checkReplaceable(read));
     EXPECT_EQ(gorvandel::readFile(at(folder / "f"), 3, read), std::errc::file_too_large);
     EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
-    EXPECT_EQ(gorvandel::readFile(at(folder / ""), 3, read), std::errc::is_a_directory);
 }
 
 TEST(Platform, ReplacesAFileWholeOrNotAtAll)
@@ -126,6 +125,8 @@ TEST(Platform, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
               std::errc::too_many_symbolic_link_levels);
     FilePlace place;
     EXPECT_EQ(gorvandel::findFile(folder / "missing/f", place), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(gorvandel::findFile(folder / "", place), std::errc::is_a_directory);
+    EXPECT_EQ(gorvandel::findFile(folder / "f/", place), std::errc::not_a_directory);  // a slash names a folder
 
     fs::create_symlink("f", folder / "linked.lock");
     EXPECT_EQ(gorvandel::lockForThisRun(gorvandel::placeBeside(at(folder / "linked"), ".lock")).error,
@@ -169,6 +170,16 @@ TEST(Platform, AFoundFileStaysInItsFolder)
     ::umask(umask);
     EXPECT_EQ(fs::status(folder / "strict.lock").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    // A lock file found there (perhaps someone's file linked there) is left as it is.
+    write(folder / "found.lock", "");
+    fs::permissions(folder / "found.lock", fs::perms::owner_read);
+    EXPECT_TRUE(gorvandel::lockForThisRun(at(folder / "found.lock")));
+    EXPECT_EQ(fs::status(folder / "found.lock").permissions(), fs::perms::owner_read);
+    // A link put where the file was takes nothing of its target's owner or mode.
+    fs::remove(folder / "moved/f");
+    fs::create_symlink("/", folder / "moved/f");
+    EXPECT_FALSE(gorvandel::replaceFile(file, "saved", gorvandel::temporaryBeside(file, "1")));
+    EXPECT_EQ(fs::symlink_status(folder / "moved/f").permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 #endif
 

@@ -167,12 +167,13 @@ struct RunLock {
     // The lock file's number on its device, which no other file there has
     // while it exists.
     std::string identity;
+    bool made = false;  // whether the lock file was made for it
     explicit operator bool() const { return !error; }
 };
 
 // Locks the file at place for the rest of the run. The lock file is created
-// empty when missing and made readable by all, so that whoever may use the
-// file beside it may lock it, whatever the umask; it is never opened
+// empty when missing and then made readable by all, so that whoever may use
+// the file beside it may lock it, whatever the umask; it is never opened
 // through a symbolic link (FileRefusal::LinkedLock), and anything but a
 // regular file there is refused. The system lets go of the lock when the
 // program ends, however it ends, so a crash never leaves it held.

@@ -212,7 +212,9 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents, 
         return lastError();
     }
     struct stat existing {};
-    const bool replacing = ::fstatat(folderOf(file), file.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    // Only a file's owner and mode are kept: not those of a link someone put in its place.
+    const bool replacing =
+        ::fstatat(folderOf(file), file.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode);
     // Made anew: never through a link someone left at that name, never over a file.
     Descriptor written(
         ::openat(folderOf(temporary), temporary.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
@@ -334,6 +336,9 @@ std::error_code goThroughLink(const std::string& name, const struct stat& link, 
         folder.reset(::open("/", FOLDER));
         resolved = "/";
     }
+    if (!target.empty() && target.back() == '/') {
+        target += '.';
+    }
     rest = rest.empty() ? target : target + "/" + rest;
     return folder.fd < 0 ? lastError() : std::error_code();
 }
@@ -399,7 +404,9 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
     // Name by name from a folder held open, the system never following a
     // link itself: what the program checked is what it uses.
     const bool absolute = path.compare(0, 1, "/") == 0;
-    Walk walk{Descriptor(::open(absolute ? "/" : ".", FOLDER)), absolute ? "/" : "", path, 0, missing};
+    // A path that ends in a slash names a folder: "m/" is followed as "m/.".
+    Walk walk{Descriptor(::open(absolute ? "/" : ".", FOLDER)), absolute ? "/" : "",
+              path.empty() || path.back() != '/' ? path : path + ".", 0, missing};
     std::string name;
     if (walk.folder.fd < 0) {
         return lastError();
@@ -427,19 +434,25 @@ namespace {
 // The lock file of place, opened for locking: read-only is enough, so that
 // whoever may read it may lock it, and a lock root made stays usable.
 // Non-blocking, so that a FIFO there cannot stall the program.
-std::error_code openLock(const FilePlace& place, Descriptor& lock, std::string& identity)
+std::error_code openLock(const FilePlace& place, Descriptor& lock, std::string& identity, bool& made)
 {
-    lock.reset(
-        ::openat(folderOf(place), place.name.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
+    constexpr int FLAGS = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    lock.reset(::openat(folderOf(place), place.name.c_str(), FLAGS | O_CREAT | O_EXCL, 0644));
+    made = lock.fd >= 0;
+    if (!made && errno == EEXIST) {
+        lock.reset(::openat(folderOf(place), place.name.c_str(), FLAGS));
+    }
     struct stat status {};
     if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
         return errno == ELOOP ? make_error_code(FileRefusal::LinkedLock) : lastError();
     }
     if (!S_ISREG(status.st_mode)) {
-        return FileRefusal::NotRegularFile;
+        return S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                       : make_error_code(FileRefusal::NotRegularFile);
     }
-    // Readable by all whatever the umask; only its owner may say so.
-    if (status.st_uid == ::geteuid() && (status.st_mode & 0777) != 0644) {
+    // One made now is readable by all, whatever the umask; one found there
+    // may be anyone's file, linked there, and is left as it is.
+    if (made) {
         ::fchmod(lock.fd, 0644);
     }
     identity = std::to_string(status.st_ino);
@@ -452,7 +465,7 @@ RunLock lockForThisRun(const FilePlace& place)
 {
     Descriptor lock(-1);
     RunLock run;
-    if ((run.error = openLock(place, lock, run.identity))) {
+    if ((run.error = openLock(place, lock, run.identity, run.made))) {
         return run;
     }
     if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
@@ -476,7 +489,8 @@ std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds pa
 {
     Descriptor lock(-1);
     std::string identity;
-    if (const std::error_code error = openLock(place, lock, identity)) {
+    bool made = false;
+    if (const std::error_code error = openLock(place, lock, identity, made)) {
         return error;
     }
     const auto deadline = std::chrono::steady_clock::now() + patience;

@@ -479,10 +479,11 @@ std::string identityOf(const BY_HANDLE_FILE_INFORMATION& information)
 }
 
 // The lock file at place, opened for locking, never through a link.
-std::error_code openLock(const FilePlace& place, Handle& lock, std::string& identity)
+std::error_code openLock(const FilePlace& place, Handle& lock, std::string& identity, bool& made)
 {
     lock.handle = CreateFileW(widenedPath(place.name).c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    made = GetLastError() != ERROR_ALREADY_EXISTS;
     BY_HANDLE_FILE_INFORMATION information{};
     if (lock.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(lock.handle, &information)) {
         return lastError();
@@ -515,7 +516,7 @@ RunLock lockForThisRun(const FilePlace& place)
 {
     Handle lock(INVALID_HANDLE_VALUE);
     RunLock run;
-    if (!(run.error = openLock(place, lock, run.identity)) && tryLock(lock.handle, run.error)) {
+    if (!(run.error = openLock(place, lock, run.identity, run.made)) && tryLock(lock.handle, run.error)) {
         // The handle stays open, and the lock held, until the program ends.
         lock.release();
     }
@@ -527,7 +528,8 @@ std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds pa
 {
     Handle lock(INVALID_HANDLE_VALUE);
     std::string identity;
-    std::error_code error = openLock(place, lock, identity);
+    bool made = false;
+    std::error_code error = openLock(place, lock, identity, made);
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (!error && !tryLock(lock.handle, error)) {
         if (error == FileRefusal::InUse && std::chrono::steady_clock::now() < deadline) {

@@ -50,10 +50,11 @@ Outcome loadMemory(const std::string& name, const FilePlace& place, Learning& le
 }
 
 // Locks the memory for this run with FILE.lock beside it.
-Outcome lockMemory(MemoryFile& memory)
+Outcome lockMemory(MemoryFile& memory, bool& made)
 {
     const FilePlace lockFile = placeBeside(memory.file, ".lock");
     const RunLock lock = lockForThisRun(lockFile);
+    made = lock.made;
     if (lock) {
         memory.lock = lockFile;
         memory.lockIdentity = lock.identity;
@@ -88,21 +89,24 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
     if (Outcome loaded = loadMemory(name, memory.file, memory.saved); !loaded) {
         return loaded;
     }
-    if (Outcome locked = lockMemory(memory); !locked) {
+    bool lockMade = false;
+    if (Outcome locked = lockMemory(memory, lockMade); !locked) {
         return locked;
     }
-    if (Outcome loaded = loadMemory(name, memory.file, memory.saved); !loaded) {
-        return loaded;
-    }
+    Outcome ready = loadMemory(name, memory.file, memory.saved);
     // The temporary file is named after the lock, so no file but one that a
     // killed run of ours left half written can stand there.
     memory.temporary = temporaryBeside(memory.file, memory.lockIdentity);
     removeFile(memory.temporary);
     // Found out now, not at the first save after an hour of teaching.
-    if (const std::error_code error = checkCanCreate(memory.temporary)) {
-        return cannotKeep(name, error);
+    if (const std::error_code error = ready ? checkCanCreate(memory.temporary) : std::error_code()) {
+        ready = cannotKeep(name, error);
     }
-    return {};
+    // A refused start leaves nothing behind that it made.
+    if (!ready && lockMade) {
+        removeFile(memory.lock);
+    }
+    return ready;
 }
 
 Outcome readMemoryFile(const std::string& name, Learning& learned, bool& exists)
@@ -127,7 +131,10 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
     if (plain == memory.saved.plain && argument == memory.saved.argument) {
         return {};
     }
-    // A lock file someone removed lets another run in: that run's saves and this one's would undo each other.
+    // A lock file someone removed lets another run in: that run's saves and
+    // this one's would undo each other. Whatever stands at the temporary
+    // file's name can only be in the way.
+    removeFile(memory.temporary);
     const std::error_code error = stillLocks(memory.lock, memory.lockIdentity)
                                       ? replaceFile(memory.file, formatMemory(plain, argument), memory.temporary)
                                       : make_error_code(FileRefusal::LockGone);
