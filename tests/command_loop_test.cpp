@@ -71,13 +71,6 @@ TEST(CommandLoop, EachLineIsMatchedExactlyUntilExit)
     EXPECT_EQ(session.persona.weights(gorvandel::ActionKind::Argument).at(8), -1);
 }
 
-TEST(CommandLoop, TheEndOfInputEndsThePromptsLineAndSaysGoodbye)
-{
-    Session session({"hello"});
-    EXPECT_TRUE(session.run());
-    EXPECT_EQ(session.output.text(), P + UNKNOWN + P + "\n" + BYE);
-}
-
 TEST(CommandLoop, AfterEveryCommandItsJudgementIsKeptAndAFailureThereEndsTheLoop)
 {
     Session session({"do something", "reward", "hello", "exit"}, {5});
