@@ -24,11 +24,16 @@ TEST(Actions, EachWritesItsTextInTableOrder)
         plainActionTable().at(i)();
         EXPECT_EQ(output.text(), plainTexts[i] + "\n") << "plain action " << i;
     }
+    const auto described = expectedTexts("described");
+    for (std::size_t i = 0; i < 8; ++i) {  // as --show names them
+        EXPECT_EQ(gorvandel::describePlainAction(i), i < 5 ? plainTexts.at(i) : described.at(i - 5));
+    }
     const std::string argument = R"(  say "hi", \n 100% %s)";
     for (std::size_t i = 0; i < argumentTexts.size(); ++i) {
         CapturedOutput output;
         argumentActionTable().at(i)(argument);
         EXPECT_EQ(output.text(), withArgument(argumentTexts[i], argument) + "\n") << "argument action " << i;
+        EXPECT_EQ(gorvandel::describeArgumentAction(i, "TEXT"), withArgument(argumentTexts[i], "TEXT"));
     }
 }
 

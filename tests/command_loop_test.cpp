@@ -18,7 +18,7 @@ struct ScriptedReader {
 
     ReadResult operator()(std::string& line, std::error_code&)
     {
-        std::cout << gorvandel::PROMPT;
+        std::cout << gorvandel::PROMPT << std::flush;  // as the plain reader does
         if (reads < lines.size()) {
             line = lines[reads++];
             return ReadResult::Line;
@@ -73,15 +73,17 @@ TEST(CommandLoop, EachLineIsMatchedExactlyUntilExit)
 
 TEST(CommandLoop, AfterEveryCommandItsJudgementIsKeptAndAFailureThereEndsTheLoop)
 {
-    Session session({"do something", "reward", "hello", "exit"}, {5});
+    Session session({"punish", "do something", "reward", "hello", "exit"}, {4});
     std::vector<int> weightsSeen;
-    const Outcome outcome = session.run([&weightsSeen](const gorvandel::OperatingSystem& persona) {
-        weightsSeen.push_back(persona.weights(gorvandel::ActionKind::Plain).at(5));
-        return weightsSeen.size() < 3 ? Outcome() : Outcome{"cannot save"};
+    const Outcome outcome = session.run([&weightsSeen, &session](const gorvandel::OperatingSystem& persona) {
+        weightsSeen.push_back(persona.weights(gorvandel::ActionKind::Plain).at(4));
+        // Every answer is on its way before the program saves or waits.
+        EXPECT_EQ(session.output.delivered(), session.output.text());
+        return weightsSeen.size() < 4 ? Outcome() : Outcome{"cannot save"};
     });
     EXPECT_EQ(outcome.failure, "cannot save");
-    EXPECT_EQ(weightsSeen, (std::vector<int>{0, 1, 1}));
-    EXPECT_EQ(session.reader.reads, 3u);
+    EXPECT_EQ(weightsSeen, (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_EQ(session.reader.reads, 4u);
 }
 
 }  // namespace

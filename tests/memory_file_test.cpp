@@ -34,6 +34,11 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
     persona.reward();
     write(memory.temporary.path, "put in the way");
     EXPECT_TRUE(keepLearning(memory, persona));
+    const std::string saved = contentsOf(name);
+    fs::remove(name);
+    EXPECT_TRUE(keepLearning(memory, persona));  // what was saved is known: no second save
+    EXPECT_FALSE(fs::exists(name));
+    write(name, saved);
     EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
 
     // The save's temporary file is named after the lock; where it cannot be made, the save fails whole.

@@ -46,7 +46,7 @@ TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
         {header + plain + "argument 0 0 0 0 0 0 0 0 0 +1\n", "3: weight '+1' is not a whole number"},
         {header + plain + "argument 0 0 0 0 0 0 0 0 0 1000000000\n", "3: weight '1000000000' is not a whole number"},
         {header + plain, "3: missing: 'argument' and 10 weights"},
-        {header + plain + argument + " \n\nreward\n", "6: more lines than a memory holds"},
+        {header + plain + argument + "reward\n", "4: more lines than a memory holds"},
         {header + "plain 0 0 0 0\0 0 0 0 0\n"s + argument, "2: not text"},
     };
     for (const auto& [text, expected] : refused) {

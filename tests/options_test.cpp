@@ -11,10 +11,11 @@ namespace {
 using gorvandel::Options;
 using gorvandel::Request;
 
-Options parse(std::vector<const char*> words)
+Options parse(const std::vector<const char*>& words)
 {
-    words.insert(words.begin(), "gorvandel");
-    return gorvandel::parseOptions(static_cast<int>(words.size()), words.data());
+    std::vector<std::string> arguments{"gorvandel"};
+    arguments.insert(arguments.end(), words.begin(), words.end());
+    return gorvandel::parseOptions(arguments);
 }
 
 TEST(Options, EverySpellingOfAnOptionWithAValue)

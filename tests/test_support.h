@@ -16,7 +16,7 @@
 class CapturedOutput {
 public:
     CapturedOutput()
-        : saved(std::cout.rdbuf(buffer.rdbuf()))
+        : saved(std::cout.rdbuf(&buffer))
     {
     }
     ~CapturedOutput() { std::cout.rdbuf(saved); }
@@ -24,9 +24,19 @@ public:
     CapturedOutput& operator=(const CapturedOutput&) = delete;
 
     std::string text() const { return buffer.str(); }
+    // What a reader at the other end of a pipe has seen: all up to the last flush.
+    std::string delivered() const { return buffer.str().substr(0, buffer.flushed); }
 
 private:
-    std::ostringstream buffer;
+    struct FlushedBuffer : std::stringbuf {
+        std::size_t flushed = 0;
+        int sync() override
+        {
+            flushed = str().size();
+            return 0;
+        }
+    };
+    FlushedBuffer buffer;
     std::streambuf* saved;
 };
 

@@ -132,6 +132,12 @@ int folderOf(const FilePlace& place)
     return place.folder ? *place.folder : AT_FDCWD;
 }
 
+// The folder of place opened so that it can be flushed to disk, as a save does.
+int openToFlush(const FilePlace& place)
+{
+    return ::openat(folderOf(place), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
 bool writeAll(int fd, const std::string& bytes)
 {
     std::size_t written = 0;
@@ -207,7 +213,7 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, FileContents&
 std::error_code replaceFile(const FilePlace& file, const std::string& contents, const FilePlace& temporary)
 {
     // Opened first: flushing it is the last step, and must not be the one that fails.
-    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(openToFlush(file));
     if (folder.fd < 0) {
         return lastError();
     }
@@ -245,7 +251,7 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents, 
 
 std::error_code checkCanCreate(const FilePlace& place)
 {
-    const Descriptor folder(::openat(folderOf(place), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(openToFlush(place));
     const Descriptor file(
         folder.fd < 0 ? -1
                       : ::openat(folderOf(place), place.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));

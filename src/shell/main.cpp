@@ -18,7 +18,6 @@
 #include <new>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #if GORVANDEL_LINE_EDITING
 #include "history.h"
@@ -120,12 +119,7 @@ int runProgram(int argc, char* argv[])
     std::ios::sync_with_stdio(false);
     std::cin.exceptions(std::ios::badbit);
 
-    const std::vector<std::string> arguments = commandLineArguments(argc, argv);
-    std::vector<const char*> words;
-    for (const std::string& argument : arguments) {
-        words.push_back(argument.c_str());
-    }
-    const Options options = parseOptions(static_cast<int>(words.size()), words.data());
+    const Options options = parseOptions(commandLineArguments(argc, argv));
     if (options.request == Request::UsageError) {
         return usageFailure(options.problem);
     }

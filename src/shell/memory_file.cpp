@@ -17,6 +17,11 @@ Outcome cannotKeep(const std::string& name, const std::error_code& error)
     return {"cannot keep a memory in " + name + ": " + error.message()};
 }
 
+Outcome cannotRead(const std::string& name, const std::error_code& error)
+{
+    return {"cannot read memory file " + name + ": " + error.message()};
+}
+
 // Reads the memory at place into learned: all zero, and exists false, when
 // there is no file there.
 Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, FileContents& file,
@@ -25,7 +30,7 @@ Outcome readLearning(const std::string& name, const FilePlace& place, Learning& 
     const std::error_code error = readFile(place, MEMORY_FILE_LIMIT, file);
     exists = error != std::errc::no_such_file_or_directory;
     if (error && exists) {
-        return {"cannot read memory file " + name + ": " + error.message()};
+        return cannotRead(name, error);
     }
     MemoryText text = parseMemory(file.bytes);
     if (exists && !text.problem.empty()) {
@@ -56,7 +61,6 @@ Outcome lockMemory(MemoryFile& memory, bool& made)
     const RunLock lock = lockForThisRun(lockFile);
     made = lock.made;
     if (lock) {
-        memory.lock = lockFile;
         memory.lockIdentity = lock.identity;
         return {};
     }
@@ -81,8 +85,7 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
     memory.name = name;
     if (const std::error_code error = findFile(name, memory.file)) {
         // A folder named as the memory says so as reading it would.
-        return error == std::errc::is_a_directory ? Outcome{"cannot read memory file " + name + ": " + error.message()}
-                                                  : cannotKeep(name, error);
+        return error == std::errc::is_a_directory ? cannotRead(name, error) : cannotKeep(name, error);
     }
     // Checked before anything is made beside it, and again once it is ours:
     // another run may have saved it in between.
@@ -104,7 +107,7 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
     }
     // A refused start leaves nothing behind that it made.
     if (!ready && lockMade) {
-        removeFile(memory.lock);
+        removeFile(placeBeside(memory.file, ".lock"));
     }
     return ready;
 }
@@ -116,9 +119,7 @@ Outcome readMemoryFile(const std::string& name, Learning& learned, bool& exists)
         // A folder that is not there holds no memory yet.
         exists = false;
         learned = {};
-        return error == std::errc::no_such_file_or_directory
-                   ? Outcome()
-                   : Outcome{"cannot read memory file " + name + ": " + error.message()};
+        return error == std::errc::no_such_file_or_directory ? Outcome() : cannotRead(name, error);
     }
     FileContents file;
     return readLearning(name, place, learned, file, exists);
@@ -135,7 +136,7 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
     // this one's would undo each other. Whatever stands at the temporary
     // file's name can only be in the way.
     removeFile(memory.temporary);
-    const std::error_code error = stillLocks(memory.lock, memory.lockIdentity)
+    const std::error_code error = stillLocks(placeBeside(memory.file, ".lock"), memory.lockIdentity)
                                       ? replaceFile(memory.file, formatMemory(plain, argument), memory.temporary)
                                       : make_error_code(FileRefusal::LockGone);
     if (error) {

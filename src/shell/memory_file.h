@@ -16,8 +16,7 @@ struct MemoryFile {
     std::string name;  // as the user gave it, for messages
     FilePlace file;    // the file itself, symbolic links followed
     FilePlace temporary;
-    FilePlace lock;
-    std::string lockIdentity;
+    std::string lockIdentity;  // of FILE.lock beside it, held for the run
     // What the file holds: all zero while it does not exist.
     Learning saved;
 };

@@ -118,11 +118,10 @@ std::string ambiguity(std::string_view word, const std::vector<const KnownOption
 
 // The words after the program's name, taken in turn.
 struct Words {
-    int count;
-    const char* const* words;
-    int next = 1;
+    const std::vector<std::string>& words;
+    std::size_t next = 1;
 
-    bool done() const { return next >= count; }
+    bool done() const { return next >= words.size(); }
     std::string_view take() { return words[next++]; }
 };
 
@@ -184,10 +183,10 @@ void readShortOptions(std::string_view word, Words& words, Options& options)
 
 }  // namespace
 
-Options parseOptions(int argc, const char* const argv[])
+Options parseOptions(const std::vector<std::string>& arguments)
 {
     Options options;
-    Words words{argc, argv};
+    Words words{arguments};
     std::vector<std::string_view> operands;
     bool optionsEnded = false;
     while (!words.done() && options.request == Request::Run) {

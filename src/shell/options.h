@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace gorvandel {
 
@@ -26,7 +27,7 @@ struct Options {
 // shortened while it stays unambiguous, short options bundled, "--" ending
 // the options. --help and --version act where they stand; any operand is
 // an error.
-Options parseOptions(int argc, const char* const argv[]);
+Options parseOptions(const std::vector<std::string>& arguments);
 
 // The text of --help; the line-editing part only where this build edits
 // lines at a terminal.

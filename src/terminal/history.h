@@ -20,7 +20,7 @@ std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, 
 void addToHistory(std::vector<std::string>& history, const std::string& line);
 
 // The lines of the history file; none when it is missing or unreadable.
-// Symbolic links are followed as followLinks allows.
+// Symbolic links are followed as findFile allows.
 std::vector<std::string> loadHistory(const std::string& path);
 
 // Appends this run's lines to the history file as it is now (another run

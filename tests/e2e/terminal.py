@@ -190,6 +190,12 @@ class AtATerminal(unittest.TestCase):
             self.assertEqual(terminal.status(), 0)
             self.assertEqual(b"\x1b[" in terminal.seen, painted)
 
+    def test_the_date_line_shows_before_the_next_prompt(self):
+        terminal = self.start(arguments=("-s", "1"))  # whose first plain action is the date line
+        self.assertRegex(terminal.answer("do something"), r"^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4}$")
+        terminal.type("exit\r")
+        self.assertEqual(terminal.status(), 0)
+
     def test_plain_lines_when_the_output_is_not_a_terminal(self):
         read, write = os.pipe()
         terminal = Terminal(self.folder, self.state, output=write)
