@@ -1,5 +1,5 @@
 #include "actions.h"
-#include "platform.h"
+#include "console.h"
 #include "test_support.h"
 
 #include <cstdint>

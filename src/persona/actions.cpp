@@ -1,6 +1,6 @@
 #include "actions.h"
 
-#include "platform.h"
+#include "console.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -1,7 +1,7 @@
 #include "failure.h"
 
-#include "lines.h"
-#include "platform.h"
+#include "characters.h"
+#include "console.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "options.h"
 
-#include "lines.h"
+#include "characters.h"
 
 #include <charconv>
 #include <string_view>

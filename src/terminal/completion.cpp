@@ -1,7 +1,7 @@
 #include "completion.h"
 
 #include "commands.h"
-#include "lines.h"
+#include "characters.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -1,7 +1,7 @@
 #include "history.h"
 
 #include "lines.h"
-#include "platform.h"
+#include "files.h"
 
 #include <algorithm>
 #include <chrono>

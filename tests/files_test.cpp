@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "files.h"
 #include "test_support.h"
 
 #include <chrono>
@@ -25,7 +25,7 @@ FilePlace at(const std::string& path)
     return place;
 }
 
-TEST(Platform, ReadsAWholeRegularFile)
+TEST(Files, ReadsAWholeRegularFile)
 {
     const TemporaryFolder folder;
     write(folder / "f", "a\r\nb");
@@ -37,7 +37,7 @@ TEST(Platform, ReadsAWholeRegularFile)
     EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
 }
 
-TEST(Platform, ReplacesAFileWholeOrNotAtAll)
+TEST(Files, ReplacesAFileWholeOrNotAtAll)
 {
     const TemporaryFolder folder;
     const FilePlace file = at(folder / "f");
@@ -58,7 +58,7 @@ TEST(Platform, ReplacesAFileWholeOrNotAtAll)
     EXPECT_FALSE(fs::exists(folder / "new"));
 }
 
-TEST(Platform, ALockIsHeldForTheRestOfTheRun)
+TEST(Files, ALockIsHeldForTheRestOfTheRun)
 {
     const TemporaryFolder folder;
     const gorvandel::RunLock lock = gorvandel::lockForThisRun(at(folder / "l"));
@@ -79,7 +79,7 @@ TEST(Platform, ALockIsHeldForTheRestOfTheRun)
 
 #ifdef _WIN32
 // Names in any language reach the file system as given; a replaced file keeps its attributes.
-TEST(Platform, WindowsNamesAnyFileAndKeepsWhatAReplacedFileHad)
+TEST(Files, WindowsNamesAnyFileAndKeepsWhatAReplacedFileHad)
 {
     const TemporaryFolder folder;
     const std::string file = (folder.path / fs::u8path("Jos\xC3\xA9")).string() + "\\\xE6\x97\xA5\xE6\x9C\xAC.memory";
@@ -96,7 +96,7 @@ TEST(Platform, WindowsNamesAnyFileAndKeepsWhatAReplacedFileHad)
     EXPECT_EQ(read.bytes, "second");
 }
 #else
-TEST(Platform, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
+TEST(Files, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
 {
     const TemporaryFolder folder;
     const FilePlace file = at(folder / "f");
@@ -149,7 +149,7 @@ TEST(Platform, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
 
 // What was checked when the file was found is what a save uses: a folder on
 // the way swapped later for a link to elsewhere leads nowhere.
-TEST(Platform, AFoundFileStaysInItsFolder)
+TEST(Files, AFoundFileStaysInItsFolder)
 {
     const TemporaryFolder folder;
     fs::create_directories(folder / "d");

@@ -1,7 +1,7 @@
 #include "learning_picture.h"
 
 #include "actions.h"
-#include "lines.h"
+#include "characters.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "files.h"
 #include "shortened_name.h"
 
 #include <iterator>

@@ -1,7 +1,7 @@
 #include "memory_file.h"
 
 #include "memory_format.h"
-#include "platform.h"
+#include "files.h"
 
 #include <utility>
 

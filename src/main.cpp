@@ -8,7 +8,7 @@
 #include "memory_file.h"
 #include "operating_system.h"
 #include "options.h"
-#include "platform.h"
+#include "console.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -5,7 +5,7 @@
 
 #include "failure.h"
 #include "operating_system.h"
-#include "platform.h"
+#include "files.h"
 
 #include <string>
 

@@ -1,0 +1,62 @@
+#pragma once
+
+// The console and the clock: what differs between Windows and POSIX systems
+// in how the program starts, reads its arguments, tells a terminal from a
+// pipe, writes to standard error, and reads the time.
+// console_posix.cpp and console_windows.cpp each define all of it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gorvandel {
+
+// Milliseconds since some fixed point (system start where the platform
+// knows it); wraps around, which does not matter for a seed.
+std::uint32_t millisecondTicks();
+
+// Seconds since the epoch as the runtime counts them.
+std::int64_t currentCalendarTime();
+
+// The runtime's fixed one-line text for a calendar time in local time,
+// newline included ("Sun Dec  6 19:26:12 2026\n"); nothing when the runtime
+// cannot represent that time.
+std::optional<std::string> calendarTimeText(std::int64_t seconds);
+
+// Standard input and output as the program was started with them.
+struct StandardStreams {
+    bool inputOpen = true;
+    bool outputOpen = true;
+};
+
+// Prepares the process before anything is read or written: standard input
+// is read as the bytes that were sent (no line-end translation); on POSIX a
+// standard stream the program was started without is put on the null
+// device, so that no file opened later can take its place, and a file size
+// limit makes a write fail instead of killing the program.
+StandardStreams prepareProcess();
+
+// The program's arguments as UTF-8 on Windows, where argv holds them in the
+// ANSI code page; elsewhere argv as it is.
+std::vector<std::string> commandLineArguments(int argc, char* argv[]);
+
+// Writes text to standard error: on Windows, at a console, as the UTF-16
+// the console shows; otherwise as its bytes.
+void writeToStandardError(std::string_view text);
+
+// True when both standard input and standard output are terminals.
+bool talkingToTerminal();
+
+// Whether what goes to standard output is read as UTF-8: on POSIX where the
+// user's locale (which this takes up for the character type) says so, on
+// Windows where the console's output code page is UTF-8.
+bool outputTakesUtf8();
+
+// Whether standard output is a terminal that shows ANSI colours: on POSIX
+// one whose $TERM is not "dumb". The Windows console does so only in a mode
+// that belongs to the shell that owns it, so there never.
+bool outputShowsColour();
+
+}  // namespace gorvandel

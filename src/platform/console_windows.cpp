@@ -1,0 +1,120 @@
+#include "console.h"
+#include "windows_text.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <new>
+#include <string>
+
+#include <fcntl.h>
+#include <io.h>
+
+namespace gorvandel {
+
+namespace {
+
+bool isUsable(HANDLE handle)
+{
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+std::uint32_t millisecondTicks()
+{
+    return static_cast<std::uint32_t>(GetTickCount());
+}
+
+std::int64_t currentCalendarTime()
+{
+    return _time64(nullptr);
+}
+
+std::optional<std::string> calendarTimeText(std::int64_t seconds)
+{
+    // _ctime64's text, built the way Microsoft's runtime wants it: _ctime64
+    // itself is deprecated there, and Wine's _ctime64_s crashes on a time it
+    // cannot represent instead of failing.
+    const __time64_t time = seconds;
+    std::tm local{};
+    char text[26];  // 24 characters, a newline and the terminator
+    if (_localtime64_s(&local, &time) != 0 || asctime_s(text, sizeof text, &local) != 0) {
+        return std::nullopt;
+    }
+    return std::string(text);
+}
+
+StandardStreams prepareProcess()
+{
+    const bool inputOpen = isUsable(GetStdHandle(STD_INPUT_HANDLE));
+    // In text mode the runtime would turn CR LF into LF before the command
+    // loop sees the line, and the loop would then remove a carriage return
+    // the user really typed. Output stays in text mode: LF becomes CR LF, as
+    // every Windows console program writes it.
+    if (inputOpen) {
+        _setmode(_fileno(stdin), _O_BINARY);
+    }
+    return {inputOpen, isUsable(GetStdHandle(STD_OUTPUT_HANDLE))};
+}
+
+std::vector<std::string> commandLineArguments(int argc, char* argv[])
+{
+    // argv holds the arguments in the ANSI code page, which cannot hold
+    // every name; the command line itself is UTF-16.
+    int count = 0;
+    const std::unique_ptr<wchar_t*, decltype(&LocalFree)> wide(CommandLineToArgvW(GetCommandLineW(), &count),
+                                                               &LocalFree);
+    if (!wide) {
+        return {argv, argv + argc};
+    }
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) {
+        arguments.push_back(narrowed(wide.get()[i]));
+    }
+    return arguments;
+}
+
+void writeToStandardError(std::string_view text)
+{
+    // A console shows UTF-16 as it is; a file or pipe gets the UTF-8 bytes.
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (isUsable(error) && GetConsoleMode(error, &mode)) {
+        try {
+            const std::wstring wide = widened(text);
+            DWORD written = 0;
+            WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+            return;
+        } catch (const std::bad_alloc&) {
+            // Out of memory: the bytes, as they are.
+        }
+    }
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+bool talkingToTerminal()
+{
+    return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
+}
+
+bool outputTakesUtf8()
+{
+    return GetConsoleOutputCP() == CP_UTF8;
+}
+
+bool outputShowsColour()
+{
+    return false;
+}
+
+}  // namespace gorvandel
