@@ -63,8 +63,13 @@ LineReader commandReader()
 {
 #if GORVANDEL_LINE_EDITING
     if (talkingToTerminal()) {
-        return lineEditor(
-            historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
+        std::string notice;
+        LineReader editor = lineEditor(
+            historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")), notice);
+        if (!notice.empty()) {
+            reportFailure(notice);
+        }
+        return editor;
     }
 #endif
     return [](std::string& line, std::error_code& error) { return readPromptedLine(std::cin, line, error); };
@@ -73,21 +78,23 @@ LineReader commandReader()
 // Draws what the memory file holds (only reads it) and says where it is kept.
 int showWhatWasLearned(const Options& options)
 {
-    Learning learned;
+    MemoryLook look;
     const bool utf8 = outputTakesUtf8();
     std::string title = "Nothing is kept without --memory: every run starts from these weights.";
     if (!options.memoryFile.empty()) {
-        bool exists = false;
-        if (const Outcome read = readMemoryFile(options.memoryFile, learned, exists); !read) {
+        if (const Outcome read = readMemoryFile(options.memoryFile, look); !read) {
             return failWith(EXIT_STATUS_USAGE, read.failure);
         }
         const std::string name = printable(options.memoryFile, !utf8);
-        title = exists ? "What Gorvandel has learned, kept in " + name + ":"
-                       : "Nothing has been learned in " + name + " yet: every weight is 0.";
+        title = !look.exists ? "Nothing has been learned in " + name + " yet: every weight is 0."
+                : look.leftover.empty()
+                    ? "What Gorvandel has learned, kept in " + name + ":"
+                    : "What Gorvandel has learned, in the last save of " + name + ", which the next run puts back: " +
+                          printable(look.leftover, !utf8);
     }
     const char* noColour = std::getenv("NO_COLOR");
     const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
-    return writeOut(drawLearning(learned, title, {utf8, colour}));
+    return writeOut(drawLearning(look.learned, title, {utf8, colour}));
 }
 
 int runSession(const Options& options)
@@ -98,12 +105,23 @@ int runSession(const Options& options)
         if (const Outcome opened = openMemoryFile(options.memoryFile, memory); !opened) {
             return failWith(EXIT_STATUS_USAGE, opened.failure);
         }
-        afterCommand = [&memory](const OperatingSystem& persona) { return keepLearning(memory, persona); };
+        afterCommand = [&memory](const OperatingSystem& persona) {
+            std::string notice;
+            Outcome kept = keepLearning(memory, persona, notice);
+            if (!notice.empty()) {
+                reportFailure(notice);  // the session goes on
+            }
+            return kept;
+        };
     }
     // One seed for the whole run, taken before the persona exists.
     std::srand(options.seed ? *options.seed : millisecondTicks());
     const auto persona = std::make_unique<OperatingSystem>(memory.saved);
-    const Outcome outcome = runCommandLoop(commandReader(), *persona, afterCommand);
+    Outcome outcome = runCommandLoop(commandReader(), *persona, afterCommand);
+    // What was learned is the user's, however the session ended.
+    if (Outcome finished = finishMemory(memory, *persona); outcome && !finished) {
+        outcome = finished;
+    }
     return outcome ? EXIT_SUCCESS : failWith(EXIT_STATUS_FAILURE, outcome.failure);
 }
 

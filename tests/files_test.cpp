@@ -1,3 +1,4 @@
+#include "file_rules.h"
 #include "files.h"
 #include "test_support.h"
 
@@ -6,15 +7,20 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
 
 namespace fs = std::filesystem;
-using gorvandel::FileContents;
+using gorvandel::FileLock;
 using gorvandel::FilePlace;
 using gorvandel::FileRefusal;
+using namespace std::chrono_literals;
 
 // The place of path, found as the program finds it.
 FilePlace at(const std::string& path)
@@ -25,56 +31,145 @@ FilePlace at(const std::string& path)
     return place;
 }
 
-TEST(Files, ReadsAWholeRegularFile)
+using Names = std::vector<std::string>;
+
+TEST(Files, ReadsWholeOrJustTheEnd)
 {
     const TemporaryFolder folder;
     write(folder / "f", "a\r\nb");
-    FileContents read;
+    std::string read;
     EXPECT_FALSE(gorvandel::readFile(at(folder / "f"), 4, read));
-    EXPECT_EQ(read.bytes, "a\r\nb");
-    EXPECT_FALSE(gorvandel::checkReplaceable(read));
+    EXPECT_EQ(read, "a\r\nb");
     EXPECT_EQ(gorvandel::readFile(at(folder / "f"), 3, read), std::errc::file_too_large);
     EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
+
+    bool more = false;
+    write(folder / "lines", "1\n2\n3\n");
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 2, read, more));
+    EXPECT_EQ(read, "2\n3\n");
+    EXPECT_TRUE(more);
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, read, more));
+    EXPECT_EQ(read, "1\n2\n3\n");
+    EXPECT_FALSE(more);
+#ifndef _WIN32
+    // A gigabyte of nothing before them: only the end is read.
+    {
+        std::ofstream sparse(folder / "long", std::ios::binary);
+        sparse.seekp(1 << 30);
+        sparse << "\nlast but one\nlast";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "long"), 2, read, more));
+    EXPECT_EQ(read, "last but one\nlast");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+#endif
 }
 
-TEST(Files, ReplacesAFileWholeOrNotAtAll)
+TEST(Files, ASaveReplacesTheFileWholeAndLeavesNothingBeside)
 {
     const TemporaryFolder folder;
     const FilePlace file = at(folder / "f");
-    const FilePlace temporary = gorvandel::placeBeside(file, ".tmp");
-    EXPECT_FALSE(gorvandel::replaceFile(file, "first", temporary));
-    EXPECT_FALSE(gorvandel::replaceFile(file, "second", temporary));
+    // Another user's files under names like the temporary file's never stand in the way.
+    for (const char* squatted : {"f.tmp-0", "f.tmp-a", "f.tmp-zzzzzzzzzzzz"}) {
+        fs::create_directory(folder / squatted);
+    }
+    EXPECT_FALSE(gorvandel::replaceFile(file, "first"));
+    EXPECT_FALSE(gorvandel::replaceFile(file, "second"));
     EXPECT_EQ(contentsOf(folder / "f"), "second");
-    EXPECT_FALSE(fs::exists(folder / "f.tmp"));
+    EXPECT_EQ(namesOf(folder.path), (Names{"f", "f.tmp-0", "f.tmp-a", "f.tmp-zzzzzzzzzzzz"}));
+    // Nor does a file put at the very name that comes next: the new one is made new, under another name.
+    gorvandel::restartTemporarySuffixes(7);
+    const std::string next = "f.tmp-" + gorvandel::temporarySuffix();
+    gorvandel::restartTemporarySuffixes(7);
+    write(folder / next, "someone's");
+    EXPECT_FALSE(gorvandel::replaceFile(file, "third"));
+    EXPECT_EQ(contentsOf(folder / "f"), "third");
+    EXPECT_EQ(contentsOf(folder / next), "someone's");
+    fs::remove(folder / next);
 
-    // Whatever stands at the temporary name is not written through.
-    write(folder / "f.tmp", "someone's");
-    EXPECT_EQ(gorvandel::replaceFile(file, "third", temporary), std::errc::file_exists);
-    EXPECT_EQ(contentsOf(folder / "f"), "second");
-    EXPECT_EQ(contentsOf(folder / "f.tmp"), "someone's");
-
-    EXPECT_EQ(gorvandel::checkCanCreate(file), std::errc::file_exists);
-    EXPECT_FALSE(gorvandel::checkCanCreate(at(folder / "new")));
-    EXPECT_FALSE(fs::exists(folder / "new"));
+    EXPECT_FALSE(gorvandel::checkCanSave(file));
+    EXPECT_EQ(namesOf(folder.path).size(), 4u);
+    fs::remove_all(folder.path);
+    EXPECT_EQ(gorvandel::checkCanSave(file), std::errc::no_such_file_or_directory);
 }
 
-TEST(Files, ALockIsHeldForTheRestOfTheRun)
+TEST(Files, OnlyAFileASaveMayReplaceIsKept)
 {
     const TemporaryFolder folder;
-    const gorvandel::RunLock lock = gorvandel::lockForThisRun(at(folder / "l"));
-    ASSERT_TRUE(lock) << lock.error.message();
-    EXPECT_FALSE(lock.identity.empty());
-    EXPECT_EQ(gorvandel::lockForThisRun(at(folder / "l")).error, FileRefusal::InUse);
-    EXPECT_TRUE(gorvandel::lockForThisRun(at(folder / "m")));
+    fs::create_directory(folder / "d");
+    EXPECT_EQ(gorvandel::checkKeepable(at(folder / "d")), std::errc::is_a_directory);
+    EXPECT_FALSE(gorvandel::checkKeepable(at(folder / "new")));
+    write(folder / "f", "");
+    EXPECT_FALSE(gorvandel::checkKeepable(at(folder / "f")));
+    fs::create_hard_link(folder / "f", folder / "other name");
+    EXPECT_EQ(gorvandel::checkKeepable(at(folder / "f")), FileRefusal::OtherNames);
+    EXPECT_EQ(gorvandel::appendLines(at(folder / "f"), "x"), FileRefusal::OtherNames);
+    fs::remove(folder / "other name");
+    fs::permissions(folder / "f", fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_EQ(gorvandel::checkKeepable(at(folder / "f")), FileRefusal::ReadOnly);
+    EXPECT_EQ(contentsOf(folder / "f"), "");
+}
 
-    // A lock held while work runs, and let go after it.
-    int runs = 0;
-    const auto work = [&runs](const std::string& identity) { runs += identity.empty() ? 0 : 1; };
-    const std::chrono::milliseconds moment(50);
-    EXPECT_EQ(gorvandel::whileLocked(at(folder / "l"), moment, work), FileRefusal::InUse);
-    EXPECT_FALSE(gorvandel::whileLocked(at(folder / "n"), moment, work));
-    EXPECT_FALSE(gorvandel::whileLocked(at(folder / "n"), moment, work));
-    EXPECT_EQ(runs, 2);
+TEST(Files, ALockIsHeldWhileItLivesAndMadeOnlyBesideAFileToKeep)
+{
+    const TemporaryFolder folder;
+    FileLock lock;
+    ASSERT_FALSE(FileLock::take(at(folder / "m"), 0ms, lock));
+    EXPECT_TRUE(lock.stillOurs());
+    FileLock second;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(FileLock::take(at(folder / "m"), 100ms, second), FileRefusal::InUse);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);  // it waited for the other to let go
+    FileLock moved = std::move(lock);
+    EXPECT_TRUE(moved.stillOurs());
+    moved = FileLock();
+    EXPECT_FALSE(FileLock::take(at(folder / "m"), 0ms, second));
+    second = FileLock();
+
+    // A refused start removes the lock it made, and only that.
+    fs::remove(folder / "m.lock");
+    ASSERT_FALSE(FileLock::take(at(folder / "m"), 0ms, lock));
+    lock.releaseAndRemoveIfMade();
+    EXPECT_FALSE(fs::exists(folder / "m.lock"));
+    write(folder / "found.lock", "");
+    ASSERT_FALSE(FileLock::take(at(folder / "found"), 0ms, second));
+    second.releaseAndRemoveIfMade();
+    EXPECT_TRUE(fs::exists(folder / "found.lock"));
+
+    fs::create_directory(folder / "d");
+    EXPECT_EQ(FileLock::take(at(folder / "d"), 0ms, second), std::errc::is_a_directory);
+    EXPECT_EQ(namesOf(folder.path), (Names{"d", "found.lock"}));
+}
+
+TEST(Files, LeftoversOfASaveAreTakenBackOrRemoved)
+{
+    const TemporaryFolder folder;
+    const auto whole = [](const std::string& bytes) { return bytes.rfind("whole", 0) == 0; };
+    const FilePlace file = at(folder / "m");
+    write(folder / "m.tmp-1", "whole, older");
+    fs::last_write_time(folder / "m.tmp-1", fs::last_write_time(folder / "m.tmp-1") - 1h);
+    write(folder / "m.tmp-2", "whole, newest");
+    write(folder / "m.tmp-3", "torn");
+    fs::last_write_time(folder / "m.tmp-3", fs::last_write_time(folder / "m.tmp-3") + 1h);
+    write(folder / "m.tmp-x.y", "not a leftover");
+
+    std::string path, bytes;
+    ASSERT_TRUE(gorvandel::newestLeftover(file, whole, path, bytes));  // a look takes nothing
+    EXPECT_EQ(path, folder / "m.tmp-2");
+    EXPECT_EQ(bytes, "whole, newest");
+    EXPECT_EQ(namesOf(folder.path).size(), 4u);
+
+    std::string taken;
+    EXPECT_FALSE(gorvandel::recoverLeftovers(file, whole, taken));
+    EXPECT_EQ(taken, folder / "m.tmp-2");
+    EXPECT_EQ(contentsOf(folder / "m"), "whole, newest");
+    EXPECT_EQ(namesOf(folder.path), (Names{"m", "m.tmp-x.y"}));
+    EXPECT_FALSE(gorvandel::newestLeftover(file, whole, path, bytes));  // the file stands
+
+    // With no whole one beside a missing file, a torn one may be all there is: it stays.
+    write(folder / "n.tmp-1", "torn");
+    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "n"), whole, taken));
+    EXPECT_TRUE(fs::exists(folder / "n.tmp-1"));
 }
 
 #ifdef _WIN32
@@ -85,33 +180,49 @@ TEST(Files, WindowsNamesAnyFileAndKeepsWhatAReplacedFileHad)
     const std::string file = (folder.path / fs::u8path("Jos\xC3\xA9")).string() + "\\\xE6\x97\xA5\xE6\x9C\xAC.memory";
     fs::create_directory(folder.path / fs::u8path("Jos\xC3\xA9"));
     const FilePlace place = at(file);
-    EXPECT_FALSE(gorvandel::replaceFile(place, "first", gorvandel::temporaryBeside(place, "1")));
+    EXPECT_FALSE(gorvandel::replaceFile(place, "first"));
     const std::wstring wide = (folder.path / fs::u8path("Jos\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.memory")).wstring();
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_FALSE(gorvandel::replaceFile(place, "second", gorvandel::temporaryBeside(place, "1")));
+    EXPECT_FALSE(gorvandel::replaceFile(place, "second"));
     EXPECT_NE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    // Found again, the file's final path names the same file.
-    FileContents read;
+    std::string read;
     EXPECT_FALSE(gorvandel::readFile(at(file), 9, read)) << at(file).path;
-    EXPECT_EQ(read.bytes, "second");
+    EXPECT_EQ(read, "second");
+    FilePlace device;
+    EXPECT_EQ(gorvandel::findFile("con.memory", device), FileRefusal::NamesDevice);
+}
+
+// Another program that holds the file for a moment blocks a save, which leaves nothing behind;
+// the lock file cannot be removed while it is held.
+TEST(Files, WindowsSavesBlockedByAnotherProgram)
+{
+    const TemporaryFolder folder;
+    const FilePlace file = at(folder / "m");
+    EXPECT_FALSE(gorvandel::replaceFile(file, "first"));
+    const HANDLE held = CreateFileW((folder.path / "m").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::error_code blocked = gorvandel::replaceFile(file, "second");
+    EXPECT_TRUE(gorvandel::mayPassSoon(blocked)) << blocked.message();
+    CloseHandle(held);
+    EXPECT_EQ(namesOf(folder.path), (Names{"m"}));
+    EXPECT_FALSE(gorvandel::replaceFile(file, "second"));
+
+    FileLock lock;
+    ASSERT_FALSE(FileLock::take(file, 0ms, lock));
+    EXPECT_FALSE(DeleteFileW((folder.path / "m.lock").wstring().c_str()));
+    EXPECT_TRUE(lock.stillOurs());
 }
 #else
-TEST(Files, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
+TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
 {
     const TemporaryFolder folder;
     const FilePlace file = at(folder / "f");
-    const FilePlace temporary = gorvandel::temporaryBeside(file, "1");
-    EXPECT_FALSE(gorvandel::replaceFile(file, "new", temporary));
+    EXPECT_FALSE(gorvandel::replaceFile(file, "new"));
     EXPECT_EQ(fs::status(folder / "f").permissions(), fs::perms::owner_read | fs::perms::owner_write);
     fs::permissions(folder / "f", fs::perms::group_read, fs::perm_options::add);
-    EXPECT_FALSE(gorvandel::replaceFile(file, "again", temporary));
+    EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
     EXPECT_EQ(fs::status(folder / "f").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-
-    // A link left at the temporary name leads nowhere it could write.
-    fs::create_symlink(folder / "victim", folder / "f.tmp-1");
-    EXPECT_EQ(gorvandel::replaceFile(file, "x", temporary), std::errc::file_exists);
-    EXPECT_FALSE(fs::exists(folder / "victim"));
 
     fs::create_symlink("f", folder / "near");
     fs::create_symlink(folder / "near", folder / "far");
@@ -120,31 +231,28 @@ TEST(Files, PosixFilesKeepTheirModeAndLinksAreFollowedOnlyToTheFile)
     EXPECT_EQ(at(folder / "far").path, folder / "f");
     EXPECT_EQ(at(folder / "here/../" + folder.path.filename().string() + "/here/far").path, folder / "f");
     EXPECT_EQ(at(folder / "dangling").path, folder / "nowhere");
-    FileContents read;
-    EXPECT_EQ(gorvandel::readFile(FilePlace{file.folder, "far", ""}, 9, read),
+    fs::create_symlink(folder / "here/", folder / "slashed");  // a link to a folder, spelled with its slash
+    EXPECT_EQ(at(folder / "slashed/f").path, folder / "f");
+    std::string read;
+    EXPECT_EQ(gorvandel::readFile(gorvandel::placeBeside(file, "far"), 9, read),
               std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(gorvandel::checkKeepable(gorvandel::placeBeside(file, "far")), FileRefusal::NotRegularFile);
     FilePlace place;
     EXPECT_EQ(gorvandel::findFile(folder / "missing/f", place), std::errc::no_such_file_or_directory);
     EXPECT_EQ(gorvandel::findFile(folder / "", place), std::errc::is_a_directory);
     EXPECT_EQ(gorvandel::findFile(folder / "f/", place), std::errc::not_a_directory);  // a slash names a folder
-
-    fs::create_symlink("f", folder / "linked.lock");
-    EXPECT_EQ(gorvandel::lockForThisRun(gorvandel::placeBeside(at(folder / "linked"), ".lock")).error,
-              FileRefusal::LinkedLock);
-    EXPECT_EQ(gorvandel::temporaryBeside(at(folder / std::string(250, 'x')), "123").path,
-              folder / (std::string(247, 'x') + ".tmp-123"));
-    // Cut before the two bytes of an e with an acute accent, not between them.
-    EXPECT_EQ(gorvandel::temporaryBeside(at(folder / (std::string(246, 'x') + "\xC3\xA9")), "123").path,
-              folder / (std::string(246, 'x') + ".tmp-123"));
-
-    FilePlace made;
-    EXPECT_FALSE(gorvandel::findFile(folder / "a/b/history", made, gorvandel::MissingFolders::Make));
+    EXPECT_FALSE(gorvandel::findFile(folder / "a/b/history", place, gorvandel::MissingFolders::Make));
     EXPECT_EQ(fs::status(folder / "a/b").permissions(), fs::perms::owner_all);
-    // Five links in a row are followed too.
-    for (const char* link : {"l1", "l2", "l3", "l4"}) {
-        fs::create_symlink(std::string(link) == "l1" ? "far" : std::string("l") + char(link[1] - 1), folder / link);
-    }
-    EXPECT_EQ(at(folder / "l4").path, folder / "f");
+
+    // Appending makes the file for its owner alone, and never writes through a link.
+    EXPECT_FALSE(gorvandel::appendLines(at(folder / "a/b/history"), "one\n"));
+    EXPECT_FALSE(gorvandel::appendLines(at(folder / "a/b/history"), "two\n"));
+    write(folder / "a/b/history", contentsOf(folder / "a/b/history") + "an editor's line");
+    EXPECT_FALSE(gorvandel::appendLines(at(folder / "a/b/history"), "three\n"));
+    EXPECT_EQ(contentsOf(folder / "a/b/history"), "one\ntwo\nan editor's line\nthree\n");
+    EXPECT_EQ(fs::status(folder / "a/b/history").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(gorvandel::appendLines(gorvandel::placeBeside(file, "near"), "x"), FileRefusal::NotRegularFile);
+    EXPECT_EQ(contentsOf(folder / "f"), "again");
 }
 
 // What was checked when the file was found is what a save uses: a folder on
@@ -157,29 +265,100 @@ TEST(Files, AFoundFileStaysInItsFolder)
     const FilePlace file = at(folder / "d/f");
     fs::rename(folder / "d", folder / "moved");
     fs::create_directory_symlink(folder / "elsewhere", folder / "d");
-    EXPECT_FALSE(gorvandel::replaceFile(file, "saved", gorvandel::temporaryBeside(file, "1")));
+    EXPECT_FALSE(gorvandel::replaceFile(file, "saved"));
     EXPECT_EQ(contentsOf(folder / "moved/f"), "saved");
     EXPECT_TRUE(fs::is_empty(folder / "elsewhere"));
+}
 
-    // A FIFO, or a lock file made under a strict umask, stalls or shuts out no one.
-    ASSERT_EQ(::mkfifo((folder / "fifo.lock").c_str(), 0600), 0);
-    EXPECT_EQ(gorvandel::lockForThisRun(gorvandel::placeBeside(at(folder / "fifo"), ".lock")).error,
-              FileRefusal::NotRegularFile);
+TEST(Files, PosixLocksNeverGoThroughALinkAndTellWhenTheyAreGone)
+{
+    const TemporaryFolder folder;
+    FileLock lock;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(FileLock::take(at(folder / "fifo"), 0ms, lock), FileRefusal::NotRegularFile);
+    EXPECT_FALSE(fs::exists(folder / "fifo.lock"));
+    fs::create_symlink("f", folder / "linked.lock");
+    EXPECT_EQ(FileLock::take(at(folder / "linked"), 0ms, lock), FileRefusal::LinkedLock);
     const mode_t umask = ::umask(077);
-    EXPECT_TRUE(gorvandel::lockForThisRun(at(folder / "strict.lock")));
+    ASSERT_FALSE(FileLock::take(at(folder / "strict"), 0ms, lock));
     ::umask(umask);
     EXPECT_EQ(fs::status(folder / "strict.lock").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
-    // A lock file found there (perhaps someone's file linked there) is left as it is.
-    write(folder / "found.lock", "");
-    fs::permissions(folder / "found.lock", fs::perms::owner_read);
-    EXPECT_TRUE(gorvandel::lockForThisRun(at(folder / "found.lock")));
-    EXPECT_EQ(fs::status(folder / "found.lock").permissions(), fs::perms::owner_read);
-    // A link put where the file was takes nothing of its target's owner or mode.
-    fs::remove(folder / "moved/f");
-    fs::create_symlink("/", folder / "moved/f");
-    EXPECT_FALSE(gorvandel::replaceFile(file, "saved", gorvandel::temporaryBeside(file, "1")));
-    EXPECT_EQ(fs::symlink_status(folder / "moved/f").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    fs::rename(folder / "fifo", folder / "strict.lock");  // replaced
+    EXPECT_FALSE(lock.stillOurs());
+    ASSERT_FALSE(FileLock::take(at(folder / "removed"), 0ms, lock));
+    fs::remove(folder / "removed.lock");
+    EXPECT_FALSE(lock.stillOurs());
+}
+
+// Root keeps a user's file theirs, gives what it makes in a user's folder to
+// that user, and follows no link but root's. As any other user, another
+// user's file is never written.
+TEST(Files, OwnersAsRootAndAsAUser)
+{
+    const TemporaryFolder folder;
+    std::string read;
+    if (::geteuid() != 0) {
+        EXPECT_EQ(gorvandel::checkKeepable(at("/etc/passwd")), FileRefusal::OtherUsersFile);
+        GTEST_SKIP() << "the rest needs root";
+    }
+    constexpr uid_t NOBODY = 65534;
+    fs::create_directory(folder / "home");
+    ASSERT_EQ(::chown((folder / "home").c_str(), NOBODY, NOBODY), 0);
+    FilePlace place;
+    ASSERT_FALSE(gorvandel::findFile(folder / "home/state/history", place, gorvandel::MissingFolders::Make));
+    EXPECT_FALSE(gorvandel::appendLines(place, "root's\n"));
+    FileLock lock;
+    ASSERT_FALSE(FileLock::take(at(folder / "home/m"), 0ms, lock));
+    EXPECT_FALSE(gorvandel::replaceFile(at(folder / "home/m"), "new"));
+    for (const char* made : {"home/state", "home/state/history", "home/m.lock", "home/m"}) {
+        struct stat status {};
+        ASSERT_EQ(::stat((folder / made).c_str(), &status), 0);
+        EXPECT_EQ(status.st_uid, NOBODY) << made;
+    }
+    ASSERT_EQ(::chmod((folder / "home/m").c_str(), 0640), 0);
+    EXPECT_FALSE(gorvandel::checkKeepable(at(folder / "home/m")));
+    EXPECT_FALSE(gorvandel::replaceFile(at(folder / "home/m"), "again"));
+    EXPECT_EQ(fs::status(folder / "home/m").permissions(), fs::perms::owner_read | fs::perms::owner_write |
+                                                                 fs::perms::group_read);
+
+    fs::create_symlink(folder / "home/m", folder / "home/link");
+    ASSERT_EQ(::lchown((folder / "home/link").c_str(), NOBODY, NOBODY), 0);
+    EXPECT_EQ(gorvandel::findFile(folder / "home/link", place), FileRefusal::ForeignLink);
+    ASSERT_EQ(::lchown((folder / "home/link").c_str(), 0, 0), 0);
+    EXPECT_FALSE(gorvandel::findFile(folder / "home/link", place));
+
+    // Leftovers of another user's are not the program's to take or remove.
+    write(folder / "home/m.tmp-1", "whole");
+    ASSERT_EQ(::chown((folder / "home/m.tmp-1").c_str(), 0, 0), 0);
+    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "home/m"), [](const std::string&) { return true; }, read));
+    EXPECT_TRUE(fs::exists(folder / "home/m.tmp-1"));
+}
+
+// Append-only or immutable, a file or its folder refuses a save.
+TEST(Files, UnchangeableFilesAndFoldersAreRefused)
+{
+    const TemporaryFolder folder;
+    const auto mark = [](const std::string& path, int flag) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+        int flags = 0;
+        const bool marked = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                            ::ioctl(fd, FS_IOC_SETFLAGS, &(flags = (flags & ~(FS_APPEND_FL | FS_IMMUTABLE_FL)) | flag)) ==
+                                0;
+        ::close(fd);
+        return marked;
+    };
+    write(folder / "f", "");
+    if (!mark(folder / "f", FS_APPEND_FL)) {
+        GTEST_SKIP() << "marking a file append-only needs root and a file system that keeps the mark";
+    }
+    EXPECT_EQ(gorvandel::checkKeepable(at(folder / "f")), FileRefusal::Unchangeable);
+    ASSERT_TRUE(mark(folder / "f", FS_IMMUTABLE_FL));
+    EXPECT_EQ(gorvandel::checkKeepable(at(folder / "f")), FileRefusal::Unchangeable);
+    ASSERT_TRUE(mark(folder / "f", 0));
+    ASSERT_TRUE(mark(folder.path, FS_APPEND_FL));
+    EXPECT_EQ(gorvandel::checkKeepable(at(folder / "f")), FileRefusal::FolderUnchangeable);
+    ASSERT_TRUE(mark(folder.path, 0));
 }
 #endif
 

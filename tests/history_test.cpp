@@ -1,14 +1,19 @@
 #include "history.h"
 #include "test_support.h"
 
-#include <fstream>
-
+#include <chrono>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+namespace fs = std::filesystem;
+using gorvandel::HistoryFile;
+using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 TEST(History, FileFromTheEnvironment)
 {
@@ -23,11 +28,11 @@ TEST(History, FileFromTheEnvironment)
 
 TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
 {
-    std::vector<std::string> history;
+    Lines history;
     for (const char* line : {"a", "", "a", "b", "a"}) {
         gorvandel::addToHistory(history, line);
     }
-    EXPECT_EQ(history, (std::vector<std::string>{"a", "b", "a"}));
+    EXPECT_EQ(history, (Lines{"a", "b", "a"}));
     for (int i = 0; i < 1100; ++i) {
         gorvandel::addToHistory(history, std::to_string(i));
     }
@@ -35,49 +40,89 @@ TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
     EXPECT_EQ(history.front(), "100");
 }
 
-TEST(History, SavedAfterWhatAnotherRunSavedMeanwhile)
+std::string numbered(int from, int to)
+{
+    std::string lines;
+    for (int line = from; line < to; ++line) {
+        lines += std::to_string(line) + "\n";
+    }
+    return lines;
+}
+
+// Each line is in the file as soon as it is typed: a closed window loses none.
+TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
 {
     const TemporaryFolder folder;
     const std::string file = folder / "state/gorvandel/history";
-    gorvandel::saveHistory(file, {"first", "second"});
-    std::ofstream(file, std::ios::app) << "other run\n\nother run\nlast line without a newline";
-    gorvandel::saveHistory(file, {"second", "third"});
-    EXPECT_EQ(
-        gorvandel::loadHistory(file),
-        (std::vector<std::string>{"first", "second", "other run", "last line without a newline", "second", "third"}));
-    EXPECT_EQ(std::filesystem::status(folder / "state").permissions(), std::filesystem::perms::owner_all);
-
-    // A save that a kill cut short left its temporary file, named after the lock: the next save takes its place.
-    struct stat lock {};
-    ASSERT_EQ(::stat((file + ".lock").c_str(), &lock), 0);
-    write(file + ".tmp-" + std::to_string(lock.st_ino), "half");
-    gorvandel::saveHistory(file, {"fourth"});
-    EXPECT_FALSE(std::filesystem::exists(file + ".tmp-" + std::to_string(lock.st_ino)));
-    EXPECT_EQ(gorvandel::loadHistory(file).back(), "fourth");
-    std::string lines;
-    for (int line = 0; line < 1100; ++line) {
-        lines += std::to_string(line) + "\n";
+    HistoryFile history;
+    std::string problem;
+    EXPECT_EQ(gorvandel::openHistory(file, history, problem), Lines{});
+    EXPECT_EQ(problem, "");
+    EXPECT_FALSE(fs::exists(folder / "state"));  // made with the first line
+    for (const char* line : {"first", "", "first", "second"}) {
+        gorvandel::appendToHistory(history, line);
     }
-    write(file, lines);
-    EXPECT_EQ(gorvandel::loadHistory(file).front(), "100");  // a longer file is read to its last thousand
+    EXPECT_EQ(contentsOf(file), "first\nsecond\n");
+    EXPECT_EQ(fs::status(folder / "state").permissions(), fs::perms::owner_all);
 
-    // Through a link the file itself is kept; a read-only one is left alone.
-    std::filesystem::create_symlink(file, folder / "link");
-    gorvandel::saveHistory(folder / "link", {"fifth"});
-    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
-    gorvandel::saveHistory(folder / "link", {"sixth"});
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link"));
-    EXPECT_EQ(gorvandel::loadHistory(folder / "link").back(), "fifth");
-
-    // Folders root makes for a history in another user's home are that user's.
-    if (::geteuid() == 0) {
-        std::filesystem::create_directory(folder / "home");
-        ASSERT_EQ(::chown((folder / "home").c_str(), 65534, 65534), 0);
-        gorvandel::saveHistory(folder / "home/.local/state/gorvandel/history", {"root's"});
-        struct stat made {};
-        ASSERT_EQ(::stat((folder / "home/.local/state").c_str(), &made), 0);
-        EXPECT_EQ(made.st_uid, 65534u);
+    // Another session's lines come between; a session that holds the lock a moment
+    // longer puts a line off to the next one.
+    write(file, contentsOf(file) + "other session\n\nother session\nwithout a newline");
+    {
+        HistoryFile other;
+        gorvandel::openHistory(file, other, problem);
+        gorvandel::FileLock held;
+        ASSERT_FALSE(gorvandel::FileLock::take(other.place, 0ms, held));
+        const auto start = std::chrono::steady_clock::now();
+        gorvandel::appendToHistory(history, "third");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
     }
+    gorvandel::appendToHistory(history, "fourth");
+    EXPECT_EQ(contentsOf(file), "first\nsecond\nother session\n\nother session\nwithout a newline\nthird\nfourth\n");
+
+    write(file, numbered(0, 1100));
+    HistoryFile last;
+    EXPECT_EQ(gorvandel::openHistory(file, last, problem).front(), "100");
+    gorvandel::closeHistory(last);
+    EXPECT_EQ(contentsOf(file), numbered(100, 1100));
+    EXPECT_EQ(namesOf(folder / "state/gorvandel"), (std::vector<std::string>{"history", "history.lock"}));
+}
+
+// A long history is cut when it is taken up: only its end is read.
+TEST(History, OnlyTheEndOfALongHistoryIsRead)
+{
+    const TemporaryFolder folder;
+    write(folder / "history", "too long a line to be kept\n" + numbered(0, 2000));
+    HistoryFile history;
+    std::string problem;
+    const Lines lines = gorvandel::openHistory(folder / "history", history, problem);
+    EXPECT_EQ(lines.size(), gorvandel::HISTORY_LIMIT);
+    EXPECT_EQ(lines.back(), "1999");
+    EXPECT_EQ(contentsOf(folder / "history"), numbered(1000, 2000));
+}
+
+TEST(History, OneThatCannotBeUsedIsPassedOverAndNothingIsMadeBesideIt)
+{
+    const TemporaryFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    fs::create_directory(folder / "d");
+    write(folder / "linked", "one\n");
+    fs::create_hard_link(folder / "linked", folder / "other name");
+    const std::pair<std::string, std::string> passedOver[] = {
+        {"fifo", "not a regular file"},
+        {"d", "Is a directory"},
+        {"linked", "the file has other names (hard links) that a save would part from it"},
+    };
+    for (const auto& [name, why] : passedOver) {
+        HistoryFile history;
+        std::string problem;
+        EXPECT_EQ(gorvandel::openHistory(folder / name, history, problem), Lines{});
+        EXPECT_EQ(problem, "the history is not kept in " + (folder / name) + ": " + why);
+        gorvandel::appendToHistory(history, "typed");
+        gorvandel::closeHistory(history);
+    }
+    EXPECT_EQ(contentsOf(folder / "linked"), "one\n");
+    EXPECT_EQ(namesOf(folder.path), (std::vector<std::string>{"d", "fifo", "linked", "other name"}));
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 #include "memory_format.h"
 #include "test_support.h"
 
-#ifndef _WIN32
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
 #endif
 
 namespace {
@@ -13,6 +13,32 @@ using gorvandel::MemoryFile;
 using gorvandel::openMemoryFile;
 
 const std::string LEARNED = "gorvandel memory 1\nplain 0 0 3 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n";
+const std::string REWARDED = "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n";
+
+struct Judged {
+    ScriptedDraws draws{{2, 2, 2, 2}};
+    gorvandel::OperatingSystem persona;
+    CapturedOutput output;
+
+    explicit Judged(const gorvandel::Learning& learned)
+        : persona(learned, std::ref(draws))
+    {
+    }
+    // Runs plain action 2 and rewards it.
+    void reward()
+    {
+        persona.doSomething();
+        persona.reward();
+    }
+};
+
+gorvandel::Outcome keep(MemoryFile& memory, const gorvandel::OperatingSystem& persona)
+{
+    std::string notice;
+    const gorvandel::Outcome kept = keepLearning(memory, persona, notice);
+    EXPECT_EQ(notice, "");
+    return kept;
+}
 
 TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 {
@@ -24,29 +50,19 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
     EXPECT_EQ(memory.saved.plain.at(2), 3);
     EXPECT_EQ(memory.saved.argument.at(9), -2);
 
-    ScriptedDraws draws{{2, 2}};
-    gorvandel::OperatingSystem persona(memory.saved, std::ref(draws));
-    CapturedOutput output;
-    persona.doSomething();
+    Judged judged(memory.saved);
+    judged.persona.doSomething();
     fs::remove(name);
-    EXPECT_TRUE(keepLearning(memory, persona));
+    EXPECT_TRUE(keep(memory, judged.persona));
     EXPECT_FALSE(fs::exists(name)) << "saved without a change";
-    persona.reward();
-    write(memory.temporary.path, "put in the way");
-    EXPECT_TRUE(keepLearning(memory, persona));
-    const std::string saved = contentsOf(name);
+    judged.persona.reward();
+    EXPECT_TRUE(keep(memory, judged.persona));
+    EXPECT_EQ(contentsOf(name), REWARDED);
     fs::remove(name);
-    EXPECT_TRUE(keepLearning(memory, persona));  // what was saved is known: no second save
+    EXPECT_TRUE(keep(memory, judged.persona));  // what was saved is known: no second save
     EXPECT_FALSE(fs::exists(name));
-    write(name, saved);
-    EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
-
-    // The save's temporary file is named after the lock; where it cannot be made, the save fails whole.
-    fs::create_directory(memory.temporary.path);
-    persona.doSomething();
-    persona.reward();
-    EXPECT_EQ(keepLearning(memory, persona).failure, "cannot save memory file " + name + ": File exists");
-    EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
+    EXPECT_TRUE(finishMemory(memory, judged.persona));
+    EXPECT_FALSE(fs::exists(name));
 
     MemoryFile again;
     EXPECT_EQ(openMemoryFile(name, again).failure, name + " is in use by another gorvandel");
@@ -54,28 +70,34 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 #ifndef _WIN32  // on Windows a lock file cannot go while it is held
     // A lock file that was removed keeps no other run away: saving then could undo that run's saves.
     fs::remove(name + ".lock");
-    EXPECT_EQ(keepLearning(memory, persona).failure, "cannot save memory file " + name +
-                                                         ": its lock file was removed or replaced, so another program "
-                                                         "may be using it");
+    judged.reward();
+    EXPECT_EQ(keep(memory, judged.persona).failure,
+              "cannot save memory file " + name +
+                  ": its lock file was removed or replaced, so another program may be using it");
 #endif
 }
 
-#ifndef _WIN32
-// Found out at the start, not at the first save after an hour of teaching.
-TEST(MemoryFile, NoStartWhereTheTemporaryFileCannotBeMade)
+// The last save a crash left beside a missing file is what the next run starts from.
+TEST(MemoryFile, ALeftoverSaveIsTakenUp)
 {
     const TemporaryFolder folder;
-    write(folder / "m.lock", "");
-    struct stat lock {};
-    ASSERT_EQ(::stat((folder / "m.lock").c_str(), &lock), 0);
-    fs::create_directory(folder / ("m.tmp-" + std::to_string(lock.st_ino)));
-    MemoryFile memory;
-    EXPECT_EQ(openMemoryFile(folder / "m", memory).failure,
-              "cannot keep a memory in " + (folder / "m") + ": File exists");
-}
-#endif
+    const std::string name = folder / "m";
+    write(name + ".tmp-12345", LEARNED);
+    write(name + ".tmp-67890", "gorvandel memory 1\nplain 0 0");  // torn
+    gorvandel::MemoryLook look;
+    ASSERT_TRUE(gorvandel::readMemoryFile(name, look));
+    EXPECT_EQ(look.leftover, name + ".tmp-12345");
+    EXPECT_EQ(look.learned.plain.at(2), 3);
+    EXPECT_FALSE(fs::exists(name));  // a look takes nothing
 
-TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWas)
+    MemoryFile memory;
+    ASSERT_TRUE(openMemoryFile(name, memory));
+    EXPECT_EQ(memory.saved.plain.at(2), 3);
+    EXPECT_EQ(contentsOf(name), LEARNED);
+    EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-67890"));
+}
+
+TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
 {
     const TemporaryFolder folder;
     const std::string name = folder / "m";
@@ -95,7 +117,40 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWas)
                     fs::perm_options::remove);
     EXPECT_EQ(openMemoryFile(name, memory).failure, "cannot keep a memory in " + name + ": the file is read-only");
     EXPECT_EQ(contentsOf(name), LEARNED);
-    EXPECT_FALSE(fs::exists(name + ".lock") || fs::exists(folder / "d.lock") || fs::exists(folder / "no"));
+    // Not a memory: the lock made to read it goes again.
+    write(folder / "bad", "gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n");
+    EXPECT_EQ(openMemoryFile(folder / "bad", memory).failure, (folder / "bad") + ":2: weight 6 is outside -5 to 5");
+    EXPECT_EQ(contentsOf(folder / "bad"), "gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n");
+    EXPECT_FALSE(fs::exists(name + ".lock") || fs::exists(folder / "d.lock") || fs::exists(folder / "no") ||
+                 fs::exists(folder / "bad.lock"));
 }
+
+#ifdef _WIN32
+// A save another program blocks for a moment is put off, said once, and made at the next change or the end.
+TEST(MemoryFile, ASaveBlockedForAMomentIsPutOff)
+{
+    const TemporaryFolder folder;
+    const std::string name = folder / "m";
+    write(name, LEARNED);
+    MemoryFile memory;
+    ASSERT_TRUE(openMemoryFile(name, memory));
+    Judged judged(memory.saved);
+    const HANDLE held = CreateFileW((folder.path / "m").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    judged.reward();
+    std::string notice;
+    EXPECT_TRUE(keepLearning(memory, judged.persona, notice));
+    EXPECT_EQ(notice.rfind("cannot save memory file " + name + ": ", 0), 0u) << notice;
+    EXPECT_EQ(notice.substr(notice.size() - 33), "; trying again at the next change");
+    judged.reward();
+    notice.clear();
+    EXPECT_TRUE(keepLearning(memory, judged.persona, notice));
+    EXPECT_EQ(notice, "");  // said once
+    EXPECT_EQ(finishMemory(memory, judged.persona).failure.rfind("cannot save memory file " + name + ": ", 0), 0u);
+    CloseHandle(held);
+    EXPECT_TRUE(finishMemory(memory, judged.persona));
+    EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 5 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
+}
+#endif
 
 }  // namespace

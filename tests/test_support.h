@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -77,6 +78,17 @@ public:
 inline void write(const std::string& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> namesOf(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().u8string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 inline std::string contentsOf(const std::string& path)

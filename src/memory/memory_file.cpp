@@ -1,8 +1,8 @@
 #include "memory_file.h"
 
 #include "memory_format.h"
-#include "files.h"
 
+#include <chrono>
 #include <utility>
 
 namespace gorvandel {
@@ -22,17 +22,28 @@ Outcome cannotRead(const std::string& name, const std::error_code& error)
     return {"cannot read memory file " + name + ": " + error.message()};
 }
 
+// A folder named as the memory says so as reading it would.
+Outcome refused(const std::string& name, const std::error_code& error)
+{
+    return error == std::errc::is_a_directory ? cannotRead(name, error) : cannotKeep(name, error);
+}
+
+bool isWholeMemory(const std::string& bytes)
+{
+    return parseMemory(bytes).problem.empty();
+}
+
 // Reads the memory at place into learned: all zero, and exists false, when
 // there is no file there.
-Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, FileContents& file,
-                     bool& exists)
+Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, bool& exists)
 {
-    const std::error_code error = readFile(place, MEMORY_FILE_LIMIT, file);
+    std::string bytes;
+    const std::error_code error = readFile(place, MEMORY_FILE_LIMIT, bytes);
     exists = error != std::errc::no_such_file_or_directory;
     if (error && exists) {
         return cannotRead(name, error);
     }
-    MemoryText text = parseMemory(file.bytes);
+    MemoryText text = parseMemory(bytes);
     if (exists && !text.problem.empty()) {
         return {name + ":" + std::to_string(text.problemLine) + ": " + text.problem};
     }
@@ -40,41 +51,69 @@ Outcome readLearning(const std::string& name, const FilePlace& place, Learning& 
     return {};
 }
 
-// Reads the memory at place into learned, when a save may replace the file.
-Outcome loadMemory(const std::string& name, const FilePlace& place, Learning& learned)
+// Locks the memory for this run with FILE.lock beside it.
+Outcome lockMemory(MemoryFile& memory)
 {
-    FileContents file;
+    const std::error_code error = FileLock::take(memory.file, std::chrono::milliseconds(0), memory.lock);
+    const std::string lockFile = lockName(memory.file);
+    if (!error) {
+        return {};
+    }
+    if (error == FileRefusal::InUse) {
+        return {memory.name + " is in use by another gorvandel"};
+    }
+    if (error == std::errc::filename_too_long) {
+        return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" + lockFile +
+                ") beside it"};
+    }
+    if (stateOf(placeBeside(memory.file, memory.file.name + ".lock")) != FileState::Missing) {
+        return {"cannot use the lock file " + lockFile + ": " + error.message()};
+    }
+    return cannotKeep(memory.name, error);
+}
+
+// Under the lock: puts back a save a crash left beside a missing file,
+// reads the memory once, and makes sure a save can be made beside it.
+Outcome takeUp(MemoryFile& memory)
+{
+    std::string taken;
+    if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, taken)) {
+        return cannotKeep(memory.name, error);
+    }
     bool exists = false;
-    if (Outcome read = readLearning(name, place, learned, file, exists); !read) {
+    if (Outcome read = readLearning(memory.name, memory.file, memory.saved, exists); !read) {
         return read;
     }
-    if (const std::error_code refusal = exists ? checkReplaceable(file) : std::error_code()) {
-        return cannotKeep(name, refusal);
+    // Found out now, not at the first save after an hour of teaching.
+    if (const std::error_code error = checkCanSave(memory.file)) {
+        return cannotKeep(memory.name, error);
     }
     return {};
 }
 
-// Locks the memory for this run with FILE.lock beside it.
-Outcome lockMemory(MemoryFile& memory, bool& made)
+bool sameWeights(const Learning& learned, const OperatingSystem& persona)
 {
-    const FilePlace lockFile = placeBeside(memory.file, ".lock");
-    const RunLock lock = lockForThisRun(lockFile);
-    made = lock.made;
-    if (lock) {
-        memory.lockIdentity = lock.identity;
-        return {};
+    return learned.plain == persona.weights(ActionKind::Plain) &&
+           learned.argument == persona.weights(ActionKind::Argument);
+}
+
+std::error_code save(MemoryFile& memory, const OperatingSystem& persona)
+{
+    const Learning now{persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
+    // A lock file someone removed lets another run in: that run's saves and
+    // this one's would undo each other.
+    const std::error_code error = memory.lock.stillOurs() ? replaceFile(memory.file, formatMemory(now.plain, now.argument))
+                                                         : make_error_code(FileRefusal::LockGone);
+    if (!error) {
+        memory.saved = now;
+        memory.putOffReason.clear();
     }
-    if (lock.error == FileRefusal::InUse) {
-        return {memory.name + " is in use by another gorvandel"};
-    }
-    if (exists(lockFile)) {
-        return {"cannot use the lock file " + lockFile.path + ": " + lock.error.message()};
-    }
-    if (lock.error == std::errc::filename_too_long) {
-        return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" +
-                lockFile.path + ") beside it"};
-    }
-    return cannotKeep(memory.name, lock.error);
+    return error;
+}
+
+Outcome cannotSave(const MemoryFile& memory, const std::string& reason)
+{
+    return {"cannot save memory file " + memory.name + ": " + reason};
 }
 
 }  // namespace
@@ -84,66 +123,69 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
     memory = MemoryFile{};
     memory.name = name;
     if (const std::error_code error = findFile(name, memory.file)) {
-        // A folder named as the memory says so as reading it would.
-        return error == std::errc::is_a_directory ? cannotRead(name, error) : cannotKeep(name, error);
+        return refused(name, error);
     }
-    // Checked before anything is made beside it, and again once it is ours:
-    // another run may have saved it in between.
-    if (Outcome loaded = loadMemory(name, memory.file, memory.saved); !loaded) {
-        return loaded;
+    // Judged before anything is made beside it.
+    if (const std::error_code error = checkKeepable(memory.file)) {
+        return refused(name, error);
     }
-    bool lockMade = false;
-    if (Outcome locked = lockMemory(memory, lockMade); !locked) {
+    if (Outcome locked = lockMemory(memory); !locked) {
         return locked;
     }
-    Outcome ready = loadMemory(name, memory.file, memory.saved);
-    // The temporary file is named after the lock, so no file but one that a
-    // killed run of ours left half written can stand there.
-    memory.temporary = temporaryBeside(memory.file, memory.lockIdentity);
-    removeFile(memory.temporary);
-    // Found out now, not at the first save after an hour of teaching.
-    if (const std::error_code error = ready ? checkCanCreate(memory.temporary) : std::error_code()) {
-        ready = cannotKeep(name, error);
-    }
-    // A refused start leaves nothing behind that it made.
-    if (!ready && lockMade) {
-        removeFile(placeBeside(memory.file, ".lock"));
+    Outcome ready = takeUp(memory);
+    if (!ready) {
+        memory.lock.releaseAndRemoveIfMade();
     }
     return ready;
 }
 
-Outcome readMemoryFile(const std::string& name, Learning& learned, bool& exists)
+Outcome readMemoryFile(const std::string& name, MemoryLook& look)
 {
+    look = MemoryLook{};
     FilePlace place;
     if (const std::error_code error = findFile(name, place)) {
         // A folder that is not there holds no memory yet.
-        exists = false;
-        learned = {};
         return error == std::errc::no_such_file_or_directory ? Outcome() : cannotRead(name, error);
     }
-    FileContents file;
-    return readLearning(name, place, learned, file, exists);
+    if (Outcome read = readLearning(name, place, look.learned, look.exists); !read || look.exists) {
+        return read;
+    }
+    std::string bytes;
+    if (newestLeftover(place, isWholeMemory, look.leftover, bytes)) {
+        look.learned = parseMemory(bytes).learned;
+        look.exists = true;
+    }
+    return {};
 }
 
-Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
+Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::string& notice)
 {
-    const std::vector<Weight>& plain = persona.weights(ActionKind::Plain);
-    const std::vector<Weight>& argument = persona.weights(ActionKind::Argument);
-    if (plain == memory.saved.plain && argument == memory.saved.argument) {
+    // Unchanged since the last save, or since a save that was put off.
+    if (sameWeights(memory.saved, persona) || (!memory.putOffReason.empty() && sameWeights(memory.putOff, persona))) {
         return {};
     }
-    // A lock file someone removed lets another run in: that run's saves and
-    // this one's would undo each other. Whatever stands at the temporary
-    // file's name can only be in the way.
-    removeFile(memory.temporary);
-    const std::error_code error = stillLocks(placeBeside(memory.file, ".lock"), memory.lockIdentity)
-                                      ? replaceFile(memory.file, formatMemory(plain, argument), memory.temporary)
-                                      : make_error_code(FileRefusal::LockGone);
-    if (error) {
-        return {"cannot save memory file " + memory.name + ": " + error.message()};
+    const std::error_code error = save(memory, persona);
+    if (!error) {
+        return {};
     }
-    memory.saved = {plain, argument};
+    if (!mayPassSoon(error)) {
+        return cannotSave(memory, error.message());
+    }
+    if (memory.putOffReason.empty()) {
+        notice = "cannot save memory file " + memory.name + ": " + error.message() + "; trying again at the next change";
+    }
+    memory.putOff = {persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
+    memory.putOffReason = error.message();
     return {};
+}
+
+Outcome finishMemory(MemoryFile& memory, const OperatingSystem& persona)
+{
+    if (memory.putOffReason.empty() || sameWeights(memory.saved, persona)) {
+        return {};
+    }
+    const std::error_code error = save(memory, persona);
+    return error ? cannotSave(memory, error.message()) : Outcome();
 }
 
 }  // namespace gorvandel

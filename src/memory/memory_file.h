@@ -1,11 +1,13 @@
 #pragma once
 
-// The memory file that keeps what the persona learned between runs: taken
-// up before the first prompt, saved whole after every change.
+// The memory file that keeps what the persona learned between runs, kept
+// as files.h keeps every file: taken up before the first prompt (found,
+// judged, locked for the run, recovered, read once), saved whole after
+// every change.
 
 #include "failure.h"
-#include "operating_system.h"
 #include "files.h"
+#include "operating_system.h"
 
 #include <string>
 
@@ -15,25 +17,41 @@ namespace gorvandel {
 struct MemoryFile {
     std::string name;  // as the user gave it, for messages
     FilePlace file;    // the file itself, symbolic links followed
-    FilePlace temporary;
-    std::string lockIdentity;  // of FILE.lock beside it, held for the run
+    FileLock lock;     // FILE.lock beside it, held for the run
     // What the file holds: all zero while it does not exist.
     Learning saved;
+    // A save another program blocked waits for the next change or the end:
+    // what it tried to save, and why it could not.
+    Learning putOff;
+    std::string putOffReason;
 };
 
-// Takes up the memory file before the first prompt: checks it, locks it for
-// this run (FILE.lock beside it), loads it when it exists, and makes sure
-// that it can be saved there. When anything is wrong the file is left
-// exactly as it was.
+// Takes up the memory file before the first prompt: judges it, locks it for
+// this run (FILE.lock beside it), puts back the last save that a crash left
+// beside a missing file, loads it when it exists, and makes sure that it
+// can be saved there. When anything is wrong the file is left exactly as it
+// was, and nothing is made beside it.
 Outcome openMemoryFile(const std::string& name, MemoryFile& memory);
 
+// What a look at a memory file found.
+struct MemoryLook {
+    Learning learned;     // all zero when there is no file
+    bool exists = false;  // whether there is a memory to show
+    std::string leftover;  // when the file is missing, the last save found beside it, which the next run takes
+};
+
 // Reads what the memory file holds, for a look only: no lock, nothing made,
-// and nothing asked of the file that only a save needs. A missing file
-// holds all zero, exists then false.
-Outcome readMemoryFile(const std::string& name, Learning& learned, bool& exists);
+// and nothing asked of the file that only a save needs.
+Outcome readMemoryFile(const std::string& name, MemoryLook& look);
 
 // Saves the persona's weights when they differ from what the file holds,
-// replacing the file whole. When that fails the file holds what it held.
-Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona);
+// replacing the file whole. When that fails the file holds what it held,
+// and the session ends; but a save another program blocks for a moment is
+// put off to the next change, and notice then says so (the first time only).
+Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::string& notice);
+
+// At the end of a session: saves what a blocked save put off, or says what
+// was not saved.
+Outcome finishMemory(MemoryFile& memory, const OperatingSystem& persona);
 
 }  // namespace gorvandel

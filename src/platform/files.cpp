@@ -1,6 +1,8 @@
 #include "files.h"
-#include "shortened_name.h"
 
+#include "leftovers.h"
+
+#include <algorithm>
 #include <iterator>
 
 namespace gorvandel {
@@ -27,12 +29,35 @@ std::string FileRefusalCategory::message(int refusal) const
         "the file has other names (hard links) that a save would part from it",
         "in use by another program",
         "it is a symbolic link, which is not followed",
-        "a symbolic link that another user owns in a shared sticky folder is not followed",
+        "a symbolic link on the way belongs to another user, and is not followed",
         "it is a symbolic link that leads to no file",
         "its lock file was removed or replaced, so another program may be using it",
+        "the file belongs to another user",
+        "the file is append-only or immutable",
+        "its folder is append-only or immutable",
+        "it names a device, not a file",
     };
     const auto index = static_cast<std::size_t>(refusal) - 1;
     return index < std::size(reasons) ? reasons[index] : "refused";
+}
+
+// The leftovers that isWhole accepts, newest first.
+std::vector<Leftover> wholeLeftovers(const FilePlace& file, const IsWhole& isWhole,
+                                     std::vector<std::string>* contents = nullptr)
+{
+    std::vector<Leftover> found = leftoversBeside(file);
+    std::sort(found.begin(), found.end(), [](const Leftover& a, const Leftover& b) { return a.modified > b.modified; });
+    std::vector<Leftover> whole;
+    for (Leftover& leftover : found) {
+        std::string bytes;
+        if (!readFile(leftover.place, 1 << 20, bytes) && isWhole(bytes)) {
+            whole.push_back(std::move(leftover));
+            if (contents != nullptr) {
+                contents->push_back(std::move(bytes));
+            }
+        }
+    }
+    return whole;
 }
 
 }  // namespace
@@ -43,31 +68,62 @@ std::error_code make_error_code(FileRefusal refusal)
     return {static_cast<int>(refusal), category};
 }
 
-std::error_code checkReplaceable(const FileContents& file)
+std::string lockName(const FilePlace& file)
 {
-    // A save puts a new file in its place: that would not respect a file
-    // made read-only, and would part it from its other names.
-    if (!file.writable) {
-        return FileRefusal::ReadOnly;
+    return file.path + ".lock";
+}
+
+std::string lastLines(const std::string& text, std::size_t lines, bool& more)
+{
+    // The newline that ends the last line starts no line of its own.
+    std::size_t start = text.size() - (!text.empty() && text.back() == '\n' ? 1 : 0);
+    for (std::size_t found = 0; found < lines; ++found) {
+        const std::size_t newline = start == 0 ? std::string::npos : text.rfind('\n', start - 1);
+        if (newline == std::string::npos) {
+            more = false;
+            return text;
+        }
+        start = newline;
     }
-    if (file.links > 1) {
-        return FileRefusal::OtherNames;
+    more = true;
+    return text.substr(start + 1);
+}
+
+std::error_code recoverLeftovers(const FilePlace& file, const IsWhole& isWhole, std::string& taken)
+{
+    const FileState state = stateOf(file);
+    if (state == FileState::Missing) {
+        const std::vector<Leftover> whole = wholeLeftovers(file, isWhole);
+        if (whole.empty()) {
+            return {};  // a torn one may be all there is: it stays
+        }
+        if (const std::error_code error = moveOver(whole.front().place, file)) {
+            return error;
+        }
+        taken = whole.front().place.path;
+    } else if (state == FileState::Other) {
+        return {};  // judged elsewhere
+    }
+    // A whole file stands: what is beside it is older, or torn.
+    for (const Leftover& leftover : leftoversBeside(file)) {
+        removeFile(leftover.place);
     }
     return {};
 }
 
-std::string shortenedName(const std::string& path, std::size_t nameStart, std::size_t longest,
-                          const std::string& suffix)
+bool newestLeftover(const FilePlace& file, const IsWhole& isWhole, std::string& path, std::string& bytes)
 {
-    std::size_t keep = path.size() - nameStart;
-    if (keep + suffix.size() > longest) {
-        keep = longest > suffix.size() ? longest - suffix.size() : 0;
-        // Back to the first byte of a character: continuation bytes are 10xxxxxx.
-        while (keep > 0 && (static_cast<unsigned char>(path[nameStart + keep]) & 0xC0) == 0x80) {
-            --keep;
-        }
+    if (stateOf(file) != FileState::Missing) {
+        return false;
     }
-    return path.substr(0, nameStart + keep) + suffix;
+    std::vector<std::string> contents;
+    const std::vector<Leftover> whole = wholeLeftovers(file, isWhole, &contents);
+    if (whole.empty()) {
+        return false;
+    }
+    path = whole.front().place.path;
+    bytes = std::move(contents.front());
+    return true;
 }
 
 }  // namespace gorvandel

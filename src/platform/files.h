@@ -1,21 +1,69 @@
 #pragma once
 
-// The files that keep what was learned and what was typed: read whole,
-// replaced whole, locked. files_posix.cpp and files_windows.cpp each define
-// every function declared here; files.cpp holds what is the same on both.
+// How the program keeps a file: the memory (-m FILE) and the history of
+// typed lines. Every file the program writes, their locks and temporary
+// files too, goes through what is declared here, by these rules:
 //
-// A function that can fail returns a std::error_code: the system's own
-// (its message is the system's reason, "Permission denied"), or one of the
-// program's refusals below.
+// 1. Found. The path is followed name by name from a folder held open, the
+//    system never following a link by itself. On POSIX a symbolic link
+//    anywhere on the way is followed only when this user or root owns it
+//    (so root follows only root's): another user's link could lead the
+//    program to any file. The folder that holds the file stays open, and
+//    every later read, lock and save names the file in it, so a folder on
+//    the way swapped for a link later leads nothing elsewhere. On Windows
+//    the system follows links and junctions to the file's final path (one
+//    that leads nowhere is refused), and a name of a device (CON, NUL,
+//    COM1, ...) is refused before any system call.
+//
+// 2. Judged before anything is made beside it. A kept file is a regular
+//    file, or none yet. Refused, where every save would fail or do harm:
+//    anything else at its name; a file with other names (hard links), which
+//    a save would part from it; a file its owner made read-only; another
+//    user's file, unless the program runs as root, which may save a user's
+//    file and keeps its owner, group and mode; an append-only or immutable
+//    file or folder. A folder where no file can be made is found out by
+//    making one there (checkCanSave), before the first save is needed.
+//
+// 3. Locked. FILE.lock beside it, made readable by all only once the file
+//    is judged usable, never opened through a link nor as anything but a
+//    regular file. One lock type: the memory holds its lock for the whole
+//    run, the history for a moment. Whether the lock is still ours is seen
+//    from the held descriptor (a lock file removed or replaced has no name
+//    left), never by opening it again; on Windows it is held so that it
+//    cannot be removed at all.
+//
+// 4. Read. Whole, up to a limit that no file of the program's comes near; the
+//    history only its end, however long it grew.
+//
+// 5. Saved. The new contents go to a temporary file beside it, made new
+//    under a name no one else can take first (FILE.tmp- and random letters,
+//    others when those are taken), flushed to disk, given the old file's
+//    owner, group and permission bits (on Windows its attributes and access
+//    list), and then renamed over FILE in one step; on POSIX the folder is
+//    flushed too. At no moment is there no FILE: it is the whole old file
+//    or the whole new one, whenever the program or the machine stops. A
+//    line of history is appended in one write instead, the file opened
+//    afresh under the lock. What root makes in a folder another user owns
+//    (a file, a lock, a folder on the way) is given to that user.
+//
+// 6. Recovered, only while holding the file's lock: when FILE is missing
+//    and valid temporary files of its owner's lie beside it (an older
+//    Windows version could leave them so), the newest is put in its place;
+//    beside a whole FILE such leftovers are removed. Another user's are
+//    left alone, and nothing that may be the only copy is ever deleted.
+//
+// A function that can fail returns a std::error_code: the system's own (its
+// message is the system's reason, "Permission denied"), or one of the
+// program's refusals below. files_posix.cpp (with path_walk_posix.cpp) and
+// files_windows.cpp define it for each system; the rules that decide are
+// pure functions in file_rules.h; files.cpp holds what both share.
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <system_error>
 #include <type_traits>
 #include <vector>
@@ -26,119 +74,130 @@ namespace gorvandel {
 // objection.
 enum class FileRefusal {
     NotRegularFile = 1,
-    ReadOnly,       // a save would not respect it
-    OtherNames,     // hard links, which a save would part from it
-    InUse,          // another program holds its lock
-    LinkedLock,     // a symbolic link stands where a lock file goes
-    ForeignLink,    // a symbolic link another user made in a shared folder
-    LinkToNothing,  // a symbolic link that leads to no file (Windows)
-    LockGone,       // the lock file was removed or replaced while held
+    ReadOnly,        // a save would not respect it
+    OtherNames,      // hard links, which a save would part from it
+    InUse,           // another program holds its lock
+    LinkedLock,      // a symbolic link stands where a lock file goes
+    ForeignLink,     // a symbolic link that another user owns
+    LinkToNothing,   // a symbolic link that leads to no file (Windows)
+    LockGone,        // the lock file was removed or replaced while held
+    OtherUsersFile,  // an ordinary user never writes another user's file
+    Unchangeable,    // the file is append-only or immutable
+    FolderUnchangeable,
+    NamesDevice,  // CON, NUL and the like on Windows
 };
 std::error_code make_error_code(FileRefusal refusal);
 
-// Where a file is, found by following its path once (findFile). On POSIX
-// the folder that holds it stays open and every use names the file in that
-// folder, so that nothing done to the path later (a folder on the way
-// swapped for a symbolic link) changes which file is meant. On Windows it
-// is the file's whole path.
-struct FilePlace {
-    std::shared_ptr<const int> folder;  // POSIX: the folder, open while a place names it
-    std::string name;                   // POSIX: the file's name in the folder; Windows: its path
-    std::string path;                   // the path that leads to it, for messages
+// A folder held open while places in it are used (POSIX); closed when the
+// last place that names it goes.
+class HeldFolder {
+public:
+    explicit HeldFolder(int opened)
+        : descriptor(opened)
+    {
+    }
+    ~HeldFolder();
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+    int fd() const { return descriptor; }
+
+private:
+    int descriptor;
 };
 
-// Follows path to the file it names (a file yet to be made too) and holds
-// its place. On POSIX every symbolic link on the way is followed by the
-// program, a dangling one too, but, as Linux's fs.protected_symlinks has it
-// whatever the machine's setting, not one in a folder that every user may
-// write and only owners may delete from (sticky, like /tmp) unless it
-// belongs to this user or to the folder's owner: FileRefusal::ForeignLink.
-// A folder on the way that is missing gives no_such_file_or_directory, or
-// with MissingFolders::Make is made: on POSIX for its owner only, and one
-// that root makes in another user's folder is that user's. On Windows the
-// place is the file's final path, through any symbolic link or junction
-// (one that leads to no file is refused: LinkToNothing), or the whole path
-// of a file yet to be made.
+// Where a file is, found by following its path once (rule 1).
+struct FilePlace {
+    std::shared_ptr<const HeldFolder> folder;  // POSIX: the folder that holds it; Windows: none
+    std::string name;                          // POSIX: its name in the folder; Windows: its whole path
+    std::string path;                          // the path that leads to it, for messages
+};
+
+// Follows path to the file it names (one yet to be made too) and holds its
+// place. A folder on the way that is missing gives no_such_file_or_directory,
+// or with MissingFolders::Make is made, for its owner only.
 enum class MissingFolders { Refuse, Make };
 std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing = MissingFolders::Refuse);
 
-// The place of the file beside file whose name is file's with suffix.
-FilePlace placeBeside(const FilePlace& file, const std::string& suffix);
+// The file called name in the folder that holds file.
+FilePlace placeBeside(const FilePlace& file, const std::string& name);
 
-// The place of file's temporary file, FILE.tmp-IDENTITY, identity being its
-// lock's: the name of file cut short (never inside a UTF-8 character) where
-// the whole would be longer than the folder allows. The identity keeps it
-// apart from any other file's temporary file.
-FilePlace temporaryBeside(const FilePlace& file, const std::string& identity);
+// What stands at place, a symbolic link not followed.
+enum class FileState { Missing, Regular, Other };
+FileState stateOf(const FilePlace& place);
 
-// A file read whole, and what a save of it would have to respect.
-struct FileContents {
-    std::string bytes;
-    // Whether it may be written (this user may, and it was not made
-    // read-only), and how many names it has.
-    bool writable = true;
-    std::size_t links = 1;
+// The name of file's lock, beside it.
+std::string lockName(const FilePlace& file);
+
+// Whether a save may replace the file at place or make it (rule 2); a
+// missing file may be made. A folder there gives is_a_directory.
+std::error_code checkKeepable(const FilePlace& file);
+
+// Whether a file can be made beside file, as a save makes its temporary
+// file: one is made and removed again.
+std::error_code checkCanSave(const FilePlace& file);
+
+// Reads the regular file at place whole; a missing file gives
+// no_such_file_or_directory, a longer one than limit bytes file_too_large.
+std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
+
+// Reads the end of the regular file at place: its last lines lines, or all
+// of it when it has no more. more tells whether it has more lines.
+std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::string& bytes, bool& more);
+
+// Replaces the file at place with contents, or makes it (rule 5). On failure
+// the file is as it was and no temporary file is left.
+std::error_code replaceFile(const FilePlace& file, const std::string& contents);
+
+// Appends lines (each ending in a newline) to the file at place in one
+// write, making it when missing; a last line the file holds without a
+// newline is ended first. The file is opened afresh, never through a link,
+// and written only when rule 2 allows.
+std::error_code appendLines(const FilePlace& file, const std::string& lines);
+
+// Whether a save that failed so may work a moment later: on Windows another
+// program (a virus scanner, an indexer, a backup) holds the file open.
+bool mayPassSoon(const std::error_code& saveError);
+
+// A lock on a kept file (rule 3), held while the object lives.
+class FileLock {
+public:
+    FileLock() = default;
+    ~FileLock();
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Takes the lock of file, waiting up to patience while another program
+    // holds it (FileRefusal::InUse after that).
+    static std::error_code take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock);
+
+    // Whether the lock file is still the one locked: not removed or replaced.
+    bool stillOurs() const;
+
+    // Lets go, and removes the lock file when this lock made it: a start
+    // that is refused leaves nothing behind.
+    void releaseAndRemoveIfMade();
+
+private:
+    void release();
+
+    std::intptr_t handle = -1;  // POSIX: the descriptor; Windows: the HANDLE
+    bool made = false;
+    FilePlace place;
 };
 
-// Reads the regular file at place whole (a symbolic link there is refused).
-// A missing file gives std::errc::no_such_file_or_directory; anything else
-// there (a folder, a device) fails, and so does a file longer than limit
-// bytes.
-std::error_code readFile(const FilePlace& file, std::size_t limit, FileContents& contents);
+// A file's leftover temporary files (rule 6) and what a save there is.
+using IsWhole = std::function<bool(const std::string& bytes)>;
 
-// Whether a file that was read may be replaced by a new one: not when it
-// was made read-only, nor when it has other names.
-std::error_code checkReplaceable(const FileContents& file);
+// Under file's lock: when the file is missing, puts the newest leftover that
+// isWhole accepts in its place; when a whole file stands, removes the
+// leftovers. Gives the leftover taken, if any, by its path.
+std::error_code recoverLeftovers(const FilePlace& file, const IsWhole& isWhole, std::string& taken);
 
-// Replaces file with contents so that it is, at every moment, either the
-// complete old file or the complete new one: the new one is written to
-// temporary (beside it, made anew, so that an existing file there fails the
-// call rather than being lost), flushed to disk and renamed over file; on
-// POSIX the folder itself is flushed, on Windows a new name is written
-// through. A new file is readable and writable by its owner only. A replaced one keeps what the platform keeps of a
-// file: on POSIX its permission bits, and its owner and group where the program may give them (root may; a user may
-// give only a group of theirs); on Windows its attributes and access control list, through ReplaceFileW. On failure the
-// temporary file is gone and file as it was, but for the folder failing to flush after the rename (an I/O error): the
-// new file then stands, and may not yet be on disk.
-std::error_code replaceFile(const FilePlace& file, const std::string& contents, const FilePlace& temporary);
-
-// Makes a new file at place and removes it again, and opens its folder as a
-// save does: whether a file can be saved there. An existing file fails it.
-std::error_code checkCanCreate(const FilePlace& place);
-
-// Removes the file at place, if there is one.
-void removeFile(const FilePlace& place);
-
-// Whether anything stands at place (a symbolic link is not followed).
-bool exists(const FilePlace& place);
-
-// A lock held for the rest of the run, or why there is none.
-struct RunLock {
-    std::error_code error;  // FileRefusal::InUse while another program holds it
-    // The lock file's number on its device, which no other file there has
-    // while it exists.
-    std::string identity;
-    bool made = false;  // whether the lock file was made for it
-    explicit operator bool() const { return !error; }
-};
-
-// Locks the file at place for the rest of the run. The lock file is created
-// empty when missing and then made readable by all, so that whoever may use
-// the file beside it may lock it, whatever the umask; it is never opened
-// through a symbolic link (FileRefusal::LinkedLock), and anything but a
-// regular file there is refused. The system lets go of the lock when the
-// program ends, however it ends, so a crash never leaves it held.
-RunLock lockForThisRun(const FilePlace& place);
-
-// Whether the lock file at place is still the one of that identity: one
-// that was removed or replaced no longer keeps other programs away.
-bool stillLocks(const FilePlace& place, const std::string& identity);
-
-// Runs work while holding the lock at place, as lockForThisRun takes it,
-// waiting up to patience for another program to let go of it; work gets
-// the lock's identity. The lock is let go when work returns.
-std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds patience,
-                            const std::function<void(const std::string& identity)>& work);
+// Without the lock, for a look only: the newest leftover that isWhole
+// accepts, when the file is missing; false when there is none.
+bool newestLeftover(const FilePlace& file, const IsWhole& isWhole, std::string& path, std::string& bytes);
 
 }  // namespace gorvandel
 

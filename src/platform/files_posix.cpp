@@ -1,65 +1,35 @@
+// The file model (files.h) on POSIX systems: reading, judging, locking,
+// saving and appending; finding a file is in path_walk_posix.cpp.
+
+#include "file_rules.h"
 #include "files.h"
-#include "shortened_name.h"
+#include "leftovers.h"
+#include "posix_files.h"
 
 #include <cerrno>
 #include <chrono>
-#include <string_view>
 #include <thread>
 #include <utility>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <linux/fs.h>
+
 namespace gorvandel {
+
+HeldFolder::~HeldFolder()
+{
+    ::close(descriptor);
+}
 
 namespace {
 
-std::error_code lastError()
-{
-    return {errno, std::generic_category()};
-}
-
-// A descriptor that is closed when it goes out of scope.
-struct Descriptor {
-    int fd;
-    explicit Descriptor(int opened)
-        : fd(opened)
-    {
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { reset(-1); }
-    // Hands the descriptor over: it is no longer closed here.
-    int release() { return std::exchange(fd, -1); }
-    void reset(int opened)
-    {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        fd = opened;
-    }
-};
-
-// A folder is held open only to name files in it; where the system can,
-// without the right to list it, as a path through it needs none.
-#ifdef O_PATH
-constexpr int FOLDER = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-constexpr int FOLDER = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
-
-int folderOf(const FilePlace& place)
-{
-    return place.folder ? *place.folder : AT_FDCWD;
-}
-
-// The folder of place opened so that it can be flushed to disk, as a save does.
-int openToFlush(const FilePlace& place)
-{
-    return ::openat(folderOf(place), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
+constexpr int READING = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
 bool writeAll(int fd, const std::string& bytes)
 {
@@ -75,94 +45,203 @@ bool writeAll(int fd, const std::string& bytes)
     return true;
 }
 
-// Reads what is left of an open file, up to limit bytes.
-std::error_code readRest(int fd, std::size_t limit, std::string& bytes)
+// Reads count bytes at offset, or up to the end.
+std::error_code readAt(int fd, off_t offset, std::size_t count, std::string& bytes)
 {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count == 0) {
-            return {};
+    bytes.resize(count);
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t read = ::pread(fd, bytes.data() + got, count - got, offset + static_cast<off_t>(got));
+        if (read == 0) {
+            break;
         }
-        if (count < 0 && errno != EINTR) {
+        if (read < 0 && errno != EINTR) {
             return lastError();
         }
-        bytes.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
-        if (bytes.size() > limit) {
-            return std::make_error_code(std::errc::file_too_large);
-        }
+        got += read > 0 ? static_cast<std::size_t>(read) : 0;
     }
+    bytes.resize(got);
+    return {};
 }
 
-// A replaced file keeps its owner and group as far as this user may give
-// them: root any; a user only a group of theirs, and otherwise the file
-// stays theirs with the group its folder gives it.
-void keepOwnerAndGroup(int fd, const struct stat& existing)
+// Whether the file open at fd is marked append-only or immutable; a file
+// system that keeps no such marks has none.
+bool unchangeable(int fd)
 {
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-        const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
-        static_cast<void>(groupOnly);
-    }
+    int flags = 0;
+    return ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
 }
 
-}  // namespace
-
-std::error_code readFile(const FilePlace& file, std::size_t limit, FileContents& contents)
+FileFacts factsOf(int fd, const struct stat& status)
 {
-    // Non-blocking, so that a FIFO there cannot stall the start.
-    const Descriptor opened(
-        ::openat(folderOf(file), file.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
-    struct stat status {};
+    FileFacts facts;
+    facts.directory = S_ISDIR(status.st_mode);
+    facts.regular = S_ISREG(status.st_mode);
+    facts.owner = status.st_uid;
+    facts.links = status.st_nlink;
+    facts.ownerMayWrite = (status.st_mode & S_IWUSR) != 0;
+    facts.unchangeable = facts.regular && unchangeable(fd);
+    return facts;
+}
+
+// Opens the regular file at place for reading, as rule 2 judges it; what
+// stands there (a folder, a link, a FIFO that must not stall the program)
+// is never read.
+std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct stat& status)
+{
+    opened.reset(::openat(folderOf(file), file.name.c_str(), READING));
     if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
         return lastError();
     }
     if (S_ISDIR(status.st_mode)) {
         return std::make_error_code(std::errc::is_a_directory);
     }
-    if (!S_ISREG(status.st_mode)) {
-        return FileRefusal::NotRegularFile;
+    return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
+}
+
+// Makes a file of the program's beside file under a fresh temporary name:
+// made new, so nothing anyone put there is written through or over.
+std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace& temporary)
+{
+    bool whole = true;
+    const std::string prefix = temporaryPrefix(file.name, longestName(file), whole);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = placeBeside(file, prefix + temporarySuffix());
+        made.reset(::openat(folderOf(temporary), temporary.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            0600));
+        if (made.fd >= 0 || errno != EEXIST) {
+            return made.fd >= 0 ? std::error_code() : lastError();
+        }
     }
-    FileContents read;
-    read.writable = ::faccessat(folderOf(file), file.name.c_str(), W_OK, 0) == 0 &&
-                    (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-    read.links = status.st_nlink;
-    if (const std::error_code error = readRest(opened.fd, limit, read.bytes)) {
+    return std::make_error_code(std::errc::file_exists);
+}
+
+// Gives the new file at fd the owner, group and permission bits a save
+// leaves it: those of the file it replaces, else its maker's (root's new
+// file in another user's folder being that user's) with the mode 0600. A
+// user may give only a group of theirs; otherwise the folder's stays.
+std::error_code takeOverFrom(const FilePlace& file, int fd)
+{
+    struct stat old {};
+    const bool replacing =
+        ::fstatat(folderOf(file), file.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
+    if (!replacing) {
+        giveToFolderOwner(folderOf(file), fd);
+        return ::fchmod(fd, 0600) == 0 ? std::error_code() : lastError();
+    }
+    const int given = ::fchown(fd, ::geteuid() == ROOT ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
+    static_cast<void>(given);
+    // After the owner: giving a file away clears its set-id bits.
+    return ::fchmod(fd, old.st_mode & 0777) == 0 ? std::error_code() : lastError();
+}
+
+}  // namespace
+
+FileState stateOf(const FilePlace& place)
+{
+    struct stat status {};
+    if (::fstatat(folderOf(place), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT ? FileState::Missing : FileState::Other;
+    }
+    return S_ISREG(status.st_mode) ? FileState::Regular : FileState::Other;
+}
+
+std::error_code checkKeepable(const FilePlace& file)
+{
+    Descriptor opened(-1);
+    struct stat status {};
+    const std::error_code error = openToRead(file, opened, status);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        // A link there is refused as not being a file; the folder's reason stands otherwise.
+        return error == std::errc::too_many_symbolic_link_levels ? make_error_code(FileRefusal::NotRegularFile)
+                                                                 : error;
+    }
+    if (!error) {
+        if (const std::error_code refused = judgeFile(factsOf(opened.fd, status), ::geteuid())) {
+            return refused;
+        }
+    }
+    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return folder.fd >= 0 && unchangeable(folder.fd) ? make_error_code(FileRefusal::FolderUnchangeable)
+                                                     : std::error_code();
+}
+
+std::error_code checkCanSave(const FilePlace& file)
+{
+    Descriptor made(-1);
+    FilePlace temporary;
+    if (const std::error_code error = makeTemporary(file, made, temporary)) {
         return error;
     }
-    contents = std::move(read);
+    removeFile(temporary);
     return {};
 }
 
-std::error_code replaceFile(const FilePlace& file, const std::string& contents, const FilePlace& temporary)
+std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes)
+{
+    Descriptor opened(-1);
+    struct stat status {};
+    if (const std::error_code error = openToRead(file, opened, status)) {
+        return error;
+    }
+    if (static_cast<std::uintmax_t>(status.st_size) > limit) {
+        return std::make_error_code(std::errc::file_too_large);
+    }
+    // One more byte than it should hold shows a file that grew meanwhile.
+    std::string read;
+    if (const std::error_code error = readAt(opened.fd, 0, limit + 1, read)) {
+        return error;
+    }
+    if (read.size() > limit) {
+        return std::make_error_code(std::errc::file_too_large);
+    }
+    bytes = std::move(read);
+    return {};
+}
+
+std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::string& bytes, bool& more)
+{
+    Descriptor opened(-1);
+    struct stat status {};
+    if (const std::error_code error = openToRead(file, opened, status)) {
+        return error;
+    }
+    // From the end back, in ever larger steps, until enough lines are read.
+    std::string tail;
+    off_t start = status.st_size;
+    for (std::size_t step = 64 * 1024; start > 0; step *= 2) {
+        const off_t from = start > static_cast<off_t>(step) ? start - static_cast<off_t>(step) : 0;
+        std::string chunk;
+        if (const std::error_code error = readAt(opened.fd, from, static_cast<std::size_t>(start - from), chunk)) {
+            return error;
+        }
+        tail.insert(0, chunk);
+        start = from;
+        bytes = lastLines(tail, lines, more);
+        if (more) {
+            return {};
+        }
+    }
+    bytes = lastLines(tail, lines, more);
+    return {};
+}
+
+std::error_code replaceFile(const FilePlace& file, const std::string& contents)
 {
     // Opened first: flushing it is the last step, and must not be the one that fails.
-    const Descriptor folder(openToFlush(file));
-    if (folder.fd < 0) {
-        return lastError();
-    }
-    struct stat existing {};
-    // Only a file's owner and mode are kept: not those of a link someone put in its place.
-    const bool replacing =
-        ::fstatat(folderOf(file), file.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode);
-    // Made anew: never through a link someone left at that name, never over a file.
-    Descriptor written(
-        ::openat(folderOf(temporary), temporary.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (written.fd < 0) {
-        return lastError();
-    }
-    const auto fail = [&temporary](std::error_code error) {
-        ::unlinkat(folderOf(temporary), temporary.name.c_str(), 0);
+    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor written(-1);
+    FilePlace temporary;
+    std::error_code error = folder.fd < 0 ? lastError() : makeTemporary(file, written, temporary);
+    if (error) {
         return error;
-    };
-    if (replacing) {
-        keepOwnerAndGroup(written.fd, existing);
     }
-    // After the owner: giving a file away clears its set-id bits.
-    const mode_t mode = replacing ? (existing.st_mode & 07777) : 0600;
-    if (::fchmod(written.fd, mode) != 0 || !writeAll(written.fd, contents) || ::fsync(written.fd) != 0 ||
-        ::close(written.release()) != 0 ||
-        ::renameat(folderOf(temporary), temporary.name.c_str(), folderOf(file), file.name.c_str()) != 0) {
-        return fail(lastError());
+    if ((error = takeOverFrom(file, written.fd)) || !writeAll(written.fd, contents) || ::fsync(written.fd) != 0 ||
+        ::close(written.release()) != 0 || ::renameat(folderOf(temporary), temporary.name.c_str(), folderOf(file),
+                                                      file.name.c_str()) != 0) {
+        error = error ? error : lastError();
+        removeFile(temporary);
+        return error;
     }
     // The rename is durable once the folder is on disk. Some file systems
     // cannot flush a folder (EINVAL); the rename stands there too.
@@ -172,16 +251,41 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents, 
     return {};
 }
 
-std::error_code checkCanCreate(const FilePlace& place)
+std::error_code appendLines(const FilePlace& file, const std::string& lines)
 {
-    const Descriptor folder(openToFlush(place));
-    const Descriptor file(
-        folder.fd < 0 ? -1
-                      : ::openat(folderOf(place), place.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (file.fd < 0) {
+    constexpr int APPENDING = O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    Descriptor opened(::openat(folderOf(file), file.name.c_str(), APPENDING | O_CREAT | O_EXCL, 0600));
+    if (opened.fd >= 0) {
+        giveToFolderOwner(folderOf(file), opened.fd);
+    } else if (errno == EEXIST) {
+        opened.reset(::openat(folderOf(file), file.name.c_str(), APPENDING));
+    }
+    struct stat status {};
+    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
+        return errno == ELOOP ? make_error_code(FileRefusal::NotRegularFile) : lastError();
+    }
+    if (const std::error_code refused = judgeFile(factsOf(opened.fd, status), ::geteuid())) {
+        return refused;
+    }
+    std::string last;
+    if (const std::error_code error = status.st_size > 0 ? readAt(opened.fd, status.st_size - 1, 1, last)
+                                                         : std::error_code()) {
+        return error;
+    }
+    return writeAll(opened.fd, last == "\n" || last.empty() ? lines : "\n" + lines) ? std::error_code() : lastError();
+}
+
+bool mayPassSoon(const std::error_code&)
+{
+    // No other program holds a POSIX file against a rename.
+    return false;
+}
+
+std::error_code moveOver(const FilePlace& from, const FilePlace& to)
+{
+    if (::renameat(folderOf(from), from.name.c_str(), folderOf(to), to.name.c_str()) != 0) {
         return lastError();
     }
-    ::unlinkat(folderOf(place), place.name.c_str(), 0);
     return {};
 }
 
@@ -190,186 +294,70 @@ void removeFile(const FilePlace& place)
     ::unlinkat(folderOf(place), place.name.c_str(), 0);
 }
 
-bool exists(const FilePlace& place)
+std::vector<Leftover> leftoversBeside(const FilePlace& file)
 {
-    struct stat status {};
-    return ::fstatat(folderOf(place), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    bool whole = true;
+    const std::string prefix = temporaryPrefix(file.name, longestName(file), whole);
+    Descriptor listed(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<Leftover> found;
+    DIR* const folder = !whole || listed.fd < 0 ? nullptr : ::fdopendir(listed.fd);
+    if (folder == nullptr) {
+        return found;
+    }
+    listed.release();  // the listing owns it now
+    const UserId owner = ownerOfSaves(file);
+    while (const dirent* entry = ::readdir(folder)) {
+        struct stat status {};
+        if (isTemporaryName(entry->d_name, prefix) &&
+            ::fstatat(folderOf(file), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode) &&
+            status.st_uid == owner) {
+            found.push_back({placeBeside(file, entry->d_name),
+                             status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec});
+        }
+    }
+    ::closedir(folder);
+    return found;
 }
 
-FilePlace placeBeside(const FilePlace& file, const std::string& suffix)
+FileLock::~FileLock()
 {
-    return {file.folder, file.name + suffix, file.path + suffix};
+    release();
 }
 
-FilePlace temporaryBeside(const FilePlace& file, const std::string& identity)
+FileLock::FileLock(FileLock&& other) noexcept(true)
+    : handle(std::exchange(other.handle, -1)),
+      made(other.made),
+      place(std::move(other.place))
 {
-    const long longest = ::fpathconf(folderOf(file), _PC_NAME_MAX);
-    const std::string name =
-        shortenedName(file.name, 0, longest > 0 ? static_cast<std::size_t>(longest) : 255, ".tmp-" + identity);
-    return {file.folder, name, file.path.substr(0, file.path.size() - file.name.size()) + name};
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept(true)
+{
+    release();
+    handle = std::exchange(other.handle, -1);
+    made = other.made;
+    place = std::move(other.place);
+    return *this;
+}
+
+void FileLock::release()
+{
+    if (handle >= 0) {
+        ::close(static_cast<int>(std::exchange(handle, -1)));
+    }
 }
 
 namespace {
 
-// A link in a folder that every user may write and only owners may delete
-// from is followed only when it is this user's or the folder owner's:
-// otherwise another user could lead the program to any file.
-bool mayFollow(const struct stat& link, int folder)
+// The lock file beside file, opened for locking: read-only is enough, so
+// that whoever may read it may lock it, and a lock root made stays usable.
+std::error_code openLock(const FilePlace& lockFile, Descriptor& lock, bool& made)
 {
-    struct stat where {};
-    if (::fstat(folder, &where) != 0) {
-        return false;
-    }
-    const bool shared = (where.st_mode & S_ISVTX) != 0 && (where.st_mode & S_IWOTH) != 0;
-    return !shared || link.st_uid == ::geteuid() || link.st_uid == where.st_uid;
-}
-
-// The first name of a path, taken off it.
-std::string takeName(std::string& rest)
-{
-    const std::size_t slash = rest.find('/');
-    std::string name = rest.substr(0, slash);
-    rest.erase(0, slash == std::string::npos ? rest.size() : slash + 1);
-    return name;
-}
-
-std::error_code readLink(int folder, const std::string& name, std::string& target)
-{
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t length = ::readlinkat(folder, name.c_str(), buffer.data(), buffer.size());
-        if (length < 0) {
-            return lastError();
-        }
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            target.assign(buffer, 0, static_cast<std::size_t>(length));
-            return {};
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-// Takes the link name in folder into what is left of the path, when it may
-// be followed; an absolute target starts again from the root.
-std::error_code goThroughLink(const std::string& name, const struct stat& link, Descriptor& folder,
-                              std::string& resolved, std::string& rest)
-{
-    std::string target;
-    if (!mayFollow(link, folder.fd)) {
-        return FileRefusal::ForeignLink;
-    }
-    if (const std::error_code error = readLink(folder.fd, name, target)) {
-        return error;
-    }
-    if (target.compare(0, 1, "/") == 0) {
-        folder.reset(::open("/", FOLDER));
-        resolved = "/";
-    }
-    if (!target.empty() && target.back() == '/') {
-        target += '.';
-    }
-    rest = rest.empty() ? target : target + "/" + rest;
-    return folder.fd < 0 ? lastError() : std::error_code();
-}
-
-std::string joined(const std::string& folder, const std::string& name)
-{
-    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-// Where following a path has got to.
-struct Walk {
-    Descriptor folder;     // the folder reached, held open
-    std::string resolved;  // the folders walked through, as a path
-    std::string rest;      // what is left to follow
-    int links;
-    MissingFolders missing;
-};
-
-// Makes the folder name in folder for its owner only, and opens it. One that
-// root makes in another user's folder (a history in that user's home) is
-// that user's, so that root does not shut them out; it is given by its
-// descriptor, so that no link swapped in meanwhile is given instead.
-int makeFolder(int folder, const std::string& name)
-{
-    if (::mkdirat(folder, name.c_str(), 0700) != 0) {
-        return -1;
-    }
-    const int made = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    struct stat parent {};
-    if (made >= 0 && ::geteuid() == 0 && ::fstat(folder, &parent) == 0 && parent.st_uid != 0) {
-        const int given = ::fchown(made, parent.st_uid, parent.st_gid);
-        static_cast<void>(given);
-    }
-    return made;
-}
-
-// Takes the next name of the path into name: a link goes into what is left
-// to follow, a folder on the way is entered; the last name stays in name.
-std::error_code stepOn(Walk& walk, std::string& name)
-{
-    name = takeName(walk.rest);
-    struct stat status {};
-    if (::fstatat(walk.folder.fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
-        return ++walk.links > 40 ? std::make_error_code(std::errc::too_many_symbolic_link_levels)
-                                 : goThroughLink(name, status, walk.folder, walk.resolved, walk.rest);
-    }
-    if (name.empty() || name == "." || walk.rest.empty()) {
-        return {};
-    }
-    int next = ::openat(walk.folder.fd, name.c_str(), FOLDER | O_NOFOLLOW);
-    if (next < 0 && errno == ENOENT && walk.missing == MissingFolders::Make) {
-        next = makeFolder(walk.folder.fd, name);
-    }
-    walk.folder.reset(next);
-    walk.resolved = joined(walk.resolved, name);
-    return walk.folder.fd < 0 ? lastError() : std::error_code();
-}
-
-}  // namespace
-
-std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing)
-{
-    // Name by name from a folder held open, the system never following a
-    // link itself: what the program checked is what it uses.
-    const bool absolute = path.compare(0, 1, "/") == 0;
-    // A path that ends in a slash names a folder: "m/" is followed as "m/.".
-    Walk walk{Descriptor(::open(absolute ? "/" : ".", FOLDER)), absolute ? "/" : "",
-              path.empty() || path.back() != '/' ? path : path + ".", 0, missing};
-    std::string name;
-    if (walk.folder.fd < 0) {
-        return lastError();
-    }
-    while (!walk.rest.empty()) {
-        if (const std::error_code error = stepOn(walk, name)) {
-            return error;
-        }
-    }
-    if (name.empty() || name == "." || name == "..") {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
-    const int held = walk.folder.release();
-    place = {std::shared_ptr<const int>(new int(held),
-                                        [](const int* fd) {
-                                            ::close(*fd);
-                                            delete fd;
-                                        }),
-             name, joined(walk.resolved, name)};
-    return {};
-}
-
-namespace {
-
-// The lock file of place, opened for locking: read-only is enough, so that
-// whoever may read it may lock it, and a lock root made stays usable.
-// Non-blocking, so that a FIFO there cannot stall the program.
-std::error_code openLock(const FilePlace& place, Descriptor& lock, std::string& identity, bool& made)
-{
-    constexpr int FLAGS = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    lock.reset(::openat(folderOf(place), place.name.c_str(), FLAGS | O_CREAT | O_EXCL, 0644));
+    constexpr int LOCKING = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING | O_CREAT | O_EXCL, 0644));
     made = lock.fd >= 0;
     if (!made && errno == EEXIST) {
-        lock.reset(::openat(folderOf(place), place.name.c_str(), FLAGS));
+        lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING));
     }
     struct stat status {};
     if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
@@ -383,47 +371,26 @@ std::error_code openLock(const FilePlace& place, Descriptor& lock, std::string& 
     // may be anyone's file, linked there, and is left as it is.
     if (made) {
         ::fchmod(lock.fd, 0644);
+        giveToFolderOwner(folderOf(lockFile), lock.fd);
     }
-    identity = std::to_string(status.st_ino);
     return {};
 }
 
 }  // namespace
 
-RunLock lockForThisRun(const FilePlace& place)
+std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock)
 {
-    Descriptor lock(-1);
-    RunLock run;
-    if ((run.error = openLock(place, lock, run.identity, run.made))) {
-        return run;
+    if (const std::error_code refused = checkKeepable(file)) {
+        return refused;
     }
-    if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
-        run.error = errno == EWOULDBLOCK ? make_error_code(FileRefusal::InUse) : lastError();
-        return run;
-    }
-    // The descriptor stays open, and the lock held, until the program ends.
-    lock.release();
-    return run;
-}
-
-bool stillLocks(const FilePlace& place, const std::string& identity)
-{
-    struct stat status {};
-    return ::fstatat(folderOf(place), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-           std::to_string(status.st_ino) == identity;
-}
-
-std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds patience,
-                            const std::function<void(const std::string& identity)>& work)
-{
-    Descriptor lock(-1);
-    std::string identity;
+    const FilePlace lockFile = placeBeside(file, file.name + ".lock");
+    Descriptor opened(-1);
     bool made = false;
-    if (const std::error_code error = openLock(place, lock, identity, made)) {
+    if (const std::error_code error = openLock(lockFile, opened, made)) {
         return error;
     }
     const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
+    while (::flock(opened.fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK) {
             return lastError();
         }
@@ -432,8 +399,26 @@ std::error_code whileLocked(const FilePlace& place, std::chrono::milliseconds pa
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    work(identity);
+    lock = FileLock();
+    lock.handle = opened.release();
+    lock.made = made;
+    lock.place = lockFile;
     return {};
+}
+
+bool FileLock::stillOurs() const
+{
+    // Removed, or renamed over, the locked file has no name left.
+    struct stat status {};
+    return handle >= 0 && ::fstat(static_cast<int>(handle), &status) == 0 && status.st_nlink > 0;
+}
+
+void FileLock::releaseAndRemoveIfMade()
+{
+    if (handle >= 0 && made) {
+        removeFile(place);
+    }
+    release();
 }
 
 }  // namespace gorvandel

@@ -1,70 +1,68 @@
 #include "history.h"
 
 #include "lines.h"
-#include "files.h"
 
-#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <string_view>
-#include <utility>
 
 namespace gorvandel {
 
 namespace {
 
-// Far above what a thousand typed lines take; a larger file is not ours to read.
-constexpr std::size_t HISTORY_FILE_LIMIT = 64 * 1024 * 1024;
-// Two runs that end together wait for each other this long at most.
-constexpr std::chrono::milliseconds HISTORY_LOCK_PATIENCE(2000);
+// An Enter waits this long for another session that holds the lock.
+constexpr std::chrono::milliseconds MOMENT(100);
+// At the end, the lines that waited may wait longer.
+constexpr std::chrono::milliseconds AT_THE_END(2000);
 
 bool isSet(const char* value)
 {
     return value != nullptr && *value != '\0';
 }
 
-// Neither empty nor the line before again.
-bool isNew(const std::vector<std::string>& history, std::string_view line)
-{
-    return !line.empty() && (history.empty() || history.back() != line);
-}
-
 std::vector<std::string> historyIn(const std::string& bytes)
 {
     std::vector<std::string> history;
     for (const std::string_view line : splitLines(bytes)) {
-        if (isNew(history, line)) {
-            history.emplace_back(line);
-        }
+        addToHistory(history, std::string(line));
     }
-    // Trimmed once: a long file must not cost a shift per line.
-    history.erase(history.begin(),
-                  history.end() - static_cast<std::ptrdiff_t>(std::min(history.size(), HISTORY_LIMIT)));
     return history;
 }
 
-// Adds this run's lines to the history file as it is now and replaces it
-// whole. A file that cannot be read, or is made read-only, or has other
-// names that a new file would part it from, is not ours to replace.
-void mergeInto(const FilePlace& place, const std::vector<std::string>& typedThisRun, const FilePlace& temporary)
+// Writes the lines that wait, when the lock comes within patience.
+void writeWaiting(HistoryFile& history, std::chrono::milliseconds patience)
 {
-    FileContents file;
-    const std::error_code error = readFile(place, HISTORY_FILE_LIMIT, file);
-    if (error ? error != std::errc::no_such_file_or_directory : bool(checkReplaceable(file))) {
+    if (!history.found) {
+        history.found = !findFile(history.path, history.place, MissingFolders::Make);
+        history.usable = history.found;
+    }
+    FileLock lock;
+    const std::error_code locked = history.usable ? FileLock::take(history.place, patience, lock) : std::error_code();
+    if (!history.usable || locked == FileRefusal::InUse) {
         return;
     }
-    std::vector<std::string> history = historyIn(file.bytes);
-    for (const std::string& line : typedThisRun) {
-        addToHistory(history, line);
+    history.usable = !locked && !appendLines(history.place, history.waiting);
+    history.waiting.clear();
+}
+
+// Cuts the file to its last lines, under the lock; and removes what a cut
+// that was killed left beside it.
+void cut(HistoryFile& history, std::chrono::milliseconds patience)
+{
+    FileLock lock;
+    std::string bytes;
+    bool more = false;
+    std::string taken;
+    if (FileLock::take(history.place, patience, lock) ||
+        recoverLeftovers(history.place, [](const std::string&) { return true; }, taken) ||
+        readFileEnd(history.place, HISTORY_LIMIT, bytes, more) || !more) {
+        return;
     }
     std::string contents;
-    for (const std::string& line : history) {
-        contents += line;
-        contents += '\n';
+    for (const std::string& line : historyIn(bytes)) {
+        contents += line + "\n";
     }
-    // One that a killed run left behind: under the lock it can be no other's.
-    removeFile(temporary);
-    replaceFile(place, contents, temporary);
+    replaceFile(history.place, contents);
 }
 
 }  // namespace
@@ -85,7 +83,7 @@ std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, 
 
 void addToHistory(std::vector<std::string>& history, const std::string& line)
 {
-    if (!isNew(history, line)) {
+    if (line.empty() || (!history.empty() && history.back() == line)) {
         return;
     }
     history.push_back(line);
@@ -94,35 +92,61 @@ void addToHistory(std::vector<std::string>& history, const std::string& line)
     }
 }
 
-std::vector<std::string> loadHistory(const std::string& path)
+std::vector<std::string> openHistory(const std::string& path, HistoryFile& history, std::string& problem)
 {
-    try {
-        FilePlace place;
-        FileContents file;
-        if (path.empty() || findFile(path, place) || readFile(place, HISTORY_FILE_LIMIT, file)) {
-            return {};
-        }
-        return historyIn(file.bytes);
-    } catch (const std::exception&) {
+    history = HistoryFile{};
+    history.path = path;
+    std::error_code error = path.empty() ? std::error_code() : findFile(path, history.place);
+    history.found = !path.empty() && !error;
+    // Its folders are made with its first line.
+    if (path.empty() || error == std::errc::no_such_file_or_directory) {
         return {};
+    }
+    std::string bytes;
+    bool more = false;
+    if (!error && !(error = checkKeepable(history.place))) {
+        error = readFileEnd(history.place, 2 * HISTORY_LIMIT, bytes, more);
+    }
+    if (error && error != std::errc::no_such_file_or_directory) {
+        history.usable = false;
+        problem = "the history is not kept in " + path + ": " + error.message();
+        return {};
+    }
+    if (more) {
+        cut(history, MOMENT);
+    }
+    std::vector<std::string> lines = historyIn(bytes);
+    history.lastLine = lines.empty() ? "" : lines.back();
+    return lines;
+}
+
+void appendToHistory(HistoryFile& history, const std::string& line)
+{
+    if (history.path.empty() || !history.usable || line.empty() || line == history.lastLine) {
+        return;
+    }
+    try {
+        history.lastLine = line;
+        history.waiting += line + "\n";
+        writeWaiting(history, MOMENT);
+    } catch (const std::exception&) {
+        history.usable = false;
     }
 }
 
-void saveHistory(const std::string& path, const std::vector<std::string>& typedThisRun)
+void closeHistory(HistoryFile& history)
 {
     try {
-        FilePlace place;
-        if (path.empty() || typedThisRun.empty() || findFile(path, place, MissingFolders::Make)) {
-            return;
+        if (history.usable && !history.waiting.empty()) {
+            writeWaiting(history, AT_THE_END);
         }
-        // Under the lock another run cannot replace the file between this
-        // run's reading and replacing it, so neither loses the other's lines.
-        whileLocked(placeBeside(place, ".lock"), HISTORY_LOCK_PATIENCE, [&](const std::string& identity) {
-            mergeInto(place, typedThisRun, temporaryBeside(place, identity));
-        });
+        if (history.usable && history.found) {
+            cut(history, AT_THE_END);
+        }
     } catch (const std::exception&) {
         // Kept as it was.
     }
+    history.usable = false;
 }
 
 }  // namespace gorvandel

@@ -1,7 +1,22 @@
 #pragma once
 
-// The lines typed at the terminal, kept between runs in a history file.
+// The lines typed at the terminal, kept between runs in a history file as
+// files.h keeps every file. Each line is appended to the file as it is
+// entered, in one write under the history's lock (FILE.lock), so that a
+// closed window, a signal or a kill loses none of them; Enter never waits
+// for the lock longer than a moment: a line that cannot go at once goes
+// with the next one, or at the end. At the end of a session the file is cut
+// to its last HISTORY_LIMIT lines by a safe replace, and at the start when
+// it holds more than twice as many; only its end is ever read. A history
+// that cannot be used safely (a symbolic link of another user's on the way,
+// another user's file, anything but a regular file, a file made read-only
+// or with other names) is passed over, and the user told why in one line
+// before the first prompt. A failure later on is passed over in silence:
+// the history never changes what the program says or how it ends.
 
+#include "files.h"
+
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,17 +34,25 @@ std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, 
 // go beyond HISTORY_LIMIT.
 void addToHistory(std::vector<std::string>& history, const std::string& line);
 
-// The lines of the history file; none when it is missing or unreadable.
-// Symbolic links are followed as findFile allows.
-std::vector<std::string> loadHistory(const std::string& path);
+// A history file in use.
+struct HistoryFile {
+    std::string path;  // empty: no history is kept
+    FilePlace place;
+    bool found = false;   // place holds the file (its folders may be made only at the first line)
+    bool usable = true;   // false once it is passed over
+    std::string lastLine;  // the newest line known to be in it, so that a repeat is not added
+    std::string waiting;   // lines typed that wait for the lock
+};
 
-// Appends this run's lines to the history file as it is now (another run
-// may have written it meanwhile) and writes it back whole, keeping the last
-// HISTORY_LIMIT lines, creating it and its folders for their owner only.
-// Two runs that end together take turns by a lock beside the file
-// (FILE.lock). A failure, or a lock another run holds for more than two
-// seconds, is passed over in silence: the history never changes what the
-// program says or how it ends.
-void saveHistory(const std::string& path, const std::vector<std::string>& typedThisRun);
+// Takes up the history file at path: its last HISTORY_LIMIT lines, oldest
+// first, or none. When it cannot be used, problem says why.
+std::vector<std::string> openHistory(const std::string& path, HistoryFile& history, std::string& problem);
+
+// Appends a line typed (not an empty one, nor one that repeats the last).
+void appendToHistory(HistoryFile& history, const std::string& line);
+
+// At the end of a session: writes what waits, and cuts the file to its last
+// HISTORY_LIMIT lines.
+void closeHistory(HistoryFile& history);
 
 }  // namespace gorvandel

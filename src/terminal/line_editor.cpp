@@ -166,7 +166,7 @@ void takeTheLocalesCharacters()
     }
 }
 
-HistoryHandle makeHistory(const std::string& historyFile)
+HistoryHandle makeHistory(const std::vector<std::string>& lines)
 {
     HistoryHandle history(history_init(), &history_end);
     if (!history) {
@@ -175,28 +175,26 @@ HistoryHandle makeHistory(const std::string& historyFile)
     HistEvent event;
     ::history(history.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
     ::history(history.get(), &event, H_SETUNIQUE, 1);
-    for (const std::string& line : loadHistory(historyFile)) {
+    for (const std::string& line : lines) {
         ::history(history.get(), &event, H_ENTER, line.c_str());
     }
     return history;
 }
 
-// The editor's state for a run; the history file gets the typed lines when it ends.
+// The editor's state for a run; the history file is cut when it ends.
 struct EditingSession {
-    std::string historyFile;
+    HistoryFile file;
     HistoryHandle history;
     EditorHandle editor;
-    std::vector<std::string> typed;
 
-    explicit EditingSession(const std::string& file)
-        : historyFile(file),
-          history(makeHistory(file)),
+    EditingSession(const std::string& path, std::string& problem)
+        : history(makeHistory(openHistory(path, file, problem))),
           editor(makeEditor(history.get()))
     {
     }
     EditingSession(const EditingSession&) = delete;
     EditingSession& operator=(const EditingSession&) = delete;
-    ~EditingSession() { saveHistory(historyFile, typed); }
+    ~EditingSession() { closeHistory(file); }
 };
 
 // el_gets, carried on across a signal the program was started with ignored
@@ -240,17 +238,17 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
         HistEvent event;
         ::history(session.history.get(), &event, H_ENTER, line.c_str());
     }
-    addToHistory(session.typed, line);
+    appendToHistory(session.file, line);
     return ReadResult::Line;
 }
 
 }  // namespace
 
-LineReader lineEditor(const std::string& historyFile)
+LineReader lineEditor(const std::string& historyFile, std::string& notice)
 {
     takeTheLocalesCharacters();
     restoreTerminalModeOnSignals();
-    auto session = std::make_shared<EditingSession>(historyFile);
+    auto session = std::make_shared<EditingSession>(historyFile, notice);
     return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
 }
 

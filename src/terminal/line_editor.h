@@ -10,8 +10,9 @@ namespace gorvandel {
 // edited, Up and Down walk the history of historyFile (empty: a history for
 // this run only) and Tab completes (see completion.h). It gives the command
 // loop the lines the plain reader would, and the screen shows what the
-// plain reader shows. When the last copy of the reader is gone, the lines
-// typed in this run are added to the history file.
-LineReader lineEditor(const std::string& historyFile);
+// plain reader shows. Each line typed goes to the history file at once; it
+// is cut when the last copy of the reader is gone. A history that cannot be
+// used is passed over, and notice says why.
+LineReader lineEditor(const std::string& historyFile, std::string& notice);
 
 }  // namespace gorvandel

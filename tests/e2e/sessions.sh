@@ -80,8 +80,8 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run 'exit' -m "$work/link"
     expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
-    # The temporary file is named after the lock: one a kill left is removed.
-    temporary=$m.tmp-$(stat -c %i "$m.lock") && touch "$temporary"
+    # What a killed save left beside a whole file is removed by the next run.
+    temporary=$m.tmp-k1lled && touch "$temporary"
     run 'exit' -m "$m"
     [ "$status" -eq 0 ] && [ ! -e "$temporary" ] || fail "a killed program blocked its memory or left its file: status $status"
     # Not a memory: refused before the first prompt, nothing said on standard output, the file's bytes unchanged.
@@ -104,16 +104,30 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run $'do something with z\ndo something\nreward' -m "$m"
     [ "$(answers | head -n 1)" = "$(argument_lines z | head -n 1)" ] && [ "$(head -c 9 "$m")" = gorvandel ] ||
         fail "a memory with a byte-order mark: status $status, [$(answers | head -n 1)]"
+    # Another user's file is never written by an ordinary user: refused before the first prompt.
     if [ "$(id -u)" -ne 0 ]; then
-        echo "(not root: another user's link in a shared folder and a file root saves for another user are not tried)"
+        run 'reward' -m /etc/passwd && expect_failure 2 "cannot keep a memory in /etc/passwd: the file belongs to another user"
+        echo "(not root: links and files of other users as root, and files marked append-only, are not tried)"
     else
-        # Root follows no link another user made in a shared sticky folder, and makes nothing there or where it leads.
-        mkdir -m 1777 "$work/shared" && ln -s "$work/pwned" "$work/shared/m" && chown -h nobody "$work/shared/m"
+        chmod 755 "$work" && mkdir -m 1777 "$work/shared" && printf 'x' >"$work/shared/root's" && chmod 666 "$work/shared/root's"
+        printf 'reward\n' | setpriv --reuid=nobody --regid=nogroup --clear-groups "$program" -m "$work/shared/root's" \
+            >"$work/out" 2>"$work/err"
+        status=$? && expect_failure 2 "cannot keep a memory in $work/shared/root's: the file belongs to another user"
+        [ "$(ls -A "$work/shared")" = "root's" ] || fail "a refused file of another user's: $(ls -A "$work/shared")"
+        # Root follows no link another user made, and makes nothing there or where it leads; root's own it follows.
+        ln -s "$work/pwned" "$work/shared/m" && chown -h nobody "$work/shared/m"
         run 'reward' -m "$work/shared/m"
-        expect_failure 2 "cannot keep a memory in $work/shared/m: a symbolic link that another user owns in a shared sticky folder is not followed"
-        [ "$(ls -A "$work/shared")" = m ] && ! compgen -G "$work/pwned*" >/dev/null || fail "a refused link made files"
-        chown nobody "$work/shared" && run 'reward' -m "$work/shared/m" # the folder owner's link is followed
-        [ "$status" -eq 0 ] || fail "the folder owner's link was refused: $(cat "$work/err")"
+        expect_failure 2 "cannot keep a memory in $work/shared/m: a symbolic link on the way belongs to another user, and is not followed"
+        [ "$(ls -A "$work/shared" | tr '\n' ' ')" = "m root's " ] && ! compgen -G "$work/pwned*" >/dev/null || fail "a refused link made files"
+        chown -h root "$work/shared/m" && run 'reward' -m "$work/shared/m"
+        [ "$status" -eq 0 ] || fail "root's own link was refused: $(cat "$work/err")"
+        # A file or folder marked append-only or immutable is refused before the first prompt.
+        for mark in +a +i; do
+            cp "$work/kept" "$work/marked" && chattr "$mark" "$work/marked" || fail "chattr $mark: no mark made"
+            run 'reward' -m "$work/marked" && chattr "${mark/+/-}" "$work/marked"
+            expect_failure 2 "cannot keep a memory in $work/marked: the file is append-only or immutable"
+            [ ! -e "$work/marked.lock" ] || fail "a lock was made beside a file marked $mark"
+        done
         # A folder on the way that another user swaps for a link during the session leads nowhere.
         chmod 755 "$work" && mkdir -m 1777 "$work/sticky" && mkdir "$work/sticky/dir" "$work/etc" && echo secret >"$work/etc/m"
         chown nobody "$work/sticky/dir" && { printf 'do something\n'; sleep 1; printf 'reward\n'; } |

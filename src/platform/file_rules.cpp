@@ -1,0 +1,127 @@
+#include "file_rules.h"
+
+#include "files.h"
+
+#include <algorithm>
+#include <random>
+
+namespace gorvandel {
+
+namespace {
+
+// Room for the random part after ".tmp-"; an older version put up to 20
+// digits there.
+constexpr std::size_t SUFFIX_ROOM = 20;
+constexpr std::size_t SUFFIX_LENGTH = 12;
+constexpr std::string_view SUFFIX_CHARACTERS = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+bool continuesCharacter(char byte)
+{
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool sameLetters(std::string_view text, std::string_view upperCase)
+{
+    return text.size() == upperCase.size() &&
+           std::equal(text.begin(), text.end(), upperCase.begin(), [](char a, char b) { return upper(a) == b; });
+}
+
+}  // namespace
+
+std::error_code judgeFile(const FileFacts& file, UserId me)
+{
+    if (file.directory) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (!file.regular) {
+        return FileRefusal::NotRegularFile;
+    }
+    if (file.owner != me && me != ROOT) {
+        return FileRefusal::OtherUsersFile;
+    }
+    if (file.links > 1) {
+        return FileRefusal::OtherNames;
+    }
+    if (!file.ownerMayWrite) {
+        return FileRefusal::ReadOnly;
+    }
+    if (file.unchangeable) {
+        return FileRefusal::Unchangeable;
+    }
+    return {};
+}
+
+bool namesDevice(std::string_view path)
+{
+    std::string_view name = path.substr(std::min(path.size(), path.find_last_of("/\\") + 1));
+    // "CON.txt", "con", "CON. " and "CON .txt" all name the console.
+    name = name.substr(0, name.find('.'));
+    name = name.substr(0, name.find_last_not_of(' ') + 1);
+    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (sameLetters(name, device)) {
+            return true;
+        }
+    }
+    if (name.size() < 4 || !(sameLetters(name.substr(0, 3), "COM") || sameLetters(name.substr(0, 3), "LPT"))) {
+        return false;
+    }
+    const std::string_view number = name.substr(3);
+    // A digit, or superscript one, two or three as UTF-8.
+    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+std::string temporaryPrefix(const std::string& name, std::size_t longest, bool& whole)
+{
+    constexpr std::string_view MARK = ".tmp-";
+    std::size_t keep = name.size();
+    whole = keep + MARK.size() + SUFFIX_ROOM <= longest;
+    if (!whole) {
+        keep = longest > MARK.size() + SUFFIX_ROOM ? longest - MARK.size() - SUFFIX_ROOM : 0;
+        while (keep > 0 && keep < name.size() && continuesCharacter(name[keep])) {
+            --keep;
+        }
+    }
+    return name.substr(0, keep) + std::string(MARK);
+}
+
+namespace {
+
+std::mt19937_64& suffixGenerator()
+{
+    static std::mt19937_64 generator{std::random_device()()};
+    return generator;
+}
+
+}  // namespace
+
+std::string temporarySuffix()
+{
+    std::uniform_int_distribution<std::size_t> pick(0, SUFFIX_CHARACTERS.size() - 1);
+    std::string suffix;
+    for (std::size_t i = 0; i < SUFFIX_LENGTH; ++i) {
+        suffix += SUFFIX_CHARACTERS[pick(suffixGenerator())];
+    }
+    return suffix;
+}
+
+void restartTemporarySuffixes(std::uint64_t seed)
+{
+    suffixGenerator().seed(seed);
+}
+
+bool isTemporaryName(std::string_view name, std::string_view prefix)
+{
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + SUFFIX_ROOM ||
+        name.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    return name.find_first_not_of(SUFFIX_CHARACTERS, prefix.size()) == std::string_view::npos;
+}
+
+}  // namespace gorvandel

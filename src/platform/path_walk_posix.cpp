@@ -1,0 +1,183 @@
+// Finding a file on POSIX systems (rule 1 of files.h): its path followed
+// name by name from a folder held open, each symbolic link taken by the
+// program itself, so that what it checked is what it uses.
+
+#include "file_rules.h"
+#include "files.h"
+#include "posix_files.h"
+
+#include <string>
+
+#include <sys/stat.h>
+
+namespace gorvandel {
+
+std::size_t longestName(const FilePlace& place)
+{
+    const long longest = ::fpathconf(folderOf(place), _PC_NAME_MAX);
+    return longest > 0 ? static_cast<std::size_t>(longest) : 255;
+}
+
+UserId ownerOfSaves(const FilePlace& file)
+{
+    struct stat status {};
+    if (::fstatat(folderOf(file), file.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode)) {
+        return status.st_uid;
+    }
+    struct stat folder {};
+    return ownerOfNewFile(::geteuid(), ::fstat(folderOf(file), &folder) == 0 ? folder.st_uid : ::geteuid());
+}
+
+void giveToFolderOwner(int folder, int fd)
+{
+    struct stat where {};
+    if (::fstat(folder, &where) != 0) {
+        return;
+    }
+    const UserId owner = ownerOfNewFile(::geteuid(), where.st_uid);
+    if (owner != ::geteuid()) {
+        const int given = ::fchown(fd, owner, where.st_gid);
+        static_cast<void>(given);  // the file stays root's, readable by its owner alone
+    }
+}
+
+FilePlace placeBeside(const FilePlace& file, const std::string& name)
+{
+    return {file.folder, name, file.path.substr(0, file.path.size() - file.name.size()) + name};
+}
+
+namespace {
+
+// A folder is held open only to name files in it; where the system can,
+// without the right to list it, as a path through it needs none.
+#ifdef O_PATH
+constexpr int FOLDER = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int FOLDER = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// The first name of a path, taken off it.
+std::string takeName(std::string& rest)
+{
+    const std::size_t slash = rest.find('/');
+    std::string name = rest.substr(0, slash);
+    rest.erase(0, slash == std::string::npos ? rest.size() : slash + 1);
+    return name;
+}
+
+std::error_code readLink(int folder, const std::string& name, std::string& target)
+{
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlinkat(folder, name.c_str(), buffer.data(), buffer.size());
+        if (length < 0) {
+            return lastError();
+        }
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            target.assign(buffer, 0, static_cast<std::size_t>(length));
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string joined(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// Where following a path has got to.
+struct Walk {
+    Descriptor folder;     // the folder reached, held open
+    std::string resolved;  // the folders walked through, as a path
+    std::string rest;      // what is left to follow
+    int links;
+    MissingFolders missing;
+};
+
+// Takes the link name in the folder reached into what is left of the path,
+// when it may be followed; an absolute target starts again from the root.
+std::error_code goThroughLink(const std::string& name, const struct stat& link, Walk& walk)
+{
+    if (++walk.links > 40) {
+        return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    }
+    if (!mayFollowLink(link.st_uid, ::geteuid())) {
+        return FileRefusal::ForeignLink;
+    }
+    std::string target;
+    if (const std::error_code error = readLink(walk.folder.fd, name, target)) {
+        return error;
+    }
+    if (target.compare(0, 1, "/") == 0) {
+        walk.folder.reset(::open("/", FOLDER));
+        walk.resolved = "/";
+    }
+    // A target that ends in a slash names a folder, as a path that does.
+    if (!target.empty() && target.back() == '/') {
+        target += '.';
+    }
+    walk.rest = walk.rest.empty() ? target : target + "/" + walk.rest;
+    return walk.folder.fd < 0 ? lastError() : std::error_code();
+}
+
+// Makes the folder name in folder for its owner only, and opens it; one
+// root makes in another user's folder is that user's.
+int makeFolder(int folder, const std::string& name)
+{
+    if (::mkdirat(folder, name.c_str(), 0700) != 0) {
+        return -1;
+    }
+    const int made = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (made >= 0) {
+        giveToFolderOwner(folder, made);
+    }
+    return made;
+}
+
+// Takes the next name of the path into name: a link goes into what is left
+// to follow, a folder on the way is entered; the last name stays in name.
+std::error_code stepOn(Walk& walk, std::string& name)
+{
+    name = takeName(walk.rest);
+    struct stat status {};
+    if (::fstatat(walk.folder.fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+        return goThroughLink(name, status, walk);
+    }
+    if (name.empty() || name == "." || walk.rest.empty()) {
+        return {};
+    }
+    int next = ::openat(walk.folder.fd, name.c_str(), FOLDER | O_NOFOLLOW);
+    if (next < 0 && errno == ENOENT && walk.missing == MissingFolders::Make) {
+        next = makeFolder(walk.folder.fd, name);
+    }
+    walk.folder.reset(next);
+    walk.resolved = joined(walk.resolved, name);
+    return walk.folder.fd < 0 ? lastError() : std::error_code();
+}
+
+}  // namespace
+
+std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing)
+{
+    const bool absolute = path.compare(0, 1, "/") == 0;
+    // A path that ends in a slash names a folder: "m/" is followed as "m/.".
+    Walk walk{Descriptor(::open(absolute ? "/" : ".", FOLDER)), absolute ? "/" : "",
+              path.empty() || path.back() != '/' ? path : path + ".", 0, missing};
+    std::string name;
+    if (walk.folder.fd < 0) {
+        return lastError();
+    }
+    while (!walk.rest.empty()) {
+        if (const std::error_code error = stepOn(walk, name)) {
+            return error;
+        }
+    }
+    if (name.empty() || name == "." || name == "..") {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    place = {std::make_shared<const HeldFolder>(walk.folder.release()), name, joined(walk.resolved, name)};
+    return {};
+}
+
+}  // namespace gorvandel

@@ -1,0 +1,104 @@
+// Finding a file on Windows (rule 1 of files.h): the system follows links
+// and junctions to the file's final path; a name of a device is refused
+// before any system call.
+
+#include "file_rules.h"
+#include "files.h"
+#include "windows_errors.h"
+#include "windows_text.h"
+
+namespace gorvandel {
+
+namespace {
+
+bool isLinkAt(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+           (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+// The path of the file a handle is open on, as the system names it: a
+// symbolic link or junction on the way resolved. Without the \\?\ prefix
+// when it is short enough to do without.
+bool finalPathOf(HANDLE file, std::string& path)
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) {
+            return false;
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(length);
+    }
+    const std::wstring_view prefix = L"\\\\?\\";
+    const bool drive = buffer.compare(0, prefix.size(), prefix) == 0 && buffer.size() > 6 && buffer[5] == L':';
+    // Room for the names made beside it (".lock", ".tmp-" and letters).
+    constexpr std::size_t ROOM = 32;
+    path = narrowed(drive && buffer.size() - prefix.size() + ROOM < MAX_PATH ? buffer.substr(prefix.size()) : buffer);
+    return true;
+}
+
+// Makes the folders on the way to path that are missing.
+void makeFoldersOn(const std::wstring& path)
+{
+    for (std::size_t separator = path.find_first_of(L"\\/", 1); separator != std::wstring::npos;
+         separator = path.find_first_of(L"\\/", separator + 1)) {
+        CreateDirectoryW(path.substr(0, separator).c_str(), nullptr);
+    }
+}
+
+}  // namespace
+
+std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing)
+{
+    if (namesDevice(path)) {
+        return FileRefusal::NamesDevice;
+    }
+    const std::wstring wide = widenedPath(path);
+    HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::string found;
+    const bool resolved = file != INVALID_HANDLE_VALUE && finalPathOf(file, found);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    if (resolved) {
+        place = {nullptr, found, found};
+        return {};
+    }
+    // A save would put a plain file in the place of a link that leads nowhere.
+    if (isLinkAt(wide)) {
+        return FileRefusal::LinkToNothing;
+    }
+    if (missing == MissingFolders::Make) {
+        makeFoldersOn(wide);
+    }
+    // A file yet to be made, by its whole path.
+    const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    if (length == 0 || GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) != length - 1) {
+        return lastError();
+    }
+    full.resize(length - 1);
+    place = {nullptr, narrowed(full), narrowed(full)};
+    return {};
+}
+
+FilePlace placeBeside(const FilePlace& file, const std::string& name)
+{
+    const std::string path = file.name.substr(0, file.name.find_last_of("/\\") + 1) + name;
+    return {nullptr, path, path};
+}
+
+}  // namespace gorvandel
