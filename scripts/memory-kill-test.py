@@ -9,7 +9,11 @@ same seed and input; if it had written p prompts when it died, its file
 must hold the state after command p - 1 (the last one it confirmed) or after
 command p (saved, but killed before it could prompt), and load again.
 
-Usage: scripts/memory-kill-test.py [--kills N] [--program PATH]"""
+A Windows build is killed under wine the same way (--wine LOADER): the
+wine process is the program's own, and SIGKILL ends it as TerminateProcess
+would, in the middle of whatever call it is in.
+
+Usage: scripts/memory-kill-test.py [--kills N] [--program PATH] [--wine LOADER]"""
 
 import argparse
 import glob
@@ -42,9 +46,10 @@ def read_state(path):
         return None
 
 
-def reference_states(program, commands, memory):
+def reference_states(program, commands, memory, work):
     """The memory file before the first command and after each command."""
-    child = subprocess.Popen([program, "-s", SEED, "-m", memory], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    child = subprocess.Popen(program + ["-s", SEED, "-m", os.path.basename(memory)], stdin=subprocess.PIPE,
+                             stdout=subprocess.PIPE, cwd=work)
     states = []
     for command in [None] + commands:
         if command is not None:
@@ -63,21 +68,23 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--kills", type=int, default=200)
     parser.add_argument("--program", default="build/dev/gorvandel")
+    parser.add_argument("--wine", help="the wine loader that runs a Windows build")
     args = parser.parse_args()
-    program = os.path.abspath(args.program)
+    program = ([args.wine] if args.wine else []) + [os.path.abspath(args.program)]
 
     commands = session(250)  # its input fits in a pipe's buffer
     with tempfile.TemporaryDirectory() as work:
         memory = os.path.join(work, "memory.txt")
-        states = reference_states(program, commands, memory)
+        states = reference_states(program, commands, memory, work)
         saves = sum(1 for before, after in zip(states, states[1:]) if before != after)
 
         session_input = "".join(line + "\n" for line in commands).encode()
         with open(os.path.join(work, "input"), "wb") as stdin:
             stdin.write(session_input)
         start = time.monotonic()
-        subprocess.run([program, "-s", SEED, "-m", os.path.join(work, "timing.txt")],
-                       stdin=open(os.path.join(work, "input"), "rb"), stdout=subprocess.DEVNULL, check=True)
+        with open(os.path.join(work, "input"), "rb") as stdin:
+            subprocess.run(program + ["-s", SEED, "-m", "timing.txt"], stdin=stdin, stdout=subprocess.DEVNULL,
+                           check=True, cwd=work)
         duration = time.monotonic() - start
         print(f"session: {len(commands)} commands, {saves} saves, {duration * 1000:.0f} ms unkilled")
 
@@ -88,7 +95,8 @@ def main():
                 os.remove(memory)
             # Input through a pipe left open, so that a late kill finds it waiting at its last prompt.
             with open(os.path.join(work, "output"), "wb") as out:
-                child = subprocess.Popen([program, "-s", SEED, "-m", memory], stdin=subprocess.PIPE, stdout=out)
+                child = subprocess.Popen(program + ["-s", SEED, "-m", "memory.txt"], stdin=subprocess.PIPE, stdout=out,
+                                         cwd=work)
                 child.stdin.write(session_input)
                 child.stdin.flush()
                 time.sleep(random.uniform(0, duration * 1.1))
@@ -111,7 +119,8 @@ def main():
                 saves_cut_short += 1
             # The file loads, the killed program left no lock behind, and the next
             # run clears away a temporary file that the kill cut short.
-            check = subprocess.run([program, "-m", memory], stdin=subprocess.DEVNULL, capture_output=True)
+            check = subprocess.run(program + ["-m", "memory.txt"], stdin=subprocess.DEVNULL, capture_output=True,
+                                   cwd=work)
             if check.returncode != 0:
                 sys.exit(f"kill {kill}: the file does not load: {check.stderr.decode().strip()}")
             if glob.glob(glob.escape(memory) + ".tmp-*"):

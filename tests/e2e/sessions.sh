@@ -128,6 +128,10 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
             expect_failure 2 "cannot keep a memory in $work/marked: the file is append-only or immutable"
             [ ! -e "$work/marked.lock" ] || fail "a lock was made beside a file marked $mark"
         done
+        # A read-only file system is named as such.
+        mkdir "$work/ro" && unshare -m sh -c "mount -t tmpfs -o size=1m tmpfs '$work/ro' && cp '$work/kept' '$work/ro/m' &&
+            mount -o remount,ro '$work/ro' && printf 'reward\n' | '$program' -m '$work/ro/m'" >"$work/out" 2>"$work/err"
+        status=$? && expect_failure 2 "cannot keep a memory in $work/ro/m: Read-only file system"
         # A folder on the way that another user swaps for a link during the session leads nowhere.
         chmod 755 "$work" && mkdir -m 1777 "$work/sticky" && mkdir "$work/sticky/dir" "$work/etc" && echo secret >"$work/etc/m"
         chown nobody "$work/sticky/dir" && { printf 'do something\n'; sleep 1; printf 'reward\n'; } |

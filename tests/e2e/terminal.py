@@ -214,6 +214,50 @@ class AtATerminal(unittest.TestCase):
         self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT)
         self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
 
+    def test_each_line_is_in_the_history_at_once_and_one_that_cannot_be_used_is_passed_over_saying_why(self):
+        history = os.path.join(self.folder, "history")
+        terminal = self.start(history=history)
+        terminal.answer("do something with the window closed")
+        os.kill(terminal.pid, signal.SIGHUP)
+        self.assertTrue(os.WIFSIGNALED(terminal.status()))
+        with open(history) as lines:
+            self.assertEqual(lines.read(), "do something with the window closed\n")
+        os.mkdir(os.path.join(self.folder, "d"))
+        for name, why in (("/dev/null", "not a regular file"), (os.path.join(self.folder, "d"), "Is a directory")):
+            terminal = Terminal(self.folder, self.state, history=name)
+            terminal.expect(re.escape(f"gorvandel: the history is not kept in {name}: {why}\r\n{text('prompt')}"))
+            terminal.type("exit\r")
+            self.assertEqual(terminal.status(), 0)
+            self.assertFalse(os.path.exists(name + ".lock"))
+
+    @unittest.skipUnless(os.geteuid() == 0, "needs root")
+    def test_root_follows_no_other_users_link_and_leaves_what_it_makes_the_users(self):
+        nobody = 65534
+        notes, shared = os.path.join(self.folder, "notes.txt"), os.path.join(self.folder, "gorvandel")
+        with open(notes, "w") as victim:
+            victim.write("note\n" * 3000)
+        os.mkdir(shared)
+        os.symlink(notes, os.path.join(shared, "history"))
+        for made in (shared, os.path.join(shared, "history")):
+            os.lchown(made, nobody, nobody)
+        terminal = Terminal(self.folder, self.state, environment=(("XDG_STATE_HOME", self.folder),))
+        why = "a symbolic link on the way belongs to another user, and is not followed"
+        terminal.expect(re.escape(f"the history is not kept in {shared}/history: {why}\r\n{text('prompt')}"))
+        terminal.answer("do something")
+        terminal.type("exit\r")
+        self.assertEqual(terminal.status(), 0)
+        with open(notes) as victim:
+            self.assertEqual(victim.read(), "note\n" * 3000)
+        self.assertEqual(sorted(os.listdir(shared)), ["history"])
+        os.mkdir(home := os.path.join(self.folder, "home"))
+        os.chown(home, nobody, nobody)
+        terminal = self.start(environment=(("HOME", home), ("XDG_STATE_HOME", "")))
+        terminal.answer("do something")
+        terminal.type("exit\r")
+        self.assertEqual(terminal.status(), 0)
+        for made in (".local", ".local/state/gorvandel", ".local/state/gorvandel/history"):
+            self.assertEqual(os.stat(os.path.join(home, made)).st_uid, nobody, made)
+
     def test_ignored_ctrl_c_keeps_the_line_and_a_history_it_cannot_read(self):
         fifo = os.path.join(self.folder, "fifo")
         os.mkfifo(fifo)

@@ -34,6 +34,18 @@ printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 6 0 0 0 0 0 0 0 0 0\
 run 'reward' -m 'José/été.memory'
 [ "$status" -eq 2 ] && [ "$(tr -d '\r' <"$work/err")" = "gorvandel: José/été.memory:3: weight 6 is outside -5 to 5" ] ||
     fail "an invalid file: status $status, [$(cat "$work/err")]"
+# Names of devices are refused before the system sees them; so is a name with no room for FILE.lock.
+for name in CON conin\$ NUL.txt 'aux. memory' COM1 LPT¹; do
+    run 'exit' -m "$name"
+    [ "$status" -eq 2 ] && [ "$(tr -d '\r' <"$work/err")" = "gorvandel: cannot keep a memory in $name: it names a device, not a file" ] ||
+        fail "$name: status $status, [$(cat "$work/err")]"
+done
+run '' --show -m con.memory
+[ "$(tr -d '\r' <"$work/err")" = "gorvandel: cannot read memory file con.memory: it names a device, not a file" ] || fail "--show con"
+long=$(printf 'n%.0s' {1..252})
+run 'exit' -m "$long"
+[ "$status" -eq 2 ] && [[ $(tr -d '\r' <"$work/err") == "gorvandel: cannot keep a memory in $long: the name is too long to keep a lock file ("*") beside it" ]] ||
+    fail "a name with no room for its lock: status $status, [$(cat "$work/err")]"
 (cd "$work" && { sleep 2; echo exit; } | "$wine" "$program" -m 日本.memory >first 2>&1) &
 until [ -s "$work/first" ]; do sleep 0.05; done
 run 'exit' -m 日本.memory
