@@ -34,6 +34,7 @@ if [ -n "$all" ]; then
     need lintian lintian
     need man man-db
     need dpkg-shlibdeps dpkg-dev
+    need makensis nsis
 fi
 for package in "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
