@@ -16,14 +16,17 @@ install(TARGETS gorvandel RUNTIME DESTINATION "${GORVANDEL_INSTALL_BINDIR}")
 # it looks under the prefix. Debian's zsh reads its packages' completions in
 # /usr/share/zsh/vendor-completions and the local ones in
 # /usr/local/share/zsh/site-functions, where zsh's own default puts them.
+# The prefix configured decides (not one given to cmake --install); not
+# cached, so that configuring again with another prefix follows it. Another
+# system's folder can be given with -DGORVANDEL_INSTALL_ZSH_COMPLETIONDIR.
 if(NOT WIN32)
-    if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
-        set(zsh_completions vendor-completions)
-    else()
-        set(zsh_completions site-functions)
+    if(NOT GORVANDEL_INSTALL_ZSH_COMPLETIONDIR)
+        set(zsh_folder site-functions)
+        if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+            set(zsh_folder vendor-completions)
+        endif()
+        set(GORVANDEL_INSTALL_ZSH_COMPLETIONDIR "${CMAKE_INSTALL_DATAROOTDIR}/zsh/${zsh_folder}")
     endif()
-    set(GORVANDEL_INSTALL_ZSH_COMPLETIONDIR "${CMAKE_INSTALL_DATAROOTDIR}/zsh/${zsh_completions}" CACHE STRING
-        "Folder for the zsh completion, relative to the install prefix")
     install(FILES completions/gorvandel.bash RENAME gorvandel
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions")
     install(FILES completions/_gorvandel DESTINATION "${GORVANDEL_INSTALL_ZSH_COMPLETIONDIR}")
