@@ -12,6 +12,27 @@ configure_file(man/gorvandel.6.in man/gorvandel.6 @ONLY)
 
 install(TARGETS gorvandel RUNTIME DESTINATION "${GORVANDEL_INSTALL_BINDIR}")
 
+# Completion of the options in bash, zsh and fish, each in the folder where
+# it looks under the prefix. Debian's zsh reads its packages' completions in
+# /usr/share/zsh/vendor-completions and the local ones in
+# /usr/local/share/zsh/site-functions, where zsh's own default puts them.
+# The prefix configured decides (not one given to cmake --install); not
+# cached, so that configuring again with another prefix follows it. Another
+# system's folder can be given with -DGORVANDEL_INSTALL_ZSH_COMPLETIONDIR.
+if(NOT WIN32)
+    if(NOT GORVANDEL_INSTALL_ZSH_COMPLETIONDIR)
+        set(zsh_folder site-functions)
+        if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+            set(zsh_folder vendor-completions)
+        endif()
+        set(GORVANDEL_INSTALL_ZSH_COMPLETIONDIR "${CMAKE_INSTALL_DATAROOTDIR}/zsh/${zsh_folder}")
+    endif()
+    install(FILES completions/gorvandel.bash RENAME gorvandel
+        DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions")
+    install(FILES completions/_gorvandel DESTINATION "${GORVANDEL_INSTALL_ZSH_COMPLETIONDIR}")
+    install(FILES completions/gorvandel.fish DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d")
+endif()
+
 if(NOT GORVANDEL_DEBIAN_DOCS)
     install(FILES "${PROJECT_BINARY_DIR}/man/gorvandel.6" DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
     install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION "${CMAKE_INSTALL_DOCDIR}")

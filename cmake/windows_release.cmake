@@ -168,7 +168,13 @@ set(CPACK_NSIS_MUI_ICON "${GORVANDEL_WINDOWS_ICON}")
 set(CPACK_NSIS_MUI_UNIICON "${GORVANDEL_WINDOWS_ICON}")
 set(CPACK_NSIS_INSTALLED_ICON_NAME gorvandel.exe)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# An earlier install is removed once the folder has been chosen, wherever it
+# is (earlier_install.nsh); CMake's way (CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL)
+# runs its uninstaller in place before that, which leaves the uninstaller of
+# a folder that is given up.
+configure_file("${GORVANDEL_WINDOWS_SOURCE}/earlier_install.nsh.in" "${GORVANDEL_WINDOWS_BUILD}/earlier_install.nsh" @ONLY)
+string(APPEND CPACK_NSIS_DEFINES "\n!include \"${GORVANDEL_WINDOWS_BUILD}/earlier_install.nsh\"")
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "Call RemoveEarlierInstall")
 # A shortcut to a console program opens a console window running it.
 set(CPACK_NSIS_MENU_LINKS gorvandel.exe Gorvandel README.txt "Gorvandel read me")
 

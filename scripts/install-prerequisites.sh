@@ -3,7 +3,8 @@
 # line editing, GoogleTest, python3 for the terminal tests), skipping what
 # is there already. With --all, also what CI uses: clang and libFuzzer, the
 # MinGW-w64 cross compilers and the 64-bit wine loader, valgrind, pmccabe,
-# lintian and the packaging tools.
+# lintian, the packaging tools, and zsh, fish and bash-completion, whose
+# completions are checked.
 # Further Debian package names are installed too, unless dpkg has them.
 # Usage: scripts/install-prerequisites.sh [--all] [PACKAGE...]
 set -euo pipefail
@@ -34,6 +35,10 @@ if [ -n "$all" ]; then
     need lintian lintian
     need man man-db
     need dpkg-shlibdeps dpkg-dev
+    need makensis nsis
+    need zsh zsh
+    need fish fish
+    need /usr/share/bash-completion/bash_completion bash-completion
 fi
 for package in "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")

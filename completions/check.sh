@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Completes gorvandel's options in bash, zsh and fish from where they are
+# installed under PREFIX (/usr for the Debian package; /usr/local, or a
+# folder given to cmake --install --prefix), each shell loading them as it
+# would for a person: bash through bash-completion's loader, zsh through
+# compinit at a pseudo-terminal (zpty), fish through its vendor folder.
+# Needs bash-completion, zsh and fish, and PREFIX's gorvandel (fish completes
+# only commands it finds).
+# Usage: completions/check.sh PREFIX   Exit status 1 if a shell completes otherwise.
+set -euo pipefail
+prefix=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/home" "$work/folder"
+: >"$work/folder/a b.memory"
+cd "$work/folder"
+status=0
+
+share=$prefix/share zsh_folder=$prefix/share/zsh/site-functions
+[ "$prefix" != /usr ] || zsh_folder=$share/zsh/vendor-completions # Debian's zsh reads both
+for file in "$share/bash-completion/completions/gorvandel" "$zsh_folder/_gorvandel" \
+    "$share/fish/vendor_completions.d/gorvandel.fish"; do
+    [ -f "$file" ] || { echo "FAIL completions: no $file" >&2 && status=1; }
+done
+# Nothing of the caller's: only PREFIX's completions and program.
+export HOME=$work/home XDG_DATA_DIRS=$share PATH=$prefix/games:$prefix/bin:$PATH
+unset XDG_CONFIG_HOME XDG_DATA_HOME BASH_COMPLETION_USER_DIR
+
+expect() { # SHELL EXPECTED ACTUAL: "LINE -> offered|offered..." a line per completed line
+    [ "$2" = "$3" ] || { printf 'FAIL completions in %s:\n%s\ninstead of\n%s\n' "$1" "$3" "$2" >&2 && status=1; }
+}
+# A line -> what is offered at its end. Words are split as readline splits
+# them (at blanks and after "="), and the function complete names is called.
+bash_offers() {
+    bash --norc --noprofile -c 'source /usr/share/bash-completion/bash_completion
+        __load_completion gorvandel && read -ra spec <<<"$(complete -p gorvandel)" || exit 1
+        for COMP_LINE; do
+            read -ra COMP_WORDS <<<"${COMP_LINE//=/ = }"
+            [[ $COMP_LINE == *" " ]] && COMP_WORDS+=("")
+            COMP_POINT=${#COMP_LINE} COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) COMPREPLY=()
+            "${spec[-2]}" gorvandel "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+            (IFS="|" && echo "$COMP_LINE -> ${COMPREPLY[*]}")
+        done' bash "$@"
+}
+expect bash "gorvandel --me -> --memory
+gorvandel - -> --memory|--seed|--show|--help|--version|-m|-s|-h|-V
+gorvandel --memory a -> a b.memory
+gorvandel --memory=a -> a b.memory
+gorvandel -m a -> a b.memory
+gorvandel --seed  -> 
+gorvandel --seed= -> 
+gorvandel --show= -> 
+gorvandel -- - -> " "$(bash_offers "gorvandel --me" "gorvandel -" "gorvandel --memory a" "gorvandel --memory=a" \
+    "gorvandel -m a" "gorvandel --seed " "gorvandel --seed=" "gorvandel --show=" "gorvandel -- -")"
+
+fish_offers() {
+    fish -c 'for line in $argv
+        echo "$line -> $(complete -C "$line" | string replace -r "\t.*" "" | sort | string join -- "|")"
+    end' "$@"
+}
+expect fish "gorvandel --me -> --memory
+gorvandel - -> --help|--memory|--seed|--show|--version|-V|-h|-m|-s
+gorvandel --memory a -> a b.memory
+gorvandel --memory=a -> --memory=a b.memory
+gorvandel -m a -> a b.memory
+gorvandel --seed  -> 
+gorvandel  -> " "$(LC_ALL=C.UTF-8 fish_offers "gorvandel --me" "gorvandel -" "gorvandel --memory a" \
+    "gorvandel --memory=a" "gorvandel -m a" "gorvandel --seed " "gorvandel ")"
+
+# zsh at a pseudo-terminal: each line typed after the first prompt (so that
+# zle reads it), then Tab, then Ctrl-T, which writes the line as completed.
+# For /usr the folder added, /usr/share/zsh/site-functions, is not the
+# package's: it must be found where Debian's zsh reads it.
+cat >"$HOME/.zshrc" <<EOF
+fpath=($prefix/share/zsh/site-functions \$fpath)
+autoload -Uz compinit && compinit -u -D
+report() { print -r -- "\$BUFFER" >>$work/buffers; BUFFER= }
+zle -N report && bindkey '^T' report
+PS1=ready
+EOF
+zsh_completes() {
+    timeout 20 zsh -f -c 'zmodload zsh/zpty
+        zpty shell zsh -i && zpty -r shell prompt "*ready*"
+        for line; do zpty -w -n shell "$line$(printf "\t\024")"; done
+        for ((tenths = 0; tenths < 100; tenths++)); do
+            [[ -f $0 && $(wc -l <$0) -ge $# ]] && break
+            sleep 0.1
+        done
+        zpty -d shell' "$work/buffers" "$@"
+    cat "$work/buffers"
+}
+expect zsh 'gorvandel --memory=
+gorvandel --memory a\ b.memory 
+gorvandel --memory=a\ b.memory 
+gorvandel -m a\ b.memory 
+gorvandel --seed 
+gorvandel -h 
+gorvandel --show ' "$(zsh_completes "gorvandel --me" "gorvandel --memory a" "gorvandel --memory=a" \
+    "gorvandel -m a" "gorvandel --seed " "gorvandel -h " "gorvandel --sh")"
+
+[ "$status" -ne 0 ] || echo "ok completions: bash, zsh and fish from $prefix"
+exit $status
