@@ -20,6 +20,8 @@
 #include <vector>
 
 #include <histedit.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace gorvandel {
 
@@ -123,7 +125,30 @@ unsigned char endOrDeleteAtCursor(EditLine* editor, int)
     return CC_REFRESH;
 }
 
-EditorHandle makeEditor(History* history)
+// Bound to the interrupt key when SIGINT is ignored: the line stays as it
+// was typed, byte for byte, with the cursor where it was, after a fresh prompt.
+unsigned char keepLineAfterFreshPrompt(EditLine*, int)
+{
+    std::fputs("\n", stdout);
+    return CC_REDISPLAY;
+}
+
+// With SIGINT ignored, the terminal's interrupt key (Ctrl-C) is read as a
+// key while a line is edited rather than sent as a signal that does nothing.
+void takeInterruptKey(EditLine* el)
+{
+    struct termios mode {};
+    if (::tcgetattr(STDIN_FILENO, &mode) != 0 || mode.c_cc[VINTR] == _POSIX_VDISABLE) {
+        return;
+    }
+    char key[8];
+    std::snprintf(key, sizeof key, "\\%03o", static_cast<unsigned>(mode.c_cc[VINTR]));
+    el_set(el, EL_SETTY, "-d", "-intr", "intr=", nullptr);
+    el_wset(el, EL_ADDFN, L"gorvandel-keep-line", L"A fresh prompt, the line kept as it is", &keepLineAfterFreshPrompt);
+    el_set(el, EL_BIND, key, "gorvandel-keep-line", nullptr);
+}
+
+EditorHandle makeEditor(History* history, bool interruptIgnored)
 {
     // libedit's word on an unknown $TERM (it goes on as a dumb terminal)
     // would be noise on standard error; what comes later, such as a faulty
@@ -150,6 +175,9 @@ EditorHandle makeEditor(History* history)
     el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
     el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
     bindTerminalKeys(el);
+    if (interruptIgnored) {
+        takeInterruptKey(el);
+    }
     // A person's own ~/.editrc has the last word.
     el_source(el, nullptr);
     return editor;
@@ -188,10 +216,10 @@ struct EditingSession {
     EditorHandle editor;
     std::vector<std::string> typed;
 
-    explicit EditingSession(const std::string& file)
+    EditingSession(const std::string& file, bool interruptIgnored)
         : historyFile(file),
           history(makeHistory(file)),
-          editor(makeEditor(history.get()))
+          editor(makeEditor(history.get(), interruptIgnored))
     {
     }
     EditingSession(const EditingSession&) = delete;
@@ -199,28 +227,12 @@ struct EditingSession {
     ~EditingSession() { saveHistory(historyFile, typed); }
 };
 
-// el_gets, carried on across a signal the program was started with ignored
-// (SIGINT from a script that traps it), which cuts the line short: what was
-// typed goes on, on a line of its own.
-const char* readWithLibedit(EditLine* editor, int& count)
-{
-    const char* text = el_gets(editor, &count);
-    while (count < 0 && errno == EINTR) {
-        const LineInfo* cut = el_line(editor);
-        const std::string typedSoFar(cut->buffer, cut->lastchar);
-        std::fputs("\n", stdout);
-        el_push(editor, typedSoFar.c_str());
-        text = el_gets(editor, &count);
-    }
-    return text;
-}
-
 ReadResult readEditedLine(EditingSession& session, std::string& line, std::error_code& error)
 {
     // The date line is written without a flush; libedit writes through stdio.
     std::cout.flush();
     int count = 0;
-    const char* text = readWithLibedit(session.editor.get(), count);
+    const char* text = el_gets(session.editor.get(), &count);
     const int readError = errno;
     // Keys typed before the next line is asked for wait for it unechoed.
     el_set(session.editor.get(), EL_PREP_TERM, 1);
@@ -250,7 +262,7 @@ LineReader lineEditor(const std::string& historyFile)
 {
     takeTheLocalesCharacters();
     restoreTerminalModeOnSignals();
-    auto session = std::make_shared<EditingSession>(historyFile);
+    auto session = std::make_shared<EditingSession>(historyFile, keepIgnoredSignalsIgnored());
     return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
 }
 

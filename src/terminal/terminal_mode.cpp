@@ -40,4 +40,20 @@ void restoreTerminalModeOnSignals()
     }
 }
 
+bool keepIgnoredSignalsIgnored()
+{
+    sigset_t ignored;
+    sigemptyset(&ignored);
+    for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP}) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+            sigaddset(&ignored, signal);
+        }
+    }
+    // Blocked as well as ignored, such a signal never reaches the handler
+    // libedit puts in place while it reads.
+    ::sigprocmask(SIG_BLOCK, &ignored, nullptr);
+    return sigismember(&ignored, SIGINT) == 1;
+}
+
 }  // namespace gorvandel

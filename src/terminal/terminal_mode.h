@@ -9,4 +9,11 @@ namespace gorvandel {
 // started with ignored) put it back first, wherever the program is.
 void restoreTerminalModeOnSignals();
 
+// Keeps the signals that end or stop the program, and that it was started
+// with ignored (SIGINT from a script that traps it), ignored while libedit
+// reads a line: libedit takes those signals then, and one that came between
+// two of its reads would leave the terminal in its normal mode and the read
+// waiting for a whole line. True when SIGINT is one of them.
+bool keepIgnoredSignalsIgnored();
+
 }  // namespace gorvandel

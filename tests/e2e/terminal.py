@@ -214,19 +214,24 @@ class AtATerminal(unittest.TestCase):
         self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT)
         self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
 
-    def test_ignored_ctrl_c_keeps_the_line_and_a_history_it_cannot_read(self):
+    def test_ignored_ctrl_c_gives_a_fresh_prompt_and_keeps_the_line_as_typed(self):
+        terminal = self.start(interrupt=signal.SIG_IGN)
+        terminal.type("do something with a\x16\x0ac" + LEFT)  # Ctrl-V Ctrl-J: a line end in the line, as ^M
+        terminal.expect(r"a\^Mc")
+        terminal.type("\x03")
+        terminal.expect(re.escape(text("prompt")) + r"do something with a\^Mc")
+        terminal.type("b\r")  # where the cursor was
+        self.assertNotIn(text("unknown").encode(), terminal.expect(r'"a\rbc"(.*?)' + re.escape(text("prompt"))).group(1))
+        terminal.type("exit\r")
+        self.assertEqual(terminal.status(), 0)
+
+    def test_a_history_it_cannot_read_is_left_alone(self):
         fifo = os.path.join(self.folder, "fifo")
         os.mkfifo(fifo)
-        terminal = self.start(history=fifo, interrupt=signal.SIG_IGN)
-        terminal.type("do some")
-        terminal.expect("do some")
-        terminal.type("\x03")
-        terminal.expect(re.escape(text("prompt")))  # the line carries on after a fresh prompt
-        self.assertNotIn(text("unknown"), terminal.answer("thing"))
+        terminal = self.start(history=fifo)
         terminal.type("exit\r")
         self.assertEqual(terminal.status(), 0)
         self.assertTrue(stat.S_ISFIFO(os.stat(fifo).st_mode))
-
 
 if __name__ == "__main__":
     unittest.main()
