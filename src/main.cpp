@@ -57,14 +57,16 @@ int usageFailure(const std::string& problem)
     return EXIT_STATUS_USAGE;
 }
 
-// Lines from the terminal through the line editor; pipes and files get
-// plain standard input, byte for byte.
+// Lines from the terminal through the line editor where it can edit them;
+// pipes and files get plain standard input, byte for byte.
 LineReader commandReader()
 {
 #if GORVANDEL_LINE_EDITING
     if (talkingToTerminal()) {
-        return lineEditor(
-            historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
+        if (LineReader editor = lineEditor(
+                historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")))) {
+            return editor;
+        }
     }
 #endif
     return [](std::string& line, std::error_code& error) { return readPromptedLine(std::cin, line, error); };

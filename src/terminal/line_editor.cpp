@@ -260,6 +260,9 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 
 LineReader lineEditor(const std::string& historyFile)
 {
+    if (!terminalShowsEditing()) {
+        return {};
+    }
     takeTheLocalesCharacters();
     restoreTerminalModeOnSignals();
     auto session = std::make_shared<EditingSession>(historyFile, keepIgnoredSignalsIgnored());

@@ -11,7 +11,8 @@ namespace gorvandel {
 // this run only) and Tab completes (see completion.h). It gives the command
 // loop the lines the plain reader would, and the screen shows what the
 // plain reader shows. When the last copy of the reader is gone, the lines
-// typed in this run are added to the history file.
+// typed in this run are added to the history file. None (an empty reader)
+// where the terminal cannot show an edited line (see terminal_mode.h).
 LineReader lineEditor(const std::string& historyFile);
 
 }  // namespace gorvandel

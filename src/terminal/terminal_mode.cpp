@@ -1,7 +1,9 @@
 #include "terminal_mode.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <initializer_list>
+#include <string_view>
 
 #include <termios.h>
 #include <unistd.h>
@@ -21,6 +23,17 @@ extern "C" void restoreModeAndEnd(int signal)
 }
 
 }  // namespace
+
+bool terminalShowsEditing()
+{
+    const char* terminal = std::getenv("TERM");
+    if (terminal == nullptr || std::string_view(terminal) != "dumb") {
+        return true;
+    }
+    struct termios mode {};
+    const bool echoOff = ::tcgetattr(STDIN_FILENO, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
+    return std::getenv("INSIDE_EMACS") == nullptr && !echoOff;
+}
 
 void restoreTerminalModeOnSignals()
 {

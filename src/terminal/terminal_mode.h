@@ -2,6 +2,12 @@
 
 namespace gorvandel {
 
+// Whether the terminal can show a line edited here: not where it shows what
+// is typed by itself, as Emacs's shell buffer does (TERM=dumb with
+// INSIDE_EMACS set, as bash decides), nor at a dumb terminal whose echo is
+// off at the start. Lines are read plainly there.
+bool terminalShowsEditing();
+
 // Between lines the terminal stays in the line editor's mode, without echo,
 // so that keys typed while an answer is written or saved wait, unechoed and
 // whole, for the editor's next line. This takes note of the terminal's own

@@ -38,8 +38,11 @@ class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
     def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL, cwd=None, arguments=(),
-                 environment=()):
+                 environment=(), echo=True):
         self.fd, self.terminal = os.openpty()
+        if not echo:
+            mode = termios.tcgetattr(self.terminal)
+            termios.tcsetattr(self.terminal, termios.TCSANOW, mode[:3] + [mode[3] & ~termios.ECHO] + mode[4:])
         self.mode = termios.tcgetattr(self.terminal)
         self.pid = os.fork()
         if self.pid == 0:
@@ -204,6 +207,16 @@ class AtATerminal(unittest.TestCase):
         self.assertEqual(terminal.status(), 0)
         with os.fdopen(read, "rb") as output:
             self.assertEqual(output.read().decode(), text("prompt") + text("farewell") + "\n")
+
+    def test_plain_lines_where_the_terminal_shows_what_is_typed_itself(self):
+        # Emacs's shell buffer, then a dumb terminal with its echo off: no editing, no echo of ours.
+        for environment, echo in ((("INSIDE_EMACS", "29.1,comint"),), True), ((), False):
+            terminal = self.start(environment=(("TERM", "dumb"), *environment), echo=echo)
+            os.write(terminal.fd, f"do something with x{LEFT}\r".encode())
+            shown = terminal.expect(r'(.*)"x\x1b\[D"').group(1)  # Left read as it came
+            self.assertEqual(shown.count(b"do something with x"), int(echo))
+            os.write(terminal.fd, b"exit\r")
+            self.assertEqual(terminal.status(), 0)
 
     def test_ctrl_c_ends_it_with_the_terminal_as_it_was(self):
         terminal = self.start()
