@@ -20,6 +20,7 @@
 #include <vector>
 
 #include <histedit.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -49,21 +50,54 @@ std::vector<std::string> currentFolderNames()
 // More choices than this are listed only when the user says so, as shells ask.
 constexpr std::size_t CHOICES_LISTED_WITHOUT_ASKING = 100;
 
-// One key pressed in answer: a key that sends an escape sequence (an arrow,
-// a function key) is read whole, so that none of it is left to be typed.
+// How long the rest of a key's sequence may take to follow its Esc, as
+// readline waits.
+constexpr int ESCAPE_TIME_MS = 500;
+
+// The next byte typed, when it comes within the escape time; else 0.
+char byteInTime(EditLine* editor)
+{
+    struct pollfd input {
+        STDIN_FILENO, POLLIN, 0
+    };
+    char byte = 0;
+    return ::poll(&input, 1, ESCAPE_TIME_MS) == 1 && el_getc(editor, &byte) == 1 ? byte : '\0';
+}
+
+// Reads past the rest of a key that starts with Esc, so that none of it is
+// left to be typed: more Escs (Esc pressed before a key, or Alt with a key
+// that sends a sequence, as rxvt's Alt-Up does), then a CSI or SS3 sequence
+// to its final byte, parameters coming before it (the Linux console's F1
+// has a second '['), or the one key that Alt was held with.
+void skipRestOfKey(EditLine* editor)
+{
+    char byte = byteInTime(editor);
+    while (byte == '\033') {
+        byte = byteInTime(editor);
+    }
+    if (byte != '[' && byte != 'O') {
+        return;
+    }
+    byte = byteInTime(editor);
+    if (byte == '[') {
+        byte = byteInTime(editor);
+    }
+    while (byte >= 0x20 && byte < 0x40) {
+        byte = byteInTime(editor);
+    }
+}
+
+// One key pressed in answer, read whole.
 char readAnswer(EditLine* editor)
 {
     char key = 0;
-    if (el_getc(editor, &key) != 1 || key != '\033') {
-        return key;
+    if (el_getc(editor, &key) != 1) {
+        return '\0';
     }
-    // Alt with a key (ESC y) is no y; a sequence ends with a byte from '@' to
-    // '~', digits and ';' coming before it.
-    if (el_getc(editor, &key) == 1 && (key == '[' || key == 'O')) {
-        while (el_getc(editor, &key) == 1 && (key < '@' || key > '~')) {
-        }
+    if (key == '\033') {
+        skipRestOfKey(editor);
     }
-    return '\033';
+    return key;
 }
 
 // Lists the choices below the line, asking first when there are many.
@@ -173,6 +207,7 @@ EditorHandle makeEditor(History* history, bool interruptIgnored)
     el_wset(el, EL_ADDFN, L"gorvandel-end-or-delete", L"End of input on an empty line, else delete",
             &endOrDeleteAtCursor);
     el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
+    // By the word, though the terminal's kill character may be Ctrl-W.
     el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
     bindTerminalKeys(el);
     if (interruptIgnored) {

@@ -19,8 +19,8 @@ TEXTS = os.path.join(os.path.dirname(__file__), "..", "expected_texts.txt")
 UP, LEFT = "\x1b[A", "\x1b[D"
 CTRL_LEFT, CTRL_END, ALT_LEFT, CTRL_DELETE, ALT_BACKSPACE = "\x1b[1;5D", "\x1b[1;5F", "\x1b[1;3D", "\x1b[3;5~", "\x1b\x7f"
 # PageUp, PageDown, Insert, F5, F12, F1 of xterm, the Linux console and the VT220, Shift-Up, Ctrl-Down,
-# Meta-Up, Ctrl-PageUp.
-NOTHING = "\x1b[5~\x1b[6~\x1b[2~\x1b[15~\x1b[24~\x1bOP\x1b[[A\x1bO5P\x1b[1;2A\x1b[1;5B\x1b[1;10A\x1b[5;5~"
+# Meta-Up, Ctrl-PageUp, Alt-X and Alt-Shift-X (libedit's own command prompt).
+NOTHING = "\x1b[5~\x1b[6~\x1b[2~\x1b[15~\x1b[24~\x1bOP\x1b[[A\x1bO5P\x1b[1;2A\x1b[1;5B\x1b[1;10A\x1b[5;5~\x1bx\x1bX"
 
 
 def text(name):
@@ -38,11 +38,12 @@ class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
     def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL, cwd=None, arguments=(),
-                 environment=(), echo=True):
+                 environment=(), change_mode=None):
         self.fd, self.terminal = os.openpty()
-        if not echo:
+        if change_mode:
             mode = termios.tcgetattr(self.terminal)
-            termios.tcsetattr(self.terminal, termios.TCSANOW, mode[:3] + [mode[3] & ~termios.ECHO] + mode[4:])
+            change_mode(mode)
+            termios.tcsetattr(self.terminal, termios.TCSANOW, mode)
         self.mode = termios.tcgetattr(self.terminal)
         self.pid = os.fork()
         if self.pid == 0:
@@ -129,7 +130,12 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"report.txt"', terminal.answer(UP * 2))
 
     def test_function_and_modifier_keys_and_a_paste_type_nothing_of_their_own(self):
-        terminal = self.start()
+        def kill_by_ctrl_w(mode):
+            mode[6][termios.VKILL] = b"\x17"
+        terminal = self.start(environment=(("TERM", "vt100"),), change_mode=kill_by_ctrl_w)  # no Home in vt100's terminfo
+        # Ctrl-W by the word all the same; Home as the Linux console, rxvt and xterm send it.
+        line = "three four\x17" + "\x1b[1~two " + "\x1b[7~one " + "\x1bOHdo something with "
+        self.assertIn('"one two three "', terminal.answer(line))
         self.assertIn('"new my file"', terminal.answer("do something with my file" + CTRL_LEFT * 2 + "new "))
         paste = "\x1b[200~four\x1b[201~"
         line = "do something with one two three" + CTRL_LEFT + CTRL_DELETE + NOTHING + CTRL_END + paste
@@ -140,7 +146,7 @@ class AtATerminal(unittest.TestCase):
             open(os.path.join(self.folder, name), "w").close()
         many = os.path.join(self.folder, "many")
         os.mkdir(many)
-        for number in range(101):
+        for number in range(100):
             open(os.path.join(many, str(number)), "w").close()
         terminal = self.start()
         terminal.type("do something with a\t")
@@ -148,8 +154,12 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"line"', terminal.answer("\x15do something with line\t"))  # the name with a newline is not offered
         terminal = self.start(cwd=many)
         terminal.type("do something with \t")
+        self.assertNotIn(b"Display", terminal.expect(r"(.*) 99\r\n[^\n]*" + re.escape(text("prompt"))).group(1))
+        self.assertIn('"x"', terminal.answer("x"))  # 100 names are listed without asking
+        open(os.path.join(many, "100"), "w").close()
+        terminal.type("do something with \t")
         terminal.expect(r"Display all 101 possibilities\? \(y or n\)")
-        self.assertIn('"x"', terminal.answer(UP + "x"))  # any key but y says no, and types nothing
+        self.assertIn('"x"', terminal.answer("\x1b\x1b[Ax"))  # Esc Up, or rxvt's Alt-Up: no, and types nothing
 
     def test_sessions_that_end_together_keep_every_line(self):
         history = os.path.join(self.folder, "history")
@@ -210,8 +220,10 @@ class AtATerminal(unittest.TestCase):
 
     def test_plain_lines_where_the_terminal_shows_what_is_typed_itself(self):
         # Emacs's shell buffer, then a dumb terminal with its echo off: no editing, no echo of ours.
+        def echo_off(mode):
+            mode[3] &= ~termios.ECHO
         for environment, echo in ((("INSIDE_EMACS", "29.1,comint"),), True), ((), False):
-            terminal = self.start(environment=(("TERM", "dumb"), *environment), echo=echo)
+            terminal = self.start(environment=(("TERM", "dumb"), *environment), change_mode=None if echo else echo_off)
             os.write(terminal.fd, f"do something with x{LEFT}\r".encode())
             shown = terminal.expect(r'(.*)"x\x1b\[D"').group(1)  # Left read as it came
             self.assertEqual(shown.count(b"do something with x"), int(echo))
