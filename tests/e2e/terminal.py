@@ -8,6 +8,7 @@ import re
 import select
 import signal
 import stat
+import subprocess
 import sys
 import tempfile
 import termios
@@ -74,7 +75,8 @@ class Terminal:
     def expect(self, pattern):
         """Reads until the output since the last match matches; returns the match."""
         deadline = time.monotonic() + 10
-        while not (match := re.search(pattern.encode(), self.seen, re.DOTALL)):
+        pattern = pattern if isinstance(pattern, bytes) else pattern.encode()
+        while not (match := re.search(pattern, self.seen, re.DOTALL)):
             if not select.select([self.fd], [], [], max(0, deadline - time.monotonic()))[0]:
                 raise AssertionError(f"no {pattern!r} in {self.seen!r}")
             self.seen += os.read(self.fd, 4096)
@@ -160,6 +162,20 @@ class AtATerminal(unittest.TestCase):
         terminal.type("do something with \t")
         terminal.expect(r"Display all 101 possibilities\? \(y or n\)")
         self.assertIn('"x"', terminal.answer("\x1b\x1b[Ax"))  # Esc Up, or rxvt's Alt-Up: no, and types nothing
+
+    def test_completion_by_the_characters_of_a_locale_that_is_not_utf8(self):
+        locales = os.path.join(self.folder, "locales")
+        os.mkdir(locales)
+        subprocess.run(["localedef", "-i", "en_US", "-f", "ISO-8859-1", os.path.join(locales, "latin1")], check=True)
+        for name in (b"a\xb0\xb0", b"a\xb0\xb1"):  # a°° and a°±
+            open(os.path.join(self.folder.encode(), name), "w").close()
+        terminal = self.start(environment=(("LOCPATH", locales), ("LC_ALL", "latin1")))
+        terminal.type("do something with a\t")
+        terminal.expect(b"\xb0")
+        terminal.type("\t")  # only the shared degree sign was inserted, so both are listed
+        terminal.expect(b"a\xb0\xb0 +a\xb0\xb1\r\n")
+        os.write(terminal.fd, b"\xb1\r")
+        terminal.expect(b'"a\xb0\xb1"')
 
     def test_sessions_that_end_together_keep_every_line(self):
         history = os.path.join(self.folder, "history")
