@@ -1,5 +1,7 @@
 #include "key_bindings.h"
 
+#include "libedit_functions.h"
+
 #include <string>
 
 namespace gorvandel {
@@ -11,7 +13,7 @@ constexpr const char* IGNORE = "ed-ignore";
 
 void bind(EditLine* editor, const std::string& keys, const char* function)
 {
-    el_set(editor, EL_BIND, keys.c_str(), function, nullptr);
+    libedit().el_set(editor, EL_BIND, keys.c_str(), function, nullptr);
 }
 
 // xterm sends a key with modifiers as CSI 1 ; m LETTER or CSI n ; m ~, m

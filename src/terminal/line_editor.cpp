@@ -2,8 +2,10 @@
 
 #include "commands.h"
 #include "completion.h"
+#include "failure.h"
 #include "history.h"
 #include "key_bindings.h"
+#include "libedit_functions.h"
 #include "lines.h"
 #include "terminal_mode.h"
 
@@ -28,8 +30,8 @@ namespace gorvandel {
 
 namespace {
 
-using EditorHandle = std::unique_ptr<EditLine, decltype(&el_end)>;
-using HistoryHandle = std::unique_ptr<History, decltype(&history_end)>;
+using EditorHandle = std::unique_ptr<EditLine, decltype(LibeditFunctions::el_end)>;
+using HistoryHandle = std::unique_ptr<History, decltype(LibeditFunctions::history_end)>;
 
 char* promptText(EditLine*)
 {
@@ -61,7 +63,7 @@ char byteInTime(EditLine* editor)
         STDIN_FILENO, POLLIN, 0
     };
     char byte = 0;
-    return ::poll(&input, 1, ESCAPE_TIME_MS) == 1 && el_getc(editor, &byte) == 1 ? byte : '\0';
+    return ::poll(&input, 1, ESCAPE_TIME_MS) == 1 && libedit().el_getc(editor, &byte) == 1 ? byte : '\0';
 }
 
 // Reads past the rest of a key that starts with Esc, so that none of it is
@@ -91,7 +93,7 @@ void skipRestOfKey(EditLine* editor)
 char readAnswer(EditLine* editor)
 {
     char key = 0;
-    if (el_getc(editor, &key) != 1) {
+    if (libedit().el_getc(editor, &key) != 1) {
         return '\0';
     }
     if (key == '\033') {
@@ -114,7 +116,7 @@ void listChoices(EditLine* editor, const std::vector<std::string>& choices)
         }
     }
     int width = 80;
-    el_get(editor, EL_GETTC, "co", &width, nullptr);
+    libedit().el_get(editor, EL_GETTC, "co", &width, nullptr);
     listing += choicesInColumns(choices, static_cast<std::size_t>(std::max(width, 1)));
     std::fputs(listing.c_str(), stdout);
 }
@@ -124,11 +126,11 @@ void listChoices(EditLine* editor, const std::vector<std::string>& choices)
 unsigned char completeAtCursor(EditLine* editor, int)
 {
     try {
-        const LineInfo* line = el_line(editor);
+        const LineInfo* line = libedit().el_line(editor);
         const Completion completion = complete(
             std::string_view(line->buffer, static_cast<std::size_t>(line->cursor - line->buffer)), currentFolderNames);
         if (!completion.insertion.empty()) {
-            return el_insertstr(editor, completion.insertion.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+            return libedit().el_insertstr(editor, completion.insertion.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
         }
         if (completion.choices.empty()) {
             return CC_ERROR;
@@ -147,15 +149,15 @@ unsigned char completeAtCursor(EditLine* editor, int)
 // the character under the cursor.
 unsigned char endOrDeleteAtCursor(EditLine* editor, int)
 {
-    const LineInfo* line = el_line(editor);
+    const LineInfo* line = libedit().el_line(editor);
     if (line->buffer == line->lastchar) {
         return CC_EOF;
     }
     if (line->cursor == line->lastchar) {
         return CC_ERROR;
     }
-    el_cursor(editor, 1);
-    el_deletestr(editor, 1);
+    libedit().el_cursor(editor, 1);
+    libedit().el_deletestr(editor, 1);
     return CC_REFRESH;
 }
 
@@ -177,9 +179,10 @@ void takeInterruptKey(EditLine* el)
     }
     char key[8];
     std::snprintf(key, sizeof key, "\\%03o", static_cast<unsigned>(mode.c_cc[VINTR]));
-    el_set(el, EL_SETTY, "-d", "-intr", "intr=", nullptr);
-    el_wset(el, EL_ADDFN, L"gorvandel-keep-line", L"A fresh prompt, the line kept as it is", &keepLineAfterFreshPrompt);
-    el_set(el, EL_BIND, key, "gorvandel-keep-line", nullptr);
+    libedit().el_set(el, EL_SETTY, "-d", "-intr", "intr=", nullptr);
+    libedit().el_wset(el, EL_ADDFN, L"gorvandel-keep-line", L"A fresh prompt, the line kept as it is",
+                      &keepLineAfterFreshPrompt);
+    libedit().el_set(el, EL_BIND, key, "gorvandel-keep-line", nullptr);
 }
 
 EditorHandle makeEditor(History* history, bool interruptIgnored)
@@ -188,33 +191,34 @@ EditorHandle makeEditor(History* history, bool interruptIgnored)
     // would be noise on standard error; what comes later, such as a faulty
     // line in ~/.editrc, is not.
     const std::unique_ptr<std::FILE, decltype(&std::fclose)> quiet(std::fopen("/dev/null", "w"), &std::fclose);
-    EditorHandle editor(el_init("gorvandel", stdin, stdout, quiet ? quiet.get() : stderr), &el_end);
+    EditorHandle editor(libedit().el_init("gorvandel", stdin, stdout, quiet ? quiet.get() : stderr), libedit().el_end);
     if (!editor) {
         throw std::bad_alloc();
     }
     EditLine* el = editor.get();
-    el_set(el, EL_SETFP, 2, stderr);
-    el_set(el, EL_EDITOR, "emacs");
+    libedit().el_set(el, EL_SETFP, 2, stderr);
+    libedit().el_set(el, EL_EDITOR, "emacs");
     // On Ctrl-C or Ctrl-Z libedit puts the terminal back in its normal mode
     // before the signal takes effect, and takes it up again after fg.
-    el_set(el, EL_SIGNAL, 1);
-    el_set(el, EL_PROMPT, &promptText);
-    el_set(el, EL_HIST, &::history, history);
+    libedit().el_set(el, EL_SIGNAL, 1);
+    libedit().el_set(el, EL_PROMPT, &promptText);
+    libedit().el_set(el, EL_HIST, libedit().history, history);
     // Wide names: libedit keeps them as given, where it would leak its own
     // wide copies of narrow ones.
-    el_wset(el, EL_ADDFN, L"gorvandel-complete", L"Complete a command word or a file name", &completeAtCursor);
-    el_set(el, EL_BIND, "^I", "gorvandel-complete", nullptr);
-    el_wset(el, EL_ADDFN, L"gorvandel-end-or-delete", L"End of input on an empty line, else delete",
-            &endOrDeleteAtCursor);
-    el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
+    libedit().el_wset(el, EL_ADDFN, L"gorvandel-complete", L"Complete a command word or a file name",
+                      &completeAtCursor);
+    libedit().el_set(el, EL_BIND, "^I", "gorvandel-complete", nullptr);
+    libedit().el_wset(el, EL_ADDFN, L"gorvandel-end-or-delete", L"End of input on an empty line, else delete",
+                      &endOrDeleteAtCursor);
+    libedit().el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
     // By the word, though the terminal's kill character may be Ctrl-W.
-    el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
+    libedit().el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
     bindTerminalKeys(el);
     if (interruptIgnored) {
         takeInterruptKey(el);
     }
     // A person's own ~/.editrc has the last word.
-    el_source(el, nullptr);
+    libedit().el_source(el, nullptr);
     return editor;
 }
 
@@ -231,15 +235,15 @@ void takeTheLocalesCharacters()
 
 HistoryHandle makeHistory(const std::string& historyFile)
 {
-    HistoryHandle history(history_init(), &history_end);
+    HistoryHandle history(libedit().history_init(), libedit().history_end);
     if (!history) {
         throw std::bad_alloc();
     }
     HistEvent event;
-    ::history(history.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
-    ::history(history.get(), &event, H_SETUNIQUE, 1);
+    libedit().history(history.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
+    libedit().history(history.get(), &event, H_SETUNIQUE, 1);
     for (const std::string& line : loadHistory(historyFile)) {
-        ::history(history.get(), &event, H_ENTER, line.c_str());
+        libedit().history(history.get(), &event, H_ENTER, line.c_str());
     }
     return history;
 }
@@ -267,10 +271,10 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     // The date line is written without a flush; libedit writes through stdio.
     std::cout.flush();
     int count = 0;
-    const char* text = el_gets(session.editor.get(), &count);
+    const char* text = libedit().el_gets(session.editor.get(), &count);
     const int readError = errno;
     // Keys typed before the next line is asked for wait for it unechoed.
-    el_set(session.editor.get(), EL_PREP_TERM, 1);
+    libedit().el_set(session.editor.get(), EL_PREP_TERM, 1);
     if (text == nullptr || count < 0) {
         if (count == 0) {
             return ReadResult::EndOfInput;
@@ -285,7 +289,7 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     }
     if (!line.empty()) {
         HistEvent event;
-        ::history(session.history.get(), &event, H_ENTER, line.c_str());
+        libedit().history(session.history.get(), &event, H_ENTER, line.c_str());
     }
     addToHistory(session.typed, line);
     return ReadResult::Line;
@@ -296,6 +300,10 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 LineReader lineEditor(const std::string& historyFile)
 {
     if (!terminalShowsEditing()) {
+        return {};
+    }
+    if (std::string problem; !loadLibedit(problem)) {
+        reportFailure("no line editing: " + problem);
         return {};
     }
     takeTheLocalesCharacters();

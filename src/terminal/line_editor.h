@@ -12,7 +12,8 @@ namespace gorvandel {
 // loop the lines the plain reader would, and the screen shows what the
 // plain reader shows. When the last copy of the reader is gone, the lines
 // typed in this run are added to the history file. None (an empty reader)
-// where the terminal cannot show an edited line (see terminal_mode.h).
+// where the terminal cannot show an edited line (see terminal_mode.h), or
+// where libedit cannot be loaded, which it says on standard error.
 LineReader lineEditor(const std::string& historyFile);
 
 }  // namespace gorvandel

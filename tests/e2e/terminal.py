@@ -234,15 +234,22 @@ class AtATerminal(unittest.TestCase):
         with os.fdopen(read, "rb") as output:
             self.assertEqual(output.read().decode(), text("prompt") + text("farewell") + "\n")
 
-    def test_plain_lines_where_the_terminal_shows_what_is_typed_itself(self):
-        # Emacs's shell buffer, then a dumb terminal with its echo off: no editing, no echo of ours.
+    def test_plain_lines_where_the_terminal_shows_what_is_typed_itself_or_libedit_is_missing(self):
         def echo_off(mode):
             mode[3] &= ~termios.ECHO
-        for environment, echo in ((("INSIDE_EMACS", "29.1,comint"),), True), ((), False):
-            terminal = self.start(environment=(("TERM", "dumb"), *environment), change_mode=None if echo else echo_off)
+        broken = os.path.join(self.folder, "lib")
+        os.mkdir(broken)
+        with open(os.path.join(broken, "libedit.so.2"), "w") as library:
+            library.write("not a library\n")
+        dumb, missing = (("TERM", "dumb"),), rb"gorvandel: no line editing: [^\n]*libedit\.so\.2[^\n]*\r\n"
+        # Emacs's shell buffer, a dumb terminal with its echo off, and a broken libedit.
+        for environment, change_mode, said in (((*dumb, ("INSIDE_EMACS", "29.1,comint")), None, b""),
+                                               (dumb, echo_off, b""), ((("LD_LIBRARY_PATH", broken),), None, missing)):
+            terminal = Terminal(self.folder, self.state, environment=environment, change_mode=change_mode)
+            self.assertRegex(terminal.expect("(.*)" + re.escape(text("prompt"))).group(1), b"^" + said + b"$")
             os.write(terminal.fd, f"do something with x{LEFT}\r".encode())
             shown = terminal.expect(r'(.*)"x\x1b\[D"').group(1)  # Left read as it came
-            self.assertEqual(shown.count(b"do something with x"), int(echo))
+            self.assertEqual(shown.count(b"do something with x"), 0 if change_mode else 1)  # the terminal's echo
             os.write(terminal.fd, b"exit\r")
             self.assertEqual(terminal.status(), 0)
 
