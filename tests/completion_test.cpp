@@ -59,6 +59,7 @@ TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
     EXPECT_EQ(complete("do something with ", accents).choices.size(), 2u);  // not half of their first letters
     const auto latin1 = [] { return std::vector<std::string>{"a\xB0\xB0", "a\xB0\xB1"}; };
     EXPECT_EQ(complete("do something with a", latin1).choices.size(), 2u);  // no UTF-8 here
+    EXPECT_EQ(complete("do something with a\xB0", latin1).choices.size(), 2u);
     EXPECT_EQ(complete("do something with a", hostile).choices.size(), 2u);
     EXPECT_TRUE(complete("do something with l", hostile).choices.empty());
     EXPECT_EQ(complete("do something with l", hostile).insertion, "");

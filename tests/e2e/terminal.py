@@ -111,7 +111,7 @@ class AtATerminal(unittest.TestCase):
         return terminal
 
     def test_editing_history_and_completion(self):
-        terminal = self.start()
+        terminal = self.start(environment=(("INSIDE_EMACS", "29.1,term:0.96"),))  # Emacs's M-x term: TERM not dumb
         self.assertIn('"first"', terminal.answer("do something with first"))
         self.assertIn('"first"', terminal.answer(UP))
         self.assertIn('"é"', terminal.answer("do something with é"))  # in the C locale too
@@ -268,6 +268,9 @@ class AtATerminal(unittest.TestCase):
         terminal.expect(r"a\^Mc")
         terminal.type("\x03")
         terminal.expect(re.escape(text("prompt")) + r"do something with a\^Mc")
+        os.kill(terminal.pid, signal.SIGINT)  # nor does one sent by kill: the terminal stays in the editor's mode
+        time.sleep(0.2)
+        self.assertFalse(termios.tcgetattr(terminal.fd)[3] & termios.ICANON)
         terminal.type("b\r")  # where the cursor was
         self.assertNotIn(text("unknown").encode(), terminal.expect(r'"a\rbc"(.*?)' + re.escape(text("prompt"))).group(1))
         terminal.type("exit\r")
