@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need (libedit for
-# line editing, GoogleTest, python3 for the terminal tests), skipping what
+# line editing, GoogleTest, python3 and locales for the terminal tests), skipping what
 # is there already. With --all, also what CI uses: clang and libFuzzer, the
 # MinGW-w64 cross compilers and the 64-bit wine loader, valgrind, pmccabe,
 # lintian, the packaging tools, and zsh, fish and bash-completion, whose
@@ -20,6 +20,7 @@ need /usr/include/gtest/gtest.h libgtest-dev
 need pkg-config pkg-config
 need /usr/include/histedit.h libedit-dev
 need python3 python3
+need /usr/share/i18n/charmaps/ISO-8859-1.gz locales  # a terminal test makes a Latin-1 locale
 all=
 [ "${1:-}" = --all ] && all=1 && shift
 if [ -n "$all" ]; then

@@ -57,8 +57,8 @@ int usageFailure(const std::string& problem)
     return EXIT_STATUS_USAGE;
 }
 
-// Lines from the terminal through the line editor; pipes and files get
-// plain standard input, byte for byte.
+// Lines from the terminal through the line editor where it can edit them;
+// pipes and files get plain standard input, byte for byte.
 LineReader commandReader()
 {
 #if GORVANDEL_LINE_EDITING
@@ -67,9 +67,11 @@ LineReader commandReader()
         LineReader editor = lineEditor(
             historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")), notice);
         if (!notice.empty()) {
-            reportFailure(notice);
+            reportFailure(notice);  // the session goes on
         }
-        return editor;
+        if (editor) {
+            return editor;
+        }
     }
 #endif
     return [](std::string& line, std::error_code& error) { return readPromptedLine(std::cin, line, error); };

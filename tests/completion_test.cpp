@@ -46,22 +46,26 @@ TEST(Completion, FileNamesAfterTheArgumentPrefix)
     EXPECT_EQ(gorvandel::choicesInColumns({"a", "bb", "c"}, 8), "a   c\nbb\n");
 }
 
-// A name can hold anything but a slash: what would act on the terminal is never inserted or shown.
+// A name can hold anything but a slash: what would act on the terminal, or is no character of the
+// locale's, is never inserted or shown.
 TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
 {
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     const auto hostile = [] {
         return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx"};
     };
     EXPECT_EQ(complete("do something with c", hostile).insertion, "1");  // not U+009B, a C1 control
     const auto accents = [] { return std::vector<std::string>{"\xC3\xA9t\xC3\xA9", "\xC3\xA8re"}; };
     EXPECT_EQ(complete("do something with ", accents).choices.size(), 2u);  // not half of their first letters
+    const auto latin1 = [] { return std::vector<std::string>{"a\xB0\xB0", "a\xB0\xB1"}; };
+    EXPECT_EQ(complete("do something with a", latin1).choices.size(), 2u);  // no UTF-8 here
+    EXPECT_EQ(complete("do something with a\xB0", latin1).choices.size(), 2u);
     EXPECT_EQ(complete("do something with a", hostile).choices.size(), 2u);
     EXPECT_TRUE(complete("do something with l", hostile).choices.empty());
     EXPECT_EQ(complete("do something with l", hostile).insertion, "");
     const gorvandel::Completion cut = complete("do something with x", hostile);
     EXPECT_EQ(cut.insertion, "");
     EXPECT_EQ(cut.choices, std::vector<std::string>{"x\ty"});
-    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     EXPECT_EQ(gorvandel::choicesInColumns({"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF"}, 20),
               "a?[2J  \xE6\x97\xA5\xE6\x9C\xAC\n"
               "caf\xC3\xA9   ?\n");

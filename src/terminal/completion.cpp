@@ -83,6 +83,26 @@ std::string shownSafely(std::string_view name, std::size_t& width)
     return shown;
 }
 
+// Where the text that every candidate shares stops being fit to type for
+// the user, read by the locale's characters: before a control character,
+// which the terminal would act on, before bytes that are no character, and
+// before half a character, where two names part inside one. Never before typed.
+std::size_t typableEnd(std::string_view shared, std::size_t typed)
+{
+    std::mbstate_t state{};
+    std::size_t at = 0;
+    while (at < shared.size()) {
+        wchar_t character = 0;
+        const std::size_t length = std::mbrtowc(&character, shared.data() + at, shared.size() - at, &state);
+        if (length == 0 || length > shared.size() - at ||
+            (at >= typed && std::iswcntrl(static_cast<std::wint_t>(character)))) {
+            break;
+        }
+        at += length;
+    }
+    return std::max(at, typed);
+}
+
 }  // namespace
 
 Completion complete(std::string_view beforeCursor, const std::function<std::vector<std::string>()>& folderNames)
@@ -96,16 +116,13 @@ Completion complete(std::string_view beforeCursor, const std::function<std::vect
     // Sorted, the first and last candidates differ the soonest.
     const auto [common, ignored] = std::mismatch(candidates.front().begin(), candidates.front().end(),
                                                  candidates.back().begin(), candidates.back().end());
-    // A control character is never typed for the user: the terminal would act on it.
     const std::string& first = candidates.front();
     const auto shared = static_cast<std::size_t>(common - first.begin());
-    // Nor half a character, where two names part inside one.
-    const std::size_t safe = characterStart(
-        first, std::min(shared, findTerminalControl(std::string_view(first).substr(0, shared), typed.size())));
+    const std::size_t end = typableEnd(std::string_view(first).substr(0, shared), typed.size());
     Completion completion;
-    completion.insertion = first.substr(typed.size(), safe - typed.size());
+    completion.insertion = first.substr(typed.size(), end - typed.size());
     // Nothing to add: the choices are shown, a name stopped at a control character among them.
-    if (completion.insertion.empty() && (candidates.size() > 1 || safe != shared)) {
+    if (completion.insertion.empty() && (candidates.size() > 1 || end != shared)) {
         completion.choices = std::move(candidates);
     }
     return completion;

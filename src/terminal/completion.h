@@ -16,7 +16,8 @@ namespace gorvandel {
 
 struct Completion {
     // Text to insert at the cursor: what every candidate has in common beyond
-    // what is typed, up to a control character, which is never inserted.
+    // what is typed, by the locale's characters, up to a control character or
+    // bytes that are no character, which are never inserted.
     std::string insertion;
     // When nothing can be inserted but there are several candidates: all of them, sorted.
     std::vector<std::string> choices;

@@ -1,5 +1,7 @@
 #include "key_bindings.h"
 
+#include "libedit_functions.h"
+
 #include <string>
 
 namespace gorvandel {
@@ -11,7 +13,7 @@ constexpr const char* IGNORE = "ed-ignore";
 
 void bind(EditLine* editor, const std::string& keys, const char* function)
 {
-    el_set(editor, EL_BIND, keys.c_str(), function, nullptr);
+    libedit().el_set(editor, EL_BIND, keys.c_str(), function, nullptr);
 }
 
 // xterm sends a key with modifiers as CSI 1 ; m LETTER or CSI n ; m ~, m
@@ -58,10 +60,12 @@ void bindTildeKeys(EditLine* editor)
 
 void bindOtherForms(EditLine* editor)
 {
-    for (const char* home : {"\033[H", "\033OH", "\033[1~", "\033[7~"}) {
+    // Home and End of the Linux console and rxvt; libedit binds xterm's
+    // (ESC [ H, ESC O H and the same with F) itself.
+    for (const char* home : {"\033[1~", "\033[7~"}) {
         bind(editor, home, "ed-move-to-beg");
     }
-    for (const char* end : {"\033[F", "\033OF", "\033[4~", "\033[8~"}) {
+    for (const char* end : {"\033[4~", "\033[8~"}) {
         bind(editor, end, "ed-move-to-end");
     }
     // F1-F4 of xterm and of the Linux console (F5 too), Shift-Tab.
@@ -79,6 +83,11 @@ void bindOtherForms(EditLine* editor)
     bind(editor, "\033d", "em-delete-next-word");
     bind(editor, "\033\177", "ed-delete-prev-word");
     bind(editor, "\033\010", "ed-delete-prev-word");
+    // Alt-X and Alt-Shift-X would open libedit's own command prompt, where
+    // what is typed never reaches the program (Ctrl-R's search is the only
+    // other prompt in its emacs keys, and it stays).
+    bind(editor, "\033x", IGNORE);
+    bind(editor, "\033X", IGNORE);
 }
 
 }  // namespace

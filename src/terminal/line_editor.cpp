@@ -4,6 +4,7 @@
 #include "completion.h"
 #include "history.h"
 #include "key_bindings.h"
+#include "libedit_functions.h"
 #include "lines.h"
 #include "terminal_mode.h"
 
@@ -20,13 +21,16 @@
 #include <vector>
 
 #include <histedit.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace gorvandel {
 
 namespace {
 
-using EditorHandle = std::unique_ptr<EditLine, decltype(&el_end)>;
-using HistoryHandle = std::unique_ptr<History, decltype(&history_end)>;
+using EditorHandle = std::unique_ptr<EditLine, decltype(LibeditFunctions::el_end)>;
+using HistoryHandle = std::unique_ptr<History, decltype(LibeditFunctions::history_end)>;
 
 char* promptText(EditLine*)
 {
@@ -47,21 +51,54 @@ std::vector<std::string> currentFolderNames()
 // More choices than this are listed only when the user says so, as shells ask.
 constexpr std::size_t CHOICES_LISTED_WITHOUT_ASKING = 100;
 
-// One key pressed in answer: a key that sends an escape sequence (an arrow,
-// a function key) is read whole, so that none of it is left to be typed.
+// How long the rest of a key's sequence may take to follow its Esc, as
+// readline waits.
+constexpr int ESCAPE_TIME_MS = 500;
+
+// The next byte typed, when it comes within the escape time; else 0.
+char byteInTime(EditLine* editor)
+{
+    struct pollfd input {
+        STDIN_FILENO, POLLIN, 0
+    };
+    char byte = 0;
+    return ::poll(&input, 1, ESCAPE_TIME_MS) == 1 && libedit().el_getc(editor, &byte) == 1 ? byte : '\0';
+}
+
+// Reads past the rest of a key that starts with Esc, so that none of it is
+// left to be typed: more Escs (Esc pressed before a key, or Alt with a key
+// that sends a sequence, as rxvt's Alt-Up does), then a CSI or SS3 sequence
+// to its final byte, parameters coming before it (the Linux console's F1
+// has a second '['), or the one key that Alt was held with.
+void skipRestOfKey(EditLine* editor)
+{
+    char byte = byteInTime(editor);
+    while (byte == '\033') {
+        byte = byteInTime(editor);
+    }
+    if (byte != '[' && byte != 'O') {
+        return;
+    }
+    byte = byteInTime(editor);
+    if (byte == '[') {
+        byte = byteInTime(editor);
+    }
+    while (byte >= 0x20 && byte < 0x40) {
+        byte = byteInTime(editor);
+    }
+}
+
+// One key pressed in answer, read whole.
 char readAnswer(EditLine* editor)
 {
     char key = 0;
-    if (el_getc(editor, &key) != 1 || key != '\033') {
-        return key;
+    if (libedit().el_getc(editor, &key) != 1) {
+        return '\0';
     }
-    // Alt with a key (ESC y) is no y; a sequence ends with a byte from '@' to
-    // '~', digits and ';' coming before it.
-    if (el_getc(editor, &key) == 1 && (key == '[' || key == 'O')) {
-        while (el_getc(editor, &key) == 1 && (key < '@' || key > '~')) {
-        }
+    if (key == '\033') {
+        skipRestOfKey(editor);
     }
-    return '\033';
+    return key;
 }
 
 // Lists the choices below the line, asking first when there are many.
@@ -78,7 +115,7 @@ void listChoices(EditLine* editor, const std::vector<std::string>& choices)
         }
     }
     int width = 80;
-    el_get(editor, EL_GETTC, "co", &width, nullptr);
+    libedit().el_get(editor, EL_GETTC, "co", &width, nullptr);
     listing += choicesInColumns(choices, static_cast<std::size_t>(std::max(width, 1)));
     std::fputs(listing.c_str(), stdout);
 }
@@ -88,11 +125,11 @@ void listChoices(EditLine* editor, const std::vector<std::string>& choices)
 unsigned char completeAtCursor(EditLine* editor, int)
 {
     try {
-        const LineInfo* line = el_line(editor);
+        const LineInfo* line = libedit().el_line(editor);
         const Completion completion = complete(
             std::string_view(line->buffer, static_cast<std::size_t>(line->cursor - line->buffer)), currentFolderNames);
         if (!completion.insertion.empty()) {
-            return el_insertstr(editor, completion.insertion.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+            return libedit().el_insertstr(editor, completion.insertion.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
         }
         if (completion.choices.empty()) {
             return CC_ERROR;
@@ -111,47 +148,76 @@ unsigned char completeAtCursor(EditLine* editor, int)
 // the character under the cursor.
 unsigned char endOrDeleteAtCursor(EditLine* editor, int)
 {
-    const LineInfo* line = el_line(editor);
+    const LineInfo* line = libedit().el_line(editor);
     if (line->buffer == line->lastchar) {
         return CC_EOF;
     }
     if (line->cursor == line->lastchar) {
         return CC_ERROR;
     }
-    el_cursor(editor, 1);
-    el_deletestr(editor, 1);
+    libedit().el_cursor(editor, 1);
+    libedit().el_deletestr(editor, 1);
     return CC_REFRESH;
 }
 
-EditorHandle makeEditor(History* history)
+// Bound to the interrupt key when SIGINT is ignored: the line stays as it
+// was typed, byte for byte, with the cursor where it was, after a fresh prompt.
+unsigned char keepLineAfterFreshPrompt(EditLine*, int)
+{
+    std::fputs("\n", stdout);
+    return CC_REDISPLAY;
+}
+
+// With SIGINT ignored, the terminal's interrupt key (Ctrl-C) is read as a
+// key while a line is edited rather than sent as a signal that does nothing.
+void takeInterruptKey(EditLine* el)
+{
+    struct termios mode {};
+    if (::tcgetattr(STDIN_FILENO, &mode) != 0 || mode.c_cc[VINTR] == _POSIX_VDISABLE) {
+        return;
+    }
+    char key[8];
+    std::snprintf(key, sizeof key, "\\%03o", static_cast<unsigned>(mode.c_cc[VINTR]));
+    libedit().el_set(el, EL_SETTY, "-d", "-intr", "intr=", nullptr);
+    libedit().el_wset(el, EL_ADDFN, L"gorvandel-keep-line", L"A fresh prompt, the line kept as it is",
+                      &keepLineAfterFreshPrompt);
+    libedit().el_set(el, EL_BIND, key, "gorvandel-keep-line", nullptr);
+}
+
+EditorHandle makeEditor(History* history, bool interruptIgnored)
 {
     // libedit's word on an unknown $TERM (it goes on as a dumb terminal)
     // would be noise on standard error; what comes later, such as a faulty
     // line in ~/.editrc, is not.
     const std::unique_ptr<std::FILE, decltype(&std::fclose)> quiet(std::fopen("/dev/null", "w"), &std::fclose);
-    EditorHandle editor(el_init("gorvandel", stdin, stdout, quiet ? quiet.get() : stderr), &el_end);
+    EditorHandle editor(libedit().el_init("gorvandel", stdin, stdout, quiet ? quiet.get() : stderr), libedit().el_end);
     if (!editor) {
         throw std::bad_alloc();
     }
     EditLine* el = editor.get();
-    el_set(el, EL_SETFP, 2, stderr);
-    el_set(el, EL_EDITOR, "emacs");
+    libedit().el_set(el, EL_SETFP, 2, stderr);
+    libedit().el_set(el, EL_EDITOR, "emacs");
     // On Ctrl-C or Ctrl-Z libedit puts the terminal back in its normal mode
     // before the signal takes effect, and takes it up again after fg.
-    el_set(el, EL_SIGNAL, 1);
-    el_set(el, EL_PROMPT, &promptText);
-    el_set(el, EL_HIST, &::history, history);
+    libedit().el_set(el, EL_SIGNAL, 1);
+    libedit().el_set(el, EL_PROMPT, &promptText);
+    libedit().el_set(el, EL_HIST, libedit().history, history);
     // Wide names: libedit keeps them as given, where it would leak its own
     // wide copies of narrow ones.
-    el_wset(el, EL_ADDFN, L"gorvandel-complete", L"Complete a command word or a file name", &completeAtCursor);
-    el_set(el, EL_BIND, "^I", "gorvandel-complete", nullptr);
-    el_wset(el, EL_ADDFN, L"gorvandel-end-or-delete", L"End of input on an empty line, else delete",
-            &endOrDeleteAtCursor);
-    el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
-    el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
+    libedit().el_wset(el, EL_ADDFN, L"gorvandel-complete", L"Complete a command word or a file name",
+                      &completeAtCursor);
+    libedit().el_set(el, EL_BIND, "^I", "gorvandel-complete", nullptr);
+    libedit().el_wset(el, EL_ADDFN, L"gorvandel-end-or-delete", L"End of input on an empty line, else delete",
+                      &endOrDeleteAtCursor);
+    libedit().el_set(el, EL_BIND, "^D", "gorvandel-end-or-delete", nullptr);
+    // By the word, though the terminal's kill character may be Ctrl-W.
+    libedit().el_set(el, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
     bindTerminalKeys(el);
+    if (interruptIgnored) {
+        takeInterruptKey(el);
+    }
     // A person's own ~/.editrc has the last word.
-    el_source(el, nullptr);
+    libedit().el_source(el, nullptr);
     return editor;
 }
 
@@ -168,15 +234,15 @@ void takeTheLocalesCharacters()
 
 HistoryHandle makeHistory(const std::vector<std::string>& lines)
 {
-    HistoryHandle history(history_init(), &history_end);
+    HistoryHandle history(libedit().history_init(), libedit().history_end);
     if (!history) {
         throw std::bad_alloc();
     }
     HistEvent event;
-    ::history(history.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
-    ::history(history.get(), &event, H_SETUNIQUE, 1);
+    libedit().history(history.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
+    libedit().history(history.get(), &event, H_SETUNIQUE, 1);
     for (const std::string& line : lines) {
-        ::history(history.get(), &event, H_ENTER, line.c_str());
+        libedit().history(history.get(), &event, H_ENTER, line.c_str());
     }
     return history;
 }
@@ -187,9 +253,9 @@ struct EditingSession {
     HistoryHandle history;
     EditorHandle editor;
 
-    EditingSession(const std::string& path, std::string& problem)
+    EditingSession(const std::string& path, bool interruptIgnored, std::string& problem)
         : history(makeHistory(openHistory(path, file, problem))),
-          editor(makeEditor(history.get()))
+          editor(makeEditor(history.get(), interruptIgnored))
     {
     }
     EditingSession(const EditingSession&) = delete;
@@ -197,31 +263,15 @@ struct EditingSession {
     ~EditingSession() { closeHistory(file); }
 };
 
-// el_gets, carried on across a signal the program was started with ignored
-// (SIGINT from a script that traps it), which cuts the line short: what was
-// typed goes on, on a line of its own.
-const char* readWithLibedit(EditLine* editor, int& count)
-{
-    const char* text = el_gets(editor, &count);
-    while (count < 0 && errno == EINTR) {
-        const LineInfo* cut = el_line(editor);
-        const std::string typedSoFar(cut->buffer, cut->lastchar);
-        std::fputs("\n", stdout);
-        el_push(editor, typedSoFar.c_str());
-        text = el_gets(editor, &count);
-    }
-    return text;
-}
-
 ReadResult readEditedLine(EditingSession& session, std::string& line, std::error_code& error)
 {
     // The date line is written without a flush; libedit writes through stdio.
     std::cout.flush();
     int count = 0;
-    const char* text = readWithLibedit(session.editor.get(), count);
+    const char* text = libedit().el_gets(session.editor.get(), &count);
     const int readError = errno;
     // Keys typed before the next line is asked for wait for it unechoed.
-    el_set(session.editor.get(), EL_PREP_TERM, 1);
+    libedit().el_set(session.editor.get(), EL_PREP_TERM, 1);
     if (text == nullptr || count < 0) {
         if (count == 0) {
             return ReadResult::EndOfInput;
@@ -236,7 +286,7 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     }
     if (!line.empty()) {
         HistEvent event;
-        ::history(session.history.get(), &event, H_ENTER, line.c_str());
+        libedit().history(session.history.get(), &event, H_ENTER, line.c_str());
     }
     appendToHistory(session.file, line);
     return ReadResult::Line;
@@ -246,9 +296,16 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 
 LineReader lineEditor(const std::string& historyFile, std::string& notice)
 {
+    if (!terminalShowsEditing()) {
+        return {};
+    }
+    if (std::string problem; !loadLibedit(problem)) {
+        notice = "no line editing: " + problem;
+        return {};
+    }
     takeTheLocalesCharacters();
     restoreTerminalModeOnSignals();
-    auto session = std::make_shared<EditingSession>(historyFile, notice);
+    auto session = std::make_shared<EditingSession>(historyFile, keepIgnoredSignalsIgnored(), notice);
     return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
 }
 

@@ -11,8 +11,10 @@ namespace gorvandel {
 // this run only) and Tab completes (see completion.h). It gives the command
 // loop the lines the plain reader would, and the screen shows what the
 // plain reader shows. Each line typed goes to the history file at once; it
-// is cut when the last copy of the reader is gone. A history that cannot be
-// used is passed over, and notice says why.
+// is cut when the last copy of the reader is gone. None (an empty reader)
+// where the terminal cannot show an edited line (see terminal_mode.h), or
+// where libedit cannot be loaded. notice says what the user should know: a
+// history passed over, or line editing that could not be had, and why.
 LineReader lineEditor(const std::string& historyFile, std::string& notice);
 
 }  // namespace gorvandel

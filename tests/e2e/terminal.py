@@ -8,6 +8,7 @@ import re
 import select
 import signal
 import stat
+import subprocess
 import sys
 import tempfile
 import termios
@@ -19,8 +20,8 @@ TEXTS = os.path.join(os.path.dirname(__file__), "..", "expected_texts.txt")
 UP, LEFT = "\x1b[A", "\x1b[D"
 CTRL_LEFT, CTRL_END, ALT_LEFT, CTRL_DELETE, ALT_BACKSPACE = "\x1b[1;5D", "\x1b[1;5F", "\x1b[1;3D", "\x1b[3;5~", "\x1b\x7f"
 # PageUp, PageDown, Insert, F5, F12, F1 of xterm, the Linux console and the VT220, Shift-Up, Ctrl-Down,
-# Meta-Up, Ctrl-PageUp.
-NOTHING = "\x1b[5~\x1b[6~\x1b[2~\x1b[15~\x1b[24~\x1bOP\x1b[[A\x1bO5P\x1b[1;2A\x1b[1;5B\x1b[1;10A\x1b[5;5~"
+# Meta-Up, Ctrl-PageUp, Alt-X and Alt-Shift-X (libedit's own command prompt).
+NOTHING = "\x1b[5~\x1b[6~\x1b[2~\x1b[15~\x1b[24~\x1bOP\x1b[[A\x1bO5P\x1b[1;2A\x1b[1;5B\x1b[1;10A\x1b[5;5~\x1bx\x1bX"
 
 
 def text(name):
@@ -38,8 +39,12 @@ class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
     def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL, cwd=None, arguments=(),
-                 environment=()):
+                 environment=(), change_mode=None):
         self.fd, self.terminal = os.openpty()
+        if change_mode:
+            mode = termios.tcgetattr(self.terminal)
+            change_mode(mode)
+            termios.tcsetattr(self.terminal, termios.TCSANOW, mode)
         self.mode = termios.tcgetattr(self.terminal)
         self.pid = os.fork()
         if self.pid == 0:
@@ -70,7 +75,8 @@ class Terminal:
     def expect(self, pattern):
         """Reads until the output since the last match matches; returns the match."""
         deadline = time.monotonic() + 10
-        while not (match := re.search(pattern.encode(), self.seen, re.DOTALL)):
+        pattern = pattern if isinstance(pattern, bytes) else pattern.encode()
+        while not (match := re.search(pattern, self.seen, re.DOTALL)):
             if not select.select([self.fd], [], [], max(0, deadline - time.monotonic()))[0]:
                 raise AssertionError(f"no {pattern!r} in {self.seen!r}")
             self.seen += os.read(self.fd, 4096)
@@ -105,7 +111,7 @@ class AtATerminal(unittest.TestCase):
         return terminal
 
     def test_editing_history_and_completion(self):
-        terminal = self.start()
+        terminal = self.start(environment=(("INSIDE_EMACS", "29.1,term:0.96"),))  # Emacs's M-x term: TERM not dumb
         self.assertIn('"first"', terminal.answer("do something with first"))
         self.assertIn('"first"', terminal.answer(UP))
         self.assertIn('"é"', terminal.answer("do something with é"))  # in the C locale too
@@ -126,7 +132,12 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"report.txt"', terminal.answer(UP * 2))
 
     def test_function_and_modifier_keys_and_a_paste_type_nothing_of_their_own(self):
-        terminal = self.start()
+        def kill_by_ctrl_w(mode):
+            mode[6][termios.VKILL] = b"\x17"
+        terminal = self.start(environment=(("TERM", "vt100"),), change_mode=kill_by_ctrl_w)  # no Home in vt100's terminfo
+        # Ctrl-W by the word all the same; Home as the Linux console, rxvt and xterm send it.
+        line = "three four\x17" + "\x1b[1~two " + "\x1b[7~one " + "\x1bOHdo something with "
+        self.assertIn('"one two three "', terminal.answer(line))
         self.assertIn('"new my file"', terminal.answer("do something with my file" + CTRL_LEFT * 2 + "new "))
         paste = "\x1b[200~four\x1b[201~"
         line = "do something with one two three" + CTRL_LEFT + CTRL_DELETE + NOTHING + CTRL_END + paste
@@ -137,7 +148,7 @@ class AtATerminal(unittest.TestCase):
             open(os.path.join(self.folder, name), "w").close()
         many = os.path.join(self.folder, "many")
         os.mkdir(many)
-        for number in range(101):
+        for number in range(100):
             open(os.path.join(many, str(number)), "w").close()
         terminal = self.start()
         terminal.type("do something with a\t")
@@ -145,8 +156,26 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"line"', terminal.answer("\x15do something with line\t"))  # the name with a newline is not offered
         terminal = self.start(cwd=many)
         terminal.type("do something with \t")
+        self.assertNotIn(b"Display", terminal.expect(r"(.*) 99\r\n[^\n]*" + re.escape(text("prompt"))).group(1))
+        self.assertIn('"x"', terminal.answer("x"))  # 100 names are listed without asking
+        open(os.path.join(many, "100"), "w").close()
+        terminal.type("do something with \t")
         terminal.expect(r"Display all 101 possibilities\? \(y or n\)")
-        self.assertIn('"x"', terminal.answer(UP + "x"))  # any key but y says no, and types nothing
+        self.assertIn('"x"', terminal.answer("\x1b\x1b[Ax"))  # Esc Up, or rxvt's Alt-Up: no, and types nothing
+
+    def test_completion_by_the_characters_of_a_locale_that_is_not_utf8(self):
+        locales = os.path.join(self.folder, "locales")
+        os.mkdir(locales)
+        subprocess.run(["localedef", "-i", "en_US", "-f", "ISO-8859-1", os.path.join(locales, "latin1")], check=True)
+        for name in (b"a\xb0\xb0", b"a\xb0\xb1"):  # a°° and a°±
+            open(os.path.join(self.folder.encode(), name), "w").close()
+        terminal = self.start(environment=(("LOCPATH", locales), ("LC_ALL", "latin1")))
+        terminal.type("do something with a\t")
+        terminal.expect(b"\xb0")
+        terminal.type("\t")  # only the shared degree sign was inserted, so both are listed
+        terminal.expect(b"a\xb0\xb0 +a\xb0\xb1\r\n")
+        os.write(terminal.fd, b"\xb1\r")
+        terminal.expect(b'"a\xb0\xb1"')
 
     def test_sessions_that_end_together_keep_every_line(self):
         history = os.path.join(self.folder, "history")
@@ -205,6 +234,25 @@ class AtATerminal(unittest.TestCase):
         with os.fdopen(read, "rb") as output:
             self.assertEqual(output.read().decode(), text("prompt") + text("farewell") + "\n")
 
+    def test_plain_lines_where_the_terminal_shows_what_is_typed_itself_or_libedit_is_missing(self):
+        def echo_off(mode):
+            mode[3] &= ~termios.ECHO
+        broken = os.path.join(self.folder, "lib")
+        os.mkdir(broken)
+        with open(os.path.join(broken, "libedit.so.2"), "w") as library:
+            library.write("not a library\n")
+        dumb, missing = (("TERM", "dumb"),), rb"gorvandel: no line editing: [^\n]*libedit\.so\.2[^\n]*\r\n"
+        # Emacs's shell buffer, a dumb terminal with its echo off, and a broken libedit.
+        for environment, change_mode, said in (((*dumb, ("INSIDE_EMACS", "29.1,comint")), None, b""),
+                                               (dumb, echo_off, b""), ((("LD_LIBRARY_PATH", broken),), None, missing)):
+            terminal = Terminal(self.folder, self.state, environment=environment, change_mode=change_mode)
+            self.assertRegex(terminal.expect("(.*)" + re.escape(text("prompt"))).group(1), b"^" + said + b"$")
+            os.write(terminal.fd, f"do something with x{LEFT}\r".encode())
+            shown = terminal.expect(r'(.*)"x\x1b\[D"').group(1)  # Left read as it came
+            self.assertEqual(shown.count(b"do something with x"), 0 if change_mode else 1)  # the terminal's echo
+            os.write(terminal.fd, b"exit\r")
+            self.assertEqual(terminal.status(), 0)
+
     def test_ctrl_c_ends_it_with_the_terminal_as_it_was(self):
         terminal = self.start()
         terminal.type("do some")
@@ -258,19 +306,19 @@ class AtATerminal(unittest.TestCase):
         for made in (".local", ".local/state/gorvandel", ".local/state/gorvandel/history"):
             self.assertEqual(os.stat(os.path.join(home, made)).st_uid, nobody, made)
 
-    def test_ignored_ctrl_c_keeps_the_line_and_a_history_it_cannot_read(self):
-        fifo = os.path.join(self.folder, "fifo")
-        os.mkfifo(fifo)
-        terminal = self.start(history=fifo, interrupt=signal.SIG_IGN)
-        terminal.type("do some")
-        terminal.expect("do some")
+    def test_ignored_ctrl_c_gives_a_fresh_prompt_and_keeps_the_line_as_typed(self):
+        terminal = self.start(interrupt=signal.SIG_IGN)
+        terminal.type("do something with a\x16\x0ac" + LEFT)  # Ctrl-V Ctrl-J: a line end in the line, as ^M
+        terminal.expect(r"a\^Mc")
         terminal.type("\x03")
-        terminal.expect(re.escape(text("prompt")))  # the line carries on after a fresh prompt
-        self.assertNotIn(text("unknown"), terminal.answer("thing"))
+        terminal.expect(re.escape(text("prompt")) + r"do something with a\^Mc")
+        os.kill(terminal.pid, signal.SIGINT)  # nor does one sent by kill: the terminal stays in the editor's mode
+        time.sleep(0.2)
+        self.assertFalse(termios.tcgetattr(terminal.fd)[3] & termios.ICANON)
+        terminal.type("b\r")  # where the cursor was
+        self.assertNotIn(text("unknown").encode(), terminal.expect(r'"a\rbc"(.*?)' + re.escape(text("prompt"))).group(1))
         terminal.type("exit\r")
         self.assertEqual(terminal.status(), 0)
-        self.assertTrue(stat.S_ISFIFO(os.stat(fifo).st_mode))
-
 
 if __name__ == "__main__":
     unittest.main()
