@@ -19,6 +19,7 @@ need /usr/include/gtest/gtest.h libgtest-dev
 need pkg-config pkg-config
 need /usr/include/histedit.h libedit-dev
 need python3 python3
+need /usr/share/i18n/locales/en_US locales  # a Latin-1 locale made in a test
 all=
 [ "${1:-}" = --all ] && all=1 && shift
 if [ -n "$all" ]; then

@@ -9,6 +9,7 @@
 #include "operating_system.h"
 #include "options.h"
 #include "console.h"
+#include "shown_text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -81,7 +82,7 @@ int showWhatWasLearned(const Options& options)
         if (const Outcome read = readMemoryFile(options.memoryFile, learned, exists); !read) {
             return failWith(EXIT_STATUS_USAGE, read.failure);
         }
-        const std::string name = printable(options.memoryFile, !utf8);
+        const std::string name = shownSafely(options.memoryFile);
         title = exists ? "What Gorvandel has learned, kept in " + name + ":"
                        : "Nothing has been learned in " + name + " yet: every weight is 0.";
     }

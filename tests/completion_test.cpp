@@ -1,8 +1,11 @@
 #include "completion.h"
 
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -62,10 +65,25 @@ TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
     EXPECT_EQ(cut.insertion, "");
     EXPECT_EQ(cut.choices, std::vector<std::string>{"x\ty"});
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
-    EXPECT_EQ(gorvandel::choicesInColumns({"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF"}, 20),
-              "a?[2J  \xE6\x97\xA5\xE6\x9C\xAC\n"
-              "caf\xC3\xA9   ?\n");
-    std::setlocale(LC_CTYPE, "C");
+    // U+202E would show "a\u202Etxt.exe" as "aexe.txt".
+    EXPECT_EQ(gorvandel::choicesInColumns(
+                  {"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF", "a\u202Etxt.exe"}, 26),
+              "a?[2J      ?\n"
+              "caf\xC3\xA9       a?txt.exe\n"
+              "\xE6\x97\xA5\xE6\x9C\xAC\n");
+}
+
+// In a Latin-1 locale each byte is a character: names that UTF-8 would read as the same '?'s are told apart.
+TEST(Completion, ListedInTheLocalesCharacters)
+{
+    const TemporaryFolder locales;
+    const std::string made = locales / "en_US.ISO-8859-1";
+    if (std::system(("localedef -i en_US -f ISO-8859-1 '" + made + "' >/dev/null 2>&1").c_str()) != 0) {
+        GTEST_SKIP() << "localedef could not make en_US.ISO-8859-1 (Debian package locales)";
+    }
+    setenv("LOCPATH", locales.path.c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "en_US.ISO-8859-1"), nullptr);
+    EXPECT_EQ(gorvandel::choicesInColumns({"a\xB0\xB0", "a\xB0\xB1", "\x9B"}, 80), "a\xB0\xB0  a\xB0\xB1  ?\n");
 }
 
 }  // namespace

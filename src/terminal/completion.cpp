@@ -2,12 +2,9 @@
 
 #include "commands.h"
 #include "characters.h"
+#include "shown_text.h"
 
 #include <algorithm>
-#include <cwchar>
-#include <cwctype>
-
-#include <wchar.h>
 
 namespace gorvandel {
 
@@ -47,42 +44,6 @@ std::vector<std::string> candidatesFor(std::string_view beforeCursor, std::strin
     return candidates;
 }
 
-// The character at the start of text, and how many bytes it takes; a byte
-// that starts no character of the locale's is one byte read as a NUL.
-std::size_t nextCharacter(std::string_view text, std::mbstate_t& state, wchar_t& character)
-{
-    const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
-    if (length == 0 || length > text.size()) {
-        state = std::mbstate_t();
-        character = L'\0';
-        return 1;
-    }
-    return length;
-}
-
-// A name as the terminal may show it, control characters and what cannot
-// be read as '?', and its width on the screen.
-std::string shownSafely(std::string_view name, std::size_t& width)
-{
-    std::string shown;
-    width = 0;
-    std::mbstate_t state{};
-    for (std::size_t at = 0; at < name.size();) {
-        wchar_t character = 0;
-        const std::size_t length = nextCharacter(name.substr(at), state, character);
-        const int columns = std::iswcntrl(static_cast<std::wint_t>(character)) ? -1 : ::wcwidth(character);
-        if (columns < 0) {
-            shown += '?';
-            width += 1;
-        } else {
-            shown.append(name.substr(at, length));
-            width += static_cast<std::size_t>(columns);
-        }
-        at += length;
-    }
-    return shown;
-}
-
 }  // namespace
 
 Completion complete(std::string_view beforeCursor, const std::function<std::vector<std::string>()>& folderNames)
@@ -117,7 +78,8 @@ std::string choicesInColumns(const std::vector<std::string>& choices, std::size_
     std::vector<std::size_t> widths(choices.size());
     std::size_t longest = 0;
     for (std::size_t i = 0; i < choices.size(); ++i) {
-        shown.push_back(shownSafely(choices[i], widths[i]));
+        shown.push_back(shownSafely(choices[i]));
+        widths[i] = columnsOf(shown[i]);
         longest = std::max(longest, widths[i]);
     }
     const std::size_t columnWidth = longest + 2;

@@ -89,7 +89,8 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run 'reward' -m "$m"
     expect_failure 2 "$m:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing a memory touched the file or spoke"
-    run 'exit' -m "$work/no"$'\n\xc2\x9b'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no??ne/memory: No such file or directory"
+    LC_ALL=C.UTF-8 run 'exit' -m "$work/no"$'\n\xc2\x9b\x9b\xe2\x81\xa6'"ne/memory" # LF, C1 as UTF-8 and raw, U+2066
+    expect_failure 2 "cannot keep a memory in $work/no????ne/memory: No such file or directory"
     # What stands where the lock goes is named.
     mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
     ln -s "$work/elsewhere" "$work/linked.lock"
