@@ -9,7 +9,6 @@
 #include "operating_system.h"
 #include "options.h"
 #include "console.h"
-#include "shown_text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -75,20 +74,21 @@ LineReader commandReader()
 int showWhatWasLearned(const Options& options)
 {
     Learning learned;
-    const bool utf8 = outputTakesUtf8();
-    std::string title = "Nothing is kept without --memory: every run starts from these weights.";
+    bool exists = false;
     if (!options.memoryFile.empty()) {
-        bool exists = false;
         if (const Outcome read = readMemoryFile(options.memoryFile, learned, exists); !read) {
             return failWith(EXIT_STATUS_USAGE, read.failure);
         }
-        const std::string name = shownSafely(options.memoryFile);
-        title = exists ? "What Gorvandel has learned, kept in " + name + ":"
-                       : "Nothing has been learned in " + name + " yet: every weight is 0.";
     }
     const char* noColour = std::getenv("NO_COLOR");
     const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
-    return writeOut(drawLearning(learned, title, {utf8, colour}));
+    const std::string picture =
+        drawLearning(learned, pictureTitle(options.memoryFile, exists), {outputTakesUtf8(), colour});
+    std::error_code error;
+    if (!writeToConsoleOutput(picture, error)) {
+        return writeOut(picture);
+    }
+    return error ? failWith(EXIT_STATUS_FAILURE, "cannot write to standard output: " + error.message()) : EXIT_SUCCESS;
 }
 
 int runSession(const Options& options)

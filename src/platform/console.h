@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace gorvandel {
@@ -58,6 +59,13 @@ struct ShownCharacter {
     std::size_t columns = 1;  // on a terminal; 1 where the system cannot tell
 };
 ShownCharacter readShownCharacter(std::string_view text);
+
+// On Windows, where standard output is a console: writes text there as
+// UTF-16 through the console's own call, as writeToStandardError does, so
+// that a name shows whole whatever the console's code page; error says why
+// that failed. False, with nothing written, for a file or a pipe, and on
+// POSIX, where text's bytes are what a terminal reads.
+bool writeToConsoleOutput(std::string_view text, std::error_code& error);
 
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();

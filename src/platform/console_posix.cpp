@@ -109,6 +109,11 @@ ShownCharacter readShownCharacter(std::string_view text)
     return {std::max<std::size_t>(length, 1), true, code, columns < 0 ? 1 : static_cast<std::size_t>(columns)};
 }
 
+bool writeToConsoleOutput(std::string_view, std::error_code&)
+{
+    return false;
+}
+
 bool talkingToTerminal()
 {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;

@@ -133,6 +133,21 @@ ShownCharacter readShownCharacter(std::string_view text)
     return {length, true, code, 1};
 }
 
+bool writeToConsoleOutput(std::string_view text, std::error_code& error)
+{
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!isConsole(output)) {
+        return false;
+    }
+    const std::wstring wide = widened(text);
+    DWORD written = 0;
+    // The console's own reason (a console closed under it) means little to a person.
+    if (!WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
+        error = std::make_error_code(std::errc::io_error);
+    }
+    return true;
+}
+
 bool talkingToTerminal()
 {
     return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;

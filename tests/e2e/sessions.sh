@@ -133,8 +133,9 @@ show) # --show draws what a memory file holds, only reading it
     mkdir "$work/kept" && m=$work/kept/mémoire && listing() { find "$work/kept" -printf '%p %s %T@ %m %n\n' | sort; }
     printf 'gorvandel memory 1\nplain 0 3 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n' >"$m"
     # Neither a read-only file, nor other names, nor another run that holds it stand in the way of a look.
-    chmod 444 "$m" && ln "$m" "$work/kept/other name" && cp "$m" "$work/kept/in use" && chmod 644 "$work/kept/in use"
-    { sleep 1; echo exit; } | "$program" -m "$work/kept/in use" >"$work/first" &
+    in_use=$work/kept/$(printf 'in use %.0s' {1..8}) # a name too long to share the title's line
+    chmod 444 "$m" && ln "$m" "$work/kept/other name" && cp "$m" "$in_use" && chmod 644 "$in_use"
+    { sleep 1; echo exit; } | "$program" -m "$in_use" >"$work/first" &
     until [ -s "$work/first" ]; do sleep 0.01; done
     listing >"$work/before"
     LC_ALL=C run '' -m "$m" --show -s 5
@@ -143,16 +144,22 @@ show) # --show draws what a memory file holds, only reading it
     grep -Eq "^\* $(text plain | sed -n 2p | sed 's/\./\\./g') +\+3  -{10}\|#{6}-{4}  80\.0%$" "$work/out" ||
         fail "the favourite of weight 3: $(cat "$work/out")"
     [ "$(grep -c ' 2\.9%$' "$work/out")" -eq 7 ] && [ "$(grep -c ' 10\.0%$' "$work/out")" -eq 10 ] &&
+        [ "$(grep -Ec '   0  -{10}\|-{10} ' "$work/out")" -eq 16 ] &&
         grep -Eq '^  Send file "TEXT" to Ubisoft +-2  -{6}#{4}\|-{10}  10\.0%$' "$work/out" || fail "chances or bars: $(cat "$work/out")"
     [ "$(awk '{ print length($0) }' "$work/out" | sort -n | tail -n 1)" -le 80 ] || fail "a line wider than 80 columns"
-    LC_ALL=C.UTF-8 run '' --memory="$work/kept/in use" --show
+    LC_ALL=C.UTF-8 run '' --memory="$in_use" --show
     [ "$status" -eq 0 ] && grep -q '█' "$work/out" && grep -q '│' "$work/out" || fail "no blocks in UTF-8: status $status"
-    run '' --show -m "$work/kept/missing"
-    [ "$status" -eq 0 ] && grep -q "^Nothing has been learned in $work/kept/missing yet" "$work/out" || fail "a missing file: $status"
+    [ "$(head -n 2 "$work/out")" = "What Gorvandel has learned, kept in this file:"$'\n'"$in_use" ] || fail "a long title: $(cat "$work/out")"
     run '' --show
     [ "$status" -eq 0 ] && grep -q "^Nothing is kept without --memory" "$work/out" || fail "without a file: $status"
-    LC_ALL=C.UTF-8 run '' --show -m "$work/kept/$(printf 'é%.0s' {1..40})" # a title cut short, between characters
-    head -n 1 "$work/out" | iconv -f UTF-8 -t UTF-8 >/dev/null || fail "a title cut inside a character"
+    # 80 columns fit on one line though each é takes two bytes; at 81 the name goes whole on a line of its own.
+    fits=$(printf 'é%.0s' {1..28}) && cd "$work/kept"
+    LC_ALL=C.UTF-8 run '' --show -m "$fits"
+    [ "$status" -eq 0 ] && [ "$(head -n 1 "$work/out")" = "Nothing has been learned in $fits yet: every weight is 0." ] ||
+        fail "a title of 80 columns: $status, $(head -n 2 "$work/out")"
+    LC_ALL=C.UTF-8 run '' --show -m "$fits"$'\xe2\x80\xae' # with a mark that would turn the line around
+    [ "$(head -n 2 "$work/out")" = "Nothing has been learned yet (every weight is 0) in this file:"$'\n'"$fits?" ] ||
+        fail "a title of 81 columns: $(head -n 2 "$work/out")"
     wait
     listing | cmp -s - "$work/before" || fail "the folder changed: $(listing | diff "$work/before" -)"
     printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 6 0 0 0 0 0 0 0 0 0\n' >"$work/bad"
