@@ -89,8 +89,8 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run 'reward' -m "$m"
     expect_failure 2 "$m:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing a memory touched the file or spoke"
-    LC_ALL=C.UTF-8 run 'exit' -m "$work/no"$'\n\xc2\x9b\x9b\xe2\x81\xa6'"ne/memory" # LF, C1 as UTF-8 and raw, U+2066
-    expect_failure 2 "cannot keep a memory in $work/no????ne/memory: No such file or directory"
+    LC_ALL=C.UTF-8 run 'exit' -m "$work/no"$'\n\xc2\x9b\x9b\xe2\x81\xa6'"ne/memory" && # LF, C1 as UTF-8 and raw, U+2066
+        expect_failure 2 "cannot keep a memory in $work/no????ne/memory: No such file or directory"
     # What stands where the lock goes is named.
     mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
     ln -s "$work/elsewhere" "$work/linked.lock"
@@ -152,8 +152,7 @@ show) # --show draws what a memory file holds, only reading it
     [ "$(head -n 2 "$work/out")" = "What Gorvandel has learned, kept in this file:"$'\n'"$in_use" ] || fail "a long title: $(cat "$work/out")"
     run '' --show
     [ "$status" -eq 0 ] && grep -q "^Nothing is kept without --memory" "$work/out" || fail "without a file: $status"
-    # 80 columns fit on one line though each é takes two bytes; at 81 the name goes whole on a line of its own.
-    fits=$(printf 'é%.0s' {1..28}) && cd "$work/kept"
+    fits=$(printf 'é%.0s' {1..28}) && cd "$work/kept" # a title of 80 columns (108 bytes) fits; at 81 the name has a line
     LC_ALL=C.UTF-8 run '' --show -m "$fits"
     [ "$status" -eq 0 ] && [ "$(head -n 1 "$work/out")" = "Nothing has been learned in $fits yet: every weight is 0." ] ||
         fail "a title of 80 columns: $status, $(head -n 2 "$work/out")"
