@@ -20,7 +20,7 @@ need /usr/include/gtest/gtest.h libgtest-dev
 need pkg-config pkg-config
 need /usr/include/histedit.h libedit-dev
 need python3 python3
-need /usr/share/i18n/charmaps/ISO-8859-1.gz locales  # a terminal test makes a Latin-1 locale
+need /usr/share/i18n/charmaps/ISO-8859-1.gz locales  # tests make Latin-1 and KOI8-R locales
 all=
 [ "${1:-}" = --all ] && all=1 && shift
 if [ -n "$all" ]; then

@@ -81,22 +81,20 @@ LineReader commandReader()
 int showWhatWasLearned(const Options& options)
 {
     MemoryLook look;
-    const bool utf8 = outputTakesUtf8();
-    std::string title = "Nothing is kept without --memory: every run starts from these weights.";
     if (!options.memoryFile.empty()) {
         if (const Outcome read = readMemoryFile(options.memoryFile, look); !read) {
             return failWith(EXIT_STATUS_USAGE, read.failure);
         }
-        const std::string name = printable(options.memoryFile, !utf8);
-        title = !look.exists ? "Nothing has been learned in " + name + " yet: every weight is 0."
-                : look.leftover.empty()
-                    ? "What Gorvandel has learned, kept in " + name + ":"
-                    : "What Gorvandel has learned, in the last save of " + name + ", which the next run puts back: " +
-                          printable(look.leftover, !utf8);
     }
     const char* noColour = std::getenv("NO_COLOR");
     const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
-    return writeOut(drawLearning(look.learned, title, {utf8, colour}));
+    const std::string picture = drawLearning(
+        look.learned, pictureTitle(options.memoryFile, look.exists, look.leftover), {outputTakesUtf8(), colour});
+    std::error_code error;
+    if (!writeToConsoleOutput(picture, error)) {
+        return writeOut(picture);
+    }
+    return error ? failWith(EXIT_STATUS_FAILURE, "cannot write to standard output: " + error.message()) : EXIT_SUCCESS;
 }
 
 int runSession(const Options& options)

@@ -1,8 +1,11 @@
 #include "completion.h"
 
+#include "test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -43,7 +46,6 @@ TEST(Completion, FileNamesAfterTheArgumentPrefix)
     EXPECT_EQ(complete("do something with report.", folder).choices, reports);
     EXPECT_EQ(complete("do something with .", folder).insertion, "hidden");
     EXPECT_EQ(complete("do something with ", folder).choices.size(), 4u);  // the hidden name waits for its dot
-    EXPECT_EQ(gorvandel::choicesInColumns({"a", "bb", "c"}, 8), "a   c\nbb\n");
 }
 
 // A name can hold anything but a slash: what would act on the terminal, or is no character of the
@@ -52,9 +54,11 @@ TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
 {
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     const auto hostile = [] {
-        return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx"};
+        return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx",
+                                        "bi\u202Ed"};
     };
     EXPECT_EQ(complete("do something with c", hostile).insertion, "1");  // not U+009B, a C1 control
+    EXPECT_EQ(complete("do something with b", hostile).insertion, "i");  // nor U+202E, which turns the line
     const auto accents = [] { return std::vector<std::string>{"\xC3\xA9t\xC3\xA9", "\xC3\xA8re"}; };
     EXPECT_EQ(complete("do something with ", accents).choices.size(), 2u);  // not half of their first letters
     const auto latin1 = [] { return std::vector<std::string>{"a\xB0\xB0", "a\xB0\xB1"}; };
@@ -66,10 +70,31 @@ TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
     const gorvandel::Completion cut = complete("do something with x", hostile);
     EXPECT_EQ(cut.insertion, "");
     EXPECT_EQ(cut.choices, std::vector<std::string>{"x\ty"});
-    EXPECT_EQ(gorvandel::choicesInColumns({"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF"}, 20),
-              "a?[2J  \xE6\x97\xA5\xE6\x9C\xAC\n"
-              "caf\xC3\xA9   ?\n");
-    std::setlocale(LC_CTYPE, "C");
+    // U+202E would show "a\u202Etxt.exe" as "aexe.txt".
+    EXPECT_EQ(gorvandel::choicesInColumns(
+                  {"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF", "a\u202Etxt.exe"}, 26),
+              "a?[2J      ?\n"
+              "caf\xC3\xA9       a?txt.exe\n"
+              "\xE6\x97\xA5\xE6\x9C\xAC\n");
+}
+
+// In the locale's characters: Latin-1 names that UTF-8 would read as the same '?'s are told apart; a byte
+// from 0x80 to 0x9F, a C1 control to an 8-bit terminal, is hidden even where KOI8-R draws a line with it.
+TEST(Completion, ListedInTheLocalesCharacters)
+{
+    const TemporaryFolder locales;
+    for (const std::string locale : {"en_US.ISO-8859-1", "ru_RU.KOI8-R"}) {
+        const std::string made = "localedef -i " + locale.substr(0, 5) + " -f " + locale.substr(6) + " '" +
+                                 (locales / locale) + "' >/dev/null 2>&1";
+        if (std::system(made.c_str()) != 0) {
+            GTEST_SKIP() << "localedef could not make " << locale << " (Debian package locales)";
+        }
+    }
+    setenv("LOCPATH", locales.path.c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "en_US.ISO-8859-1"), nullptr);
+    EXPECT_EQ(gorvandel::choicesInColumns({"a\xB0\xB0", "a\xB0\xB1", "\x9B"}, 80), "a\xB0\xB0  a\xB0\xB1  ?\n");
+    ASSERT_NE(std::setlocale(LC_CTYPE, "ru_RU.KOI8-R"), nullptr);
+    EXPECT_EQ(gorvandel::choicesInColumns({"\x9B", "\xC1"}, 80), "?  \xC1\n");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST(MemoryFormat, WhatIsWrittenReadsBackAndAPersonMayEditItsLayout)
     EXPECT_EQ(text, "gorvandel memory 1\nplain 0 -5 1 0 0 0 0 5\nargument 0 0 0 4 0 0 0 0 0 -1\n");
     for (const std::string& edited :
          {"\xEF\xBB\xBF" + text,
-          " gorvandel\tmemory  01\r\n  plain\t0 -5  1 0 0 0 0 5 \r\nargument 0 0 0 4 0 0 0 0 0 -1\n \n"s}) {
+          " gorvandel\tmemory  01\r\n  plain\t0 -5  +1 0 0 0 0 +5 \r\nargument +0 0 0 4 0 0 0 0 0 -1\n \n"s}) {
         const gorvandel::MemoryText read = parseMemory(edited);
         EXPECT_EQ(read.problem, "");
         EXPECT_EQ(read.learned.plain, plain);
@@ -43,8 +43,9 @@ TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
         {header + argument + plain, "2: expected 'plain' and 8 weights"},
         {header + "plain 0 0 0 0 0 0 0 6\n" + argument, "2: weight 6 is outside -5 to 5"},
         {header + plain + "argument 0 0 0 0 0 0 0 0 0 -6\n", "3: weight -6 is outside -5 to 5"},
-        {header + plain + "argument 0 0 0 0 0 0 0 0 0 +1\n", "3: weight '+1' is not a whole number"},
-        {header + plain + "argument 0 0 0 0 0 0 0 0 0 1000000000\n", "3: weight '1000000000' is not a whole number"},
+        {header + plain + "argument 0 0 0 0 0 0 0 0 0 +1000000000\n", "3: weight '+1000000000' is not a whole"},
+        {header + "plain 0 0 0 0 0 0 0 +-3\n" + argument, "2: weight '+-3' is not a whole number"},
+        {header + "plain 0 0 0 0 0 0 + 3\n" + argument, "2: weight '+' is not a whole number"},
         {header + plain, "3: missing: 'argument' and 10 weights"},
         {header + plain + argument + "reward\n", "4: more lines than a memory holds"},
         {header + "plain 0 0 0 0\0 0 0 0 0\n"s + argument, "2: not text"},

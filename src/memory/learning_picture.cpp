@@ -2,6 +2,7 @@
 
 #include "actions.h"
 #include "characters.h"
+#include "shown_text.h"
 
 #include <cstdio>
 #include <functional>
@@ -12,6 +13,7 @@ namespace {
 
 // Columns: mark, action, weight, bar, chance; 2 + 42 + 4 + 2 + 21 + 7 = 78.
 constexpr std::size_t TEXT_WIDTH = 42;
+constexpr std::size_t TITLE_WIDTH = 80;
 constexpr int CELLS_PER_WEIGHT = 2;
 constexpr int HALF_BAR = WEIGHT_MAX * CELLS_PER_WEIGHT;
 
@@ -85,10 +87,32 @@ std::string block(const std::string& name, const std::vector<Weight>& weights,
 
 }  // namespace
 
+std::string pictureTitle(const std::string& memoryFile, bool exists, const std::string& leftover)
+{
+    if (memoryFile.empty()) {
+        return "Nothing is kept without --memory: every run starts from these weights.";
+    }
+    const std::string name = shownSafely(leftover.empty() ? memoryFile : leftover);
+    const std::string before = !leftover.empty() ? "What Gorvandel has learned, in "
+                               : exists          ? "What Gorvandel has learned, kept in "
+                                                 : "Nothing has been learned in ";
+    const std::string after = !leftover.empty() ? ", which the next run puts in place:"
+                              : exists          ? ":"
+                                                : " yet: every weight is 0.";
+    if (before.size() + columnsOf(name) + after.size() <= TITLE_WIDTH) {
+        return before + name + after;
+    }
+    // Cut, a name could not be found again or copied; wrapped by the
+    // terminal, it would not stand apart.
+    return (!leftover.empty() ? "What Gorvandel has learned, in the last save, which the next run puts in place:\n"
+            : exists          ? "What Gorvandel has learned, kept in this file:\n"
+                              : "Nothing has been learned yet (every weight is 0) in this file:\n") +
+           name;
+}
+
 std::string drawLearning(const Learning& learned, const std::string& title, PictureStyle style)
 {
-    return fitted(title, 80 - 1).erase(std::min(title.size(), std::size_t{79})) + "\n\n" +
-           block("do something", learned.plain, describePlainAction, style) + "\n" +
+    return title + "\n\n" + block("do something", learned.plain, describePlainAction, style) + "\n" +
            block(
                "do something with TEXT", learned.argument,
                [](std::size_t index) { return describeArgumentAction(index, "TEXT"); }, style) +

@@ -43,9 +43,14 @@ std::vector<std::string_view> fieldsOf(std::string_view line)
     return fields;
 }
 
-// A whole number of at most nine digits, with an optional minus sign.
+// A whole number of at most nine digits, with an optional sign: --show
+// writes a positive weight as +3, and a person copies it from there.
 std::optional<int> wholeNumber(std::string_view text)
 {
+    // from_chars reads a minus sign but no plus sign. Only a digit may follow it.
+    if (text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9') {
+        text.remove_prefix(1);
+    }
     const std::size_t digits = text.size() - (text.empty() || text[0] != '-' ? 0 : 1);
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

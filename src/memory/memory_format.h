@@ -29,8 +29,8 @@ struct MemoryText {
 };
 
 // Reads a memory file's text. A UTF-8 byte-order mark, blanks between and
-// around the fields, CR LF line ends, blank lines at the end and a missing
-// last newline are allowed; nothing else is.
+// around the fields, a plus sign before a weight, CR LF line ends, blank
+// lines at the end and a missing last newline are allowed; nothing else is.
 MemoryText parseMemory(std::string_view text);
 
 // The memory file's text for these weights.

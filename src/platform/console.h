@@ -2,13 +2,15 @@
 
 // The console and the clock: what differs between Windows and POSIX systems
 // in how the program starts, reads its arguments, tells a terminal from a
-// pipe, writes to standard error, and reads the time.
+// pipe, reads and writes the text it shows, and reads the time.
 // console_posix.cpp and console_windows.cpp each define all of it.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace gorvandel {
@@ -46,12 +48,31 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[]);
 // the console shows; otherwise as its bytes.
 void writeToStandardError(std::string_view text);
 
+// One character of text the program shows, read as the system reads that
+// text: on POSIX by the user's locale, which is taken up the first time (the
+// C locale's characters are ASCII); on Windows as UTF-8, which text is
+// inside.
+struct ShownCharacter {
+    std::size_t length = 1;   // its bytes; 1 for a byte that starts no character
+    bool valid = false;       // false for such a byte
+    char32_t code = 0;        // the character, when valid
+    std::size_t columns = 1;  // on a terminal; 1 where the system cannot tell
+};
+ShownCharacter readShownCharacter(std::string_view text);
+
+// On Windows, where standard output is a console: writes text there as
+// UTF-16 through the console's own call, as writeToStandardError does, so
+// that a name shows whole whatever the console's code page; error says why
+// that failed. False, with nothing written, for a file or a pipe, and on
+// POSIX, where text's bytes are what a terminal reads.
+bool writeToConsoleOutput(std::string_view text, std::error_code& error);
+
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();
 
 // Whether what goes to standard output is read as UTF-8: on POSIX where the
-// user's locale (which this takes up for the character type) says so, on
-// Windows where the console's output code page is UTF-8.
+// user's locale (taken up as readShownCharacter does) says so, on Windows
+// where the console's output code page is UTF-8.
 bool outputTakesUtf8();
 
 // Whether standard output is a terminal that shows ANSI colours: on POSIX

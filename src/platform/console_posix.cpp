@@ -1,20 +1,43 @@
 #include "console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <cwchar>
 #include <limits>
 #include <string_view>
 
 #include <fcntl.h>
 #include <langinfo.h>
 #include <unistd.h>
+#include <wchar.h>
 
 namespace gorvandel {
+
+namespace {
+
+// The user's character set, taken up the first time text is shown rather
+// than at every start, which most runs would pay for and never use. A
+// locale the line editor took up already is left as it is.
+void takeUpTheUsersCharacters()
+{
+    static const bool taken = [] {
+        const char* current = std::setlocale(LC_CTYPE, nullptr);
+        if (current == nullptr || std::strcmp(current, "C") == 0 || std::strcmp(current, "POSIX") == 0) {
+            std::setlocale(LC_CTYPE, "");
+        }
+        return true;
+    }();
+    static_cast<void>(taken);
+}
+
+}  // namespace
 
 std::uint32_t millisecondTicks()
 {
@@ -70,6 +93,27 @@ void writeToStandardError(std::string_view text)
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+ShownCharacter readShownCharacter(std::string_view text)
+{
+    takeUpTheUsersCharacters();
+    std::mbstate_t state{};
+    wchar_t character = 0;
+    const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
+    // (size_t)-1 for an invalid byte, -2 for a character cut short; glibc
+    // also reads UTF-8 forms past U+10FFFF, which are no character.
+    const auto code = static_cast<char32_t>(character);
+    if (length > text.size() || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return {};
+    }
+    const int columns = ::wcwidth(character);
+    return {std::max<std::size_t>(length, 1), true, code, columns < 0 ? 1 : static_cast<std::size_t>(columns)};
+}
+
+bool writeToConsoleOutput(std::string_view, std::error_code&)
+{
+    return false;
+}
+
 bool talkingToTerminal()
 {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
@@ -77,7 +121,8 @@ bool talkingToTerminal()
 
 bool outputTakesUtf8()
 {
-    return std::setlocale(LC_CTYPE, "") != nullptr && std::string_view(nl_langinfo(CODESET)) == "UTF-8";
+    takeUpTheUsersCharacters();
+    return std::string_view(nl_langinfo(CODESET)) == "UTF-8";
 }
 
 bool outputShowsColour()

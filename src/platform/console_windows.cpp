@@ -28,6 +28,12 @@ bool isUsable(HANDLE handle)
     return handle != nullptr && handle != INVALID_HANDLE_VALUE;
 }
 
+bool isConsole(HANDLE handle)
+{
+    DWORD mode = 0;
+    return isUsable(handle) && GetConsoleMode(handle, &mode);
+}
+
 }  // namespace
 
 std::uint32_t millisecondTicks()
@@ -88,8 +94,7 @@ void writeToStandardError(std::string_view text)
 {
     // A console shows UTF-16 as it is; a file or pipe gets the UTF-8 bytes.
     const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    DWORD mode = 0;
-    if (isUsable(error) && GetConsoleMode(error, &mode)) {
+    if (isConsole(error)) {
         try {
             const std::wstring wide = widened(text);
             DWORD written = 0;
@@ -100,6 +105,47 @@ void writeToStandardError(std::string_view text)
         }
     }
     std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+ShownCharacter readShownCharacter(std::string_view text)
+{
+    const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char first = byte(0);
+    if (first < 0x80) {
+        return {1, true, first, 1};
+    }
+    const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 0;
+    if (length == 0 || length > text.size()) {
+        return {};
+    }
+    char32_t code = first & (0x7Fu >> length);
+    for (std::size_t at = 1; at < length; ++at) {
+        if ((byte(at) & 0xC0) != 0x80) {
+            return {};
+        }
+        code = (code << 6) | (byte(at) & 0x3Fu);
+    }
+    // Overlong forms, surrogates and what lies past Unicode are no characters.
+    constexpr char32_t SMALLEST[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < SMALLEST[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return {};
+    }
+    return {length, true, code, 1};
+}
+
+bool writeToConsoleOutput(std::string_view text, std::error_code& error)
+{
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!isConsole(output)) {
+        return false;
+    }
+    const std::wstring wide = widened(text);
+    DWORD written = 0;
+    // The console's own reason (a console closed under it) means little to a person.
+    if (!WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
+        error = std::make_error_code(std::errc::io_error);
+    }
+    return true;
 }
 
 bool talkingToTerminal()

@@ -1,7 +1,7 @@
 #include "failure.h"
 
-#include "characters.h"
 #include "console.h"
+#include "shown_text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,25 +18,10 @@ Outcome outputFailure()
     return {"cannot write to standard output: " + std::generic_category().message(error)};
 }
 
-std::string printable(std::string_view text, bool asciiOnly)
-{
-    std::string shown;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const std::size_t control = terminalControlLength(text.substr(at));
-        const bool hidden = control > 0 || (asciiOnly && static_cast<unsigned char>(text[at]) >= 0x80);
-        shown += hidden ? '?' : text[at];
-        at += control > 1 ? control - 1 : 0;
-    }
-    return shown;
-}
+namespace {
 
-void reportFailure(std::string_view what)
+void writeFailureLine(std::string_view what)
 {
-    // Shown with '?' for a line end, the report stays one line.
-    if (findTerminalControl(what) != std::string_view::npos) {
-        reportFailure(printable(what));
-        return;
-    }
     // One write, and no allocation for a message as short as "out of memory".
     char line[256];
     const int length =
@@ -46,6 +31,17 @@ void reportFailure(std::string_view what)
         return;
     }
     writeToStandardError("gorvandel: " + std::string(what) + "\n");
+}
+
+}  // namespace
+
+void reportFailure(std::string_view what)
+{
+    if (isPrintableAscii(what)) {
+        writeFailureLine(what);
+    } else {
+        writeFailureLine(shownSafely(what));
+    }
 }
 
 }  // namespace gorvandel

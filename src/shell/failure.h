@@ -22,14 +22,10 @@ struct Outcome {
 // holds one: writers clear errno before they write.
 Outcome outputFailure();
 
-// The text with what a terminal would act on shown as '?' (a file name may
-// hold a line end, or an escape sequence); with asciiOnly, every byte
-// outside ASCII too.
-std::string printable(std::string_view text, bool asciiOnly = false);
-
-// Writes "gorvandel: WHAT" as one line on standard error, printable.
-// Allocates nothing for a short message without a control character, so it
-// also serves when memory has run out.
+// Writes "gorvandel: WHAT" as one line on standard error, WHAT shown
+// safely (shown_text.h): a file name may hold a line end, an escape sequence
+// or a mark that turns the line around. Allocates nothing for a short
+// message in printable ASCII, so it also serves when memory has run out.
 void reportFailure(std::string_view what);
 
 }  // namespace gorvandel

@@ -2,12 +2,10 @@
 
 #include "commands.h"
 #include "characters.h"
+#include "shown_text.h"
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
-
-#include <wchar.h>
 
 namespace gorvandel {
 
@@ -47,46 +45,12 @@ std::vector<std::string> candidatesFor(std::string_view beforeCursor, std::strin
     return candidates;
 }
 
-// The character at the start of text, and how many bytes it takes; a byte
-// that starts no character of the locale's is one byte read as a NUL.
-std::size_t nextCharacter(std::string_view text, std::mbstate_t& state, wchar_t& character)
-{
-    const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
-    if (length == 0 || length > text.size()) {
-        state = std::mbstate_t();
-        character = L'\0';
-        return 1;
-    }
-    return length;
-}
-
-// A name as the terminal may show it, control characters and what cannot
-// be read as '?', and its width on the screen.
-std::string shownSafely(std::string_view name, std::size_t& width)
-{
-    std::string shown;
-    width = 0;
-    std::mbstate_t state{};
-    for (std::size_t at = 0; at < name.size();) {
-        wchar_t character = 0;
-        const std::size_t length = nextCharacter(name.substr(at), state, character);
-        const int columns = std::iswcntrl(static_cast<std::wint_t>(character)) ? -1 : ::wcwidth(character);
-        if (columns < 0) {
-            shown += '?';
-            width += 1;
-        } else {
-            shown.append(name.substr(at, length));
-            width += static_cast<std::size_t>(columns);
-        }
-        at += length;
-    }
-    return shown;
-}
-
 // Where the text that every candidate shares stops being fit to type for
-// the user, read by the locale's characters: before a control character,
-// which the terminal would act on, before bytes that are no character, and
-// before half a character, where two names part inside one. Never before typed.
+// the user, read by the locale's characters: before a character the
+// program would not show as it is (a control, which the terminal would act
+// on; a bidi or zero-width mark, which would disguise the line), before
+// bytes that are no character, and before half a character, where two
+// names part inside one. Never before typed.
 std::size_t typableEnd(std::string_view shared, std::size_t typed)
 {
     std::mbstate_t state{};
@@ -95,7 +59,7 @@ std::size_t typableEnd(std::string_view shared, std::size_t typed)
         wchar_t character = 0;
         const std::size_t length = std::mbrtowc(&character, shared.data() + at, shared.size() - at, &state);
         if (length == 0 || length > shared.size() - at ||
-            (at >= typed && std::iswcntrl(static_cast<std::wint_t>(character)))) {
+            (at >= typed && shownSafely(shared.substr(at, length)) != shared.substr(at, length))) {
             break;
         }
         at += length;
@@ -134,7 +98,8 @@ std::string choicesInColumns(const std::vector<std::string>& choices, std::size_
     std::vector<std::size_t> widths(choices.size());
     std::size_t longest = 0;
     for (std::size_t i = 0; i < choices.size(); ++i) {
-        shown.push_back(shownSafely(choices[i], widths[i]));
+        shown.push_back(shownSafely(choices[i]));
+        widths[i] = columnsOf(shown[i]);
         longest = std::max(longest, widths[i]);
     }
     const std::size_t columnWidth = longest + 2;

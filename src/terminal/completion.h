@@ -28,9 +28,8 @@ struct Completion {
 // offered once their leading dot is typed.
 Completion complete(std::string_view beforeCursor, const std::function<std::vector<std::string>()>& folderNames);
 
-// The choices laid out in columns across a screen of the given width, as
-// the terminal shows them in the current locale's character set: control
-// characters and bytes that are not a character shown as '?'.
+// The choices laid out in columns across a screen of the given width, each
+// shown safely (shown_text.h) in the character set the line editor took up.
 std::string choicesInColumns(const std::vector<std::string>& choices, std::size_t width);
 
 }  // namespace gorvandel

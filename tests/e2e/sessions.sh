@@ -89,7 +89,8 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run 'reward' -m "$m"
     expect_failure 2 "$m:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing a memory touched the file or spoke"
-    run 'exit' -m "$work/no"$'\n\xc2\x9b'"ne/memory" && expect_failure 2 "cannot keep a memory in $work/no??ne/memory: No such file or directory"
+    LC_ALL=C.UTF-8 run 'exit' -m "$work/no"$'\n\xc2\x9b\x9b\xe2\x81\xa6'"ne/memory" && # LF, C1 as UTF-8 and raw, U+2066
+        expect_failure 2 "cannot keep a memory in $work/no????ne/memory: No such file or directory"
     # What stands where the lock goes is named.
     mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
     ln -s "$work/elsewhere" "$work/linked.lock"
@@ -150,8 +151,9 @@ show) # --show draws what a memory file holds, only reading it
     mkdir "$work/kept" && m=$work/kept/mémoire && listing() { find "$work/kept" -printf '%p %s %T@ %m %n\n' | sort; }
     printf 'gorvandel memory 1\nplain 0 3 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n' >"$m"
     # Neither a read-only file, nor other names, nor another run that holds it stand in the way of a look.
-    chmod 444 "$m" && ln "$m" "$work/kept/other name" && cp "$m" "$work/kept/in use" && chmod 644 "$work/kept/in use"
-    { sleep 1; echo exit; } | "$program" -m "$work/kept/in use" >"$work/first" &
+    in_use=$work/kept/$(printf 'in use %.0s' {1..8}) # a name too long to share the title's line
+    chmod 444 "$m" && ln "$m" "$work/kept/other name" && cp "$m" "$in_use" && chmod 644 "$in_use"
+    { sleep 1; echo exit; } | "$program" -m "$in_use" >"$work/first" &
     until [ -s "$work/first" ]; do sleep 0.01; done
     listing >"$work/before"
     LC_ALL=C run '' -m "$m" --show -s 5
@@ -160,21 +162,30 @@ show) # --show draws what a memory file holds, only reading it
     grep -Eq "^\* $(text plain | sed -n 2p | sed 's/\./\\./g') +\+3  -{10}\|#{6}-{4}  80\.0%$" "$work/out" ||
         fail "the favourite of weight 3: $(cat "$work/out")"
     [ "$(grep -c ' 2\.9%$' "$work/out")" -eq 7 ] && [ "$(grep -c ' 10\.0%$' "$work/out")" -eq 10 ] &&
+        [ "$(grep -Ec '   0  -{10}\|-{10} ' "$work/out")" -eq 16 ] &&
         grep -Eq '^  Send file "TEXT" to Ubisoft +-2  -{6}#{4}\|-{10}  10\.0%$' "$work/out" || fail "chances or bars: $(cat "$work/out")"
     [ "$(awk '{ print length($0) }' "$work/out" | sort -n | tail -n 1)" -le 80 ] || fail "a line wider than 80 columns"
-    LC_ALL=C.UTF-8 run '' --memory="$work/kept/in use" --show
+    LC_ALL=C.UTF-8 run '' --memory="$in_use" --show
     [ "$status" -eq 0 ] && grep -q '█' "$work/out" && grep -q '│' "$work/out" || fail "no blocks in UTF-8: status $status"
-    run '' --show -m "$work/kept/missing"
-    [ "$status" -eq 0 ] && grep -q "^Nothing has been learned in $work/kept/missing yet" "$work/out" || fail "a missing file: $status"
+    [ "$(head -n 2 "$work/out")" = "What Gorvandel has learned, kept in this file:"$'\n'"$in_use" ] || fail "a long title: $(cat "$work/out")"
     run '' --show
     [ "$status" -eq 0 ] && grep -q "^Nothing is kept without --memory" "$work/out" || fail "without a file: $status"
-    LC_ALL=C.UTF-8 run '' --show -m "$work/kept/$(printf 'é%.0s' {1..40})" # a title cut short, between characters
-    head -n 1 "$work/out" | iconv -f UTF-8 -t UTF-8 >/dev/null || fail "a title cut inside a character"
+    fits=$(printf 'é%.0s' {1..28}) && cd "$work/kept" # a title of 80 columns (108 bytes) fits; at 81 the name has a line
+    LC_ALL=C.UTF-8 run '' --show -m "$fits"
+    [ "$status" -eq 0 ] && [ "$(head -n 1 "$work/out")" = "Nothing has been learned in $fits yet: every weight is 0." ] ||
+        fail "a title of 80 columns: $status, $(head -n 2 "$work/out")"
+    LC_ALL=C.UTF-8 run '' --show -m "$fits"$'\xe2\x80\xae' # with a mark that would turn the line around
+    [ "$(head -n 2 "$work/out")" = "Nothing has been learned yet (every weight is 0) in this file:"$'\n'"$fits?" ] ||
+        fail "a title of 81 columns: $(head -n 2 "$work/out")"
     wait
     listing | cmp -s - "$work/before" || fail "the folder changed: $(listing | diff "$work/before" -)"
     printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 6 0 0 0 0 0 0 0 0 0\n' >"$work/bad"
     run '' --show -m "$work/bad" && expect_failure 2 "$work/bad:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] || fail "a refused file was drawn"
+    # The last save a crash left beside a missing file is drawn, and left where it is.
+    mkdir "$work/crashed" && cp "$work/kept/in use" "$work/crashed/m.tmp-1a2b" && run '' --show -m "$work/crashed/m"
+    head -n 2 "$work/out" | tr '\n' ' ' | grep -q "in .*$work/crashed/m.tmp-1a2b.* next run puts in place" &&
+        grep -q ' 80\.0%$' "$work/out" && [ "$(ls "$work/crashed")" = m.tmp-1a2b ] || fail "a leftover save: $(head -n 2 "$work/out")"
     ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
     coproc G { "$program"; }

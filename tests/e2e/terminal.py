@@ -144,7 +144,7 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"one four"', terminal.answer(line + ALT_LEFT + ALT_BACKSPACE))
 
     def test_completion_shows_names_safely_and_asks_before_a_long_listing(self):
-        for name in ("a\x1b[2J\x1b[31mRED", "ab", "line\nbreak"):
+        for name in ("a\x1b[2J\x1b[31mRED", "ab", "a\u202etxt.exe", "line\nbreak"):
             open(os.path.join(self.folder, name), "w").close()
         many = os.path.join(self.folder, "many")
         os.mkdir(many)
@@ -152,7 +152,7 @@ class AtATerminal(unittest.TestCase):
             open(os.path.join(many, str(number)), "w").close()
         terminal = self.start()
         terminal.type("do something with a\t")
-        self.assertNotIn(b"\x1b[2J", terminal.expect(r"a\?\[2J\?\[31mRED +ab").group(0))
+        self.assertNotIn(b"\x1b[2J", terminal.expect(r"a\?\[2J\?\[31mRED +ab +a\?txt\.exe").group(0))
         self.assertIn('"line"', terminal.answer("\x15do something with line\t"))  # the name with a newline is not offered
         terminal = self.start(cwd=many)
         terminal.type("do something with \t")

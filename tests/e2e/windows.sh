@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build's memory file end to end under wine: learning kept under
-# a name in any language and found again, through a folder named in one too;
-# an invalid file refused; a second run refused.
+# a name in any language and found again, through a folder named in one too,
+# and shown by --show; an invalid file refused; a second run refused.
 # Usage: windows.sh WINE_LOADER PATH_TO_GORVANDEL_EXE
 set -u
 wine=$1 program=$(realpath "$2")
@@ -26,6 +26,11 @@ run "$(repeat 300 $'do something with x\nreward')" -m 'José/café.memory'
     fail "learning in José/café.memory: status $status, [$(cat "$work/err")], $(ls -R "$work")"
 run "$(repeat 30 'do something with y')" -m 'José/café.memory'
 [ "$(sed "s/^$(text prompt)//" "$work/out" | head -n 30 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"
+# --show names the file whole: in UTF-8 to a pipe, and at a console (a pseudo-terminal) through the console's own call.
+title="What Gorvandel has learned, kept in José/café.memory:"
+run '' --show -m José/café.memory && [ "$(head -n 1 "$work/out" | tr -d '\r')" = "$title" ] || fail "--show to a pipe: $(cat "$work/out")"
+(cd "$work" && script -qec "'$wine' '$program' --show -m José/café.memory" /dev/null </dev/null) |
+    sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | grep -qF "$title" || fail "--show at a console"
 for name in 日本.memory Ωmega.memory; do
     run $'do something\nreward' -m "$name"
     [ "$status" -eq 0 ] && [ -f "$work/$name" ] && [ -f "$work/$name.lock" ] || fail "$name: $(ls "$work")"
