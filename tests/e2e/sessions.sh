@@ -183,8 +183,8 @@ show) # --show draws what a memory file holds, only reading it
     run '' --show -m "$work/bad" && expect_failure 2 "$work/bad:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] || fail "a refused file was drawn"
     # The last save a crash left beside a missing file is drawn, and left where it is.
-    mkdir "$work/crashed" && cp "$work/kept/in use" "$work/crashed/m.tmp-1a2b" && run '' --show -m "$work/crashed/m"
-    head -n 2 "$work/out" | tr '\n' ' ' | grep -q "in .*$work/crashed/m.tmp-1a2b.* next run puts in place" &&
+    mkdir "$work/crashed" && cp "$in_use" "$work/crashed/m.tmp-1a2b" && run '' --show -m "$work/crashed/m"
+    head -n 2 "$work/out" | grep -q "$work/crashed/m.tmp-1a2b" && head -n 1 "$work/out" | grep -q 'next run puts in place' &&
         grep -q ' 80\.0%$' "$work/out" && [ "$(ls "$work/crashed")" = m.tmp-1a2b ] || fail "a leftover save: $(head -n 2 "$work/out")"
     ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
