@@ -3,6 +3,7 @@
 #include "leftovers.h"
 
 #include <algorithm>
+#include <utility>
 #include <iterator>
 
 namespace gorvandel {
@@ -66,6 +67,27 @@ std::error_code make_error_code(FileRefusal refusal)
 {
     static const FileRefusalCategory category;
     return {static_cast<int>(refusal), category};
+}
+
+FileLock::~FileLock()
+{
+    release();
+}
+
+FileLock::FileLock(FileLock&& other) noexcept(true)
+    : handle(std::exchange(other.handle, -1)),
+      made(other.made),
+      place(std::move(other.place))
+{
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept(true)
+{
+    release();
+    handle = std::exchange(other.handle, -1);
+    made = other.made;
+    place = std::move(other.place);
+    return *this;
 }
 
 std::string lockName(const FilePlace& file)

@@ -1,0 +1,101 @@
+// The lock of the file model (rule 3 of files.h) on POSIX systems: flock
+// on FILE.lock, held by its descriptor.
+
+#include "files.h"
+#include "leftovers.h"
+#include "posix_files.h"
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace gorvandel {
+
+void FileLock::release()
+{
+    if (handle >= 0) {
+        ::close(static_cast<int>(std::exchange(handle, -1)));
+    }
+}
+
+namespace {
+
+// The lock file beside file, opened for locking: read-only is enough, so
+// that whoever may read it may lock it, and a lock root made stays usable.
+std::error_code openLock(const FilePlace& lockFile, Descriptor& lock, bool& made)
+{
+    constexpr int LOCKING = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING | O_CREAT | O_EXCL, 0644));
+    made = lock.fd >= 0;
+    if (!made && errno == EEXIST) {
+        lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING));
+    }
+    struct stat status {};
+    if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
+        return errno == ELOOP ? make_error_code(FileRefusal::LinkedLock) : lastError();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                       : make_error_code(FileRefusal::NotRegularFile);
+    }
+    // One made now is readable by all, whatever the umask; one found there
+    // may be anyone's file, linked there, and is left as it is.
+    if (made) {
+        ::fchmod(lock.fd, 0644);
+        giveToFolderOwner(folderOf(lockFile), lock.fd);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock)
+{
+    if (const std::error_code refused = checkKeepable(file)) {
+        return refused;
+    }
+    const FilePlace lockFile = placeBeside(file, file.name + ".lock");
+    Descriptor opened(-1);
+    bool made = false;
+    if (const std::error_code error = openLock(lockFile, opened, made)) {
+        return error;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (::flock(opened.fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK) {
+            return lastError();
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return FileRefusal::InUse;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    lock = FileLock();
+    lock.handle = opened.release();
+    lock.made = made;
+    lock.place = lockFile;
+    return {};
+}
+
+bool FileLock::stillOurs() const
+{
+    // Removed, or renamed over, the locked file has no name left.
+    struct stat status {};
+    return handle >= 0 && ::fstat(static_cast<int>(handle), &status) == 0 && status.st_nlink > 0;
+}
+
+void FileLock::releaseAndRemoveIfMade()
+{
+    if (handle >= 0 && made) {
+        removeFile(place);
+    }
+    release();
+}
+
+}  // namespace gorvandel
