@@ -108,11 +108,6 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
     const std::string noFolder = "cannot keep a memory in " + (folder / "no/m") + ": ";
     EXPECT_EQ(openMemoryFile(folder / "no/m", memory).failure.substr(0, noFolder.size()), noFolder);
     write(name, LEARNED);
-    fs::create_hard_link(name, folder / "other name");
-    EXPECT_EQ(openMemoryFile(name, memory).failure,
-              "cannot keep a memory in " + name +
-                  ": the file has other names (hard links) that a save would part from it");
-    fs::remove(folder / "other name");
     fs::permissions(name, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     EXPECT_EQ(openMemoryFile(name, memory).failure, "cannot keep a memory in " + name + ": the file is read-only");
