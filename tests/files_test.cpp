@@ -45,10 +45,10 @@ TEST(Files, ReadsWholeOrJustTheEnd)
 
     bool more = false;
     write(folder / "lines", "1\n2\n3\n");
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 2, read, more));
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 2, 9, read, more));
     EXPECT_EQ(read, "2\n3\n");
     EXPECT_TRUE(more);
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, read, more));
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 9, read, more));
     EXPECT_EQ(read, "1\n2\n3\n");
     EXPECT_FALSE(more);
 #ifndef _WIN32
@@ -59,9 +59,11 @@ TEST(Files, ReadsWholeOrJustTheEnd)
         sparse << "\nlast but one\nlast";
     }
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "long"), 2, read, more));
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "long"), 2, 1 << 20, read, more));
     EXPECT_EQ(read, "last but one\nlast");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    // Three lines go back past the limit: that much is not read.
+    EXPECT_EQ(gorvandel::readFileEnd(at(folder / "long"), 3, 1 << 20, read, more), std::errc::file_too_large);
 #endif
 }
 

@@ -141,8 +141,10 @@ std::error_code checkCanSave(const FilePlace& file);
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
 
 // Reads the end of the regular file at place: its last lines lines, or all
-// of it when it has no more. more tells whether it has more lines.
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::string& bytes, bool& more);
+// of it when it has no more; more tells whether it has more lines. Lines
+// that take more than limit bytes give file_too_large.
+std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
+                            bool& more);
 
 // Replaces the file at place with contents, or makes it (rule 5). On failure
 // the file is as it was and no temporary file is left.

@@ -199,7 +199,8 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
     return {};
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::string& bytes, bool& more)
+std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
+                            bool& more)
 {
     Descriptor opened(-1);
     struct stat status {};
@@ -220,6 +221,9 @@ std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::strin
         bytes = lastLines(tail, lines, more);
         if (more) {
             return {};
+        }
+        if (tail.size() > limit) {
+            return std::make_error_code(std::errc::file_too_large);
         }
     }
     bytes = lastLines(tail, lines, more);

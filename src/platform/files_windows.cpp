@@ -200,11 +200,12 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
     return {};
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::string& bytes, bool& more)
+std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
+                            bool& more)
 {
     // No history is kept on Windows, whose console keeps its own: read whole.
     std::string whole;
-    if (const std::error_code error = readFile(file, 64 * 1024 * 1024, whole)) {
+    if (const std::error_code error = readFile(file, limit, whole)) {
         return error;
     }
     bytes = lastLines(whole, lines, more);
