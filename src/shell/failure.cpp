@@ -2,20 +2,15 @@
 
 #include "characters.h"
 #include "console.h"
+#include "standard_output.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <system_error>
 
 namespace gorvandel {
 
-Outcome outputFailure()
+Outcome outputFailure(const std::error_code& reason)
 {
-    const int error = errno;
-    if (error == 0) {
-        return {"cannot write to standard output"};
-    }
-    return {"cannot write to standard output: " + std::generic_category().message(error)};
+    return {reason ? "cannot write to standard output: " + reason.message() : "cannot write to standard output"};
 }
 
 std::string printable(std::string_view text, bool asciiOnly)
@@ -32,6 +27,7 @@ std::string printable(std::string_view text, bool asciiOnly)
 
 void reportFailure(std::string_view what)
 {
+    flushOutput();
     // Shown with '?' for a line end, the report stays one line.
     if (findTerminalControl(what) != std::string_view::npos) {
         reportFailure(printable(what));

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace gorvandel {
 
@@ -18,18 +19,19 @@ struct Outcome {
     explicit operator bool() const { return failure.empty(); }
 };
 
-// "cannot write to standard output", with the system's reason when errno
-// holds one: writers clear errno before they write.
-Outcome outputFailure();
+// "cannot write to standard output", with the system's reason.
+Outcome outputFailure(const std::error_code& reason);
 
 // The text with what a terminal would act on shown as '?' (a file name may
 // hold a line end, or an escape sequence); with asciiOnly, every byte
 // outside ASCII too.
 std::string printable(std::string_view text, bool asciiOnly = false);
 
-// Writes "gorvandel: WHAT" as one line on standard error, printable.
-// Allocates nothing for a short message without a control character, so it
-// also serves when memory has run out.
+// Writes "gorvandel: WHAT" as one line on standard error, printable, after
+// what waits for standard output, so that the two keep their order where
+// they meet (a terminal, or one file for both). Allocates nothing for a
+// short message without a control character, so it also serves when memory
+// has run out.
 void reportFailure(std::string_view what);
 
 }  // namespace gorvandel

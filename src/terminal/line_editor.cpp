@@ -5,6 +5,7 @@
 #include "history.h"
 #include "key_bindings.h"
 #include "lines.h"
+#include "standard_output.h"
 #include "terminal_mode.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -218,7 +218,7 @@ const char* readWithLibedit(EditLine* editor, int& count)
 ReadResult readEditedLine(EditingSession& session, std::string& line, std::error_code& error)
 {
     // The date line is written without a flush; libedit writes through stdio.
-    std::cout.flush();
+    flushOutput();
     int count = 0;
     const char* text = readWithLibedit(session.editor.get(), count);
     const int readError = errno;

@@ -36,6 +36,15 @@ transcripts) # standard input as the program reads it: input, then the whole out
         printf '%s' "${cases[c + 1]}" | cmp -s - "$work/out" || fail "session $((c / 2)): got [$(cat "$work/out")]"
         [ "$status" -eq 0 ] && [ ! -s "$work/err" ] || fail "session $((c / 2)): status $status, stderr [$(cat "$work/err")]"
     done
+    # Command files from Windows tools run every command: after a UTF-8 byte-order mark, and as UTF-16 after its mark.
+    commands=$'do something with café 😀\r\nreward\r\nhello\r\npunish\r\ndo something\r\nexit\r\n'
+    seeded() { "$program" -s 3 <"$work/in" 2>&1 | grep -v ':..:'; } # but for a date line
+    printf '%s' "${commands//$'\r'}" >"$work/in" && seeded >"$work/plain"
+    [ "$(grep -c -F "$(text unknown)" "$work/plain")" -eq 1 ] && grep -q -F 'café 😀"' "$work/plain" || fail "[$(cat "$work/plain")]"
+    for mark in 'UTF-8 \xEF\xBB\xBF' 'UTF-16LE \xFF\xFE' 'UTF-16BE \xFE\xFF'; do
+        { printf "${mark#* }" && printf '%s' "$commands" | iconv -t "${mark% *}"; } >"$work/in"
+        seeded | cmp -s - "$work/plain" || fail "${mark% *} with a byte-order mark: [$(seeded)]"
+    done
     ;;
 actions) # every action's line is seen, arguments come back exactly as typed, and nothing else is written
     argument=' say "hi", \n 100% & %s'
