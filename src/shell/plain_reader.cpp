@@ -13,8 +13,9 @@ namespace gorvandel {
 
 namespace {
 
-// As much as a pipe holds on Linux, so that a long session takes few reads.
-constexpr std::size_t READ_SIZE = 65536;
+// A long session takes few reads, and the buffer still fits in the heap
+// the C library sets up at the start (another system call otherwise).
+constexpr std::size_t READ_SIZE = 16384;
 
 enum class Encoding { Undecided, Bytes, Utf16LittleEndian, Utf16BigEndian };
 
