@@ -36,10 +36,8 @@ void writeOutput(std::string_view text)
             return;
         }
     }
-    if (!failure) {
-        std::memcpy(waiting + waitingSize, text.data(), text.size());
-        waitingSize += text.size();
-    }
+    std::memcpy(waiting + waitingSize, text.data(), text.size());
+    waitingSize += text.size();
 }
 
 void writeOutputLine(std::string_view text)
