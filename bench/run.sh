@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the release program and the C floor, then measures them side by side.
-# Usage: bench/run.sh [--smoke]
+# Builds the release program, the C floor and the measuring helper, then
+# measures them side by side.
+# Usage: bench/run.sh [--smoke] [--also OTHER_BUILD]...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,5 +9,5 @@ cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null && cmake --build --preset dev >/dev/null
 mkdir -p build/bench
 cc -O2 -o build/bench/floor bench/floor.c
-cc -O2 -o build/bench/peak_rss bench/peak_rss.c
-python3 bench/run.py --program build/dev/gorvandel --floor build/bench/floor --peak-rss build/bench/peak_rss "$@"
+cc -O2 -o build/bench/measure bench/measure.c
+python3 bench/run.py --program build/dev/gorvandel --floor build/bench/floor --measure build/bench/measure "$@"

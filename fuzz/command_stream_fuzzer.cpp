@@ -1,6 +1,8 @@
-// libFuzzer harness: the fuzzer's bytes are standard input for the command
-// loop the program runs. After every command it checks the persona's state
-// and every line written so far; any breach aborts, which libFuzzer reports.
+// libFuzzer harness: the fuzzer's bytes are standard input for the plain
+// reader and the command loop the program runs. After every command it
+// checks the persona's state and every line written so far, and that input
+// read as UTF-16 comes out as valid UTF-8; any breach aborts, which
+// libFuzzer reports.
 
 #include "command_loop.h"
 #include "commands.h"
@@ -8,15 +10,17 @@
 #include "lines.h"
 #include "memory_format.h"
 #include "operating_system.h"
+#include "plain_reader.h"
+#include "standard_output.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <cstring>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -143,21 +147,15 @@ public:
     {
     }
 
-    // The command whose output the next check reads, as the loop will see it.
-    void nowRunning(std::string line)
-    {
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-            gorvandel::removeCarriageReturn(line);
-        }
-        command = std::move(line);
-    }
+    // The command whose output the next check reads, as the reader gave it to the loop.
+    void nowRunning(const std::string& line) { command = line; }
+
+    // Everything flushed to standard output.
+    void take(std::string_view bytes) { pending += bytes; }
 
     void check()
     {
         checkPersona();
-        pending += output.str();
-        output.str("");
         // Whole lines only; a prompt waits for what follows it.
         const std::size_t complete = pending.rfind('\n') + 1;
         for (std::string_view line : gorvandel::splitLines(std::string_view(pending).substr(0, complete))) {
@@ -171,8 +169,6 @@ public:
         }
         pending.erase(0, complete);
     }
-
-    std::streambuf* outputBuffer() { return &output; }
 
 private:
     void checkPersona() const
@@ -189,44 +185,61 @@ private:
     }
 
     const OperatingSystem& persona;
-    std::stringbuf output;
     std::string pending;
     std::string command;
 };
 
-// Hands the input to the loop one line per read, so that every read of a new
-// command line comes after the previous command has run: the moment to check.
-class LineByLineInput : public std::streambuf {
+// Whether text is well-formed UTF-8: no stray continuation byte, no
+// overlong form, no surrogate, nothing past U+10FFFF.
+bool isUtf8(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const std::size_t length = lead < 0x80                   ? 1
+                                   : lead >= 0xC2 && lead < 0xE0 ? 2
+                                   : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                                 : 0;
+        if (length == 0 || at + length > text.size()) {
+            return false;
+        }
+        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            value = value << 6 | (next & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (value < least[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+// Hands the input over in pieces of uneven size, so that a line end, a
+// byte-order mark or a UTF-16 unit falls across two reads.
+class PiecewiseInput {
 public:
-    LineByLineInput(std::string bytes, Checker& checker)
-        : bytes(std::move(bytes)),
-          checker(checker)
+    explicit PiecewiseInput(std::string_view bytes)
+        : bytes(bytes)
     {
     }
 
-protected:
-    int_type underflow() override
+    std::ptrdiff_t operator()(char* buffer, std::size_t size, std::error_code&)
     {
-        if (gptr() < egptr()) {
-            return traits_type::to_int_type(*gptr());
-        }
-        checker.check();
-        if (next == bytes.size()) {
-            return traits_type::eof();
-        }
-        const std::size_t newline = bytes.find('\n', next);
-        const std::size_t end = newline == std::string::npos ? bytes.size() : newline + 1;
-        char* begin = &bytes[next];
-        setg(begin, begin, begin + (end - next));
-        checker.nowRunning(bytes.substr(next, end - next));
-        next = end;
-        return traits_type::to_int_type(*gptr());
+        const std::size_t piece = std::min({size, bytes.size(), std::size_t{1} + reads++ % 23});
+        std::memcpy(buffer, bytes.data(), piece);
+        bytes.remove_prefix(piece);
+        return static_cast<std::ptrdiff_t>(piece);
     }
 
 private:
-    std::string bytes;
-    std::size_t next = 0;
-    Checker& checker;
+    std::string_view bytes;
+    std::size_t reads = 0;
 };
 
 }  // namespace
@@ -246,17 +259,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::srand(1);  // the same draws for the same input, so findings reproduce
     OperatingSystem persona;
     Checker checker(persona);
-    LineByLineInput lines(std::string(reinterpret_cast<const char*>(data), size), checker);
-    std::istream input(&lines);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const bool utf16 = input.substr(0, 2) == "\xFF\xFE" || input.substr(0, 2) == "\xFE\xFF";
 
-    std::streambuf* const standardOutput = std::cout.rdbuf(checker.outputBuffer());
-    const auto readInput = [&input](std::string& line, std::error_code& error) {
-        return gorvandel::readPromptedLine(input, line, error);
+    gorvandel::sendOutputTo([&checker](std::string_view bytes) {
+        checker.take(bytes);
+        return std::error_code();
+    });
+    const gorvandel::LineReader plain = gorvandel::plainReader(PiecewiseInput(input));
+    // Every command's output is flushed before the next line is read: the moment to check it.
+    const auto readInput = [&](std::string& line, std::error_code& error) {
+        checker.check();
+        const gorvandel::ReadResult result = plain(line, error);
+        if (utf16 && !isUtf8(line)) {
+            breach("UTF-16 input read as a line that is not UTF-8", line);
+        }
+        checker.nowRunning(line);
+        return result;
     };
     const gorvandel::Outcome outcome = gorvandel::runCommandLoop(readInput, persona);
-    std::cout.rdbuf(standardOutput);
-
     checker.check();
+    gorvandel::sendOutputTo({});
     if (!outcome) {
         breach("the loop failed on an in-memory session", outcome.failure);
     }

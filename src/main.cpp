@@ -3,17 +3,16 @@
 // whatever failed and picks the exit status.
 
 #include "command_loop.h"
+#include "console.h"
 #include "failure.h"
 #include "learning_picture.h"
 #include "memory_file.h"
 #include "operating_system.h"
 #include "options.h"
-#include "console.h"
+#include "plain_reader.h"
+#include "standard_output.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <new>
 #include <string>
@@ -43,9 +42,9 @@ std::string closedReason()
 
 int writeOut(const std::string& text)
 {
-    errno = 0;
-    if (!(std::cout << text << std::flush)) {
-        return failWith(EXIT_STATUS_FAILURE, outputFailure().failure);
+    writeOutput(text);
+    if (!flushOutput()) {
+        return failWith(EXIT_STATUS_FAILURE, outputFailure(outputError()).failure);
     }
     return EXIT_SUCCESS;
 }
@@ -74,7 +73,7 @@ LineReader commandReader()
         }
     }
 #endif
-    return [](std::string& line, std::error_code& error) { return readPromptedLine(std::cin, line, error); };
+    return plainReader(readStandardInput);
 }
 
 // Draws what the memory file holds (only reads it) and says where it is kept.
@@ -128,15 +127,6 @@ int runSession(const Options& options)
 int runProgram(int argc, char* argv[])
 {
     const StandardStreams streams = prepareProcess();
-    // The program's answers go through std::cout, which is flushed at every
-    // line end and before the line editor writes through stdio, so the
-    // streams need not keep in step with stdio. Their own buffers also tell
-    // a failed read apart from the end of input, and with badbit as an
-    // exception a read error keeps the system's reason and running out of
-    // memory while reading reaches main instead of looking like a read error.
-    std::ios::sync_with_stdio(false);
-    std::cin.exceptions(std::ios::badbit);
-
     const Options options = parseOptions(commandLineArguments(argc, argv));
     if (options.request == Request::UsageError) {
         return usageFailure(options.problem);

@@ -18,7 +18,8 @@ struct ScriptedReader {
 
     ReadResult operator()(std::string& line, std::error_code&)
     {
-        std::cout << gorvandel::PROMPT << std::flush;  // as the plain reader does
+        gorvandel::writeOutput(gorvandel::PROMPT);  // as the plain reader does
+        gorvandel::flushOutput();
         if (reads < lines.size()) {
             line = lines[reads++];
             return ReadResult::Line;

@@ -1,44 +1,44 @@
 #pragma once
 
 #include "expected_texts.h"
+#include "standard_output.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
-// Sends everything written to std::cout into a string while it lives.
+// Takes everything the program writes to standard output while it lives,
+// through the program's own buffer: only a flush sends it on.
 class CapturedOutput {
 public:
     CapturedOutput()
-        : saved(std::cout.rdbuf(&buffer))
     {
+        gorvandel::sendOutputTo([this](std::string_view bytes) {
+            sent += failure ? "" : bytes;
+            return failure;
+        });
     }
-    ~CapturedOutput() { std::cout.rdbuf(saved); }
+    ~CapturedOutput() { gorvandel::sendOutputTo({}); }
     CapturedOutput(const CapturedOutput&) = delete;
     CapturedOutput& operator=(const CapturedOutput&) = delete;
 
-    std::string text() const { return buffer.str(); }
+    std::string text() const { return sent + std::string(gorvandel::outputWaiting()); }
     // What a reader at the other end of a pipe has seen: all up to the last flush.
-    std::string delivered() const { return buffer.str().substr(0, buffer.flushed); }
+    std::string delivered() const { return sent; }
+
+    // Set, every later write fails with it, as a full disk or a closed pipe fails.
+    std::error_code failure;
 
 private:
-    struct FlushedBuffer : std::stringbuf {
-        std::size_t flushed = 0;
-        int sync() override
-        {
-            flushed = str().size();
-            return 0;
-        }
-    };
-    FlushedBuffer buffer;
-    std::streambuf* saved;
+    std::string sent;
 };
 
 // Hands out a fixed list of draws and counts how many were taken.

@@ -11,8 +11,9 @@ namespace gorvandel {
 
 namespace {
 
-// The first line: these words, then the format's version.
-const std::string MEMORY_HEADER = "gorvandel memory ";
+// The first line: these words, then the format's version. A view, so that
+// no start of the program builds it.
+constexpr std::string_view MEMORY_HEADER = "gorvandel memory ";
 
 bool isBlank(char c)
 {
@@ -90,7 +91,7 @@ std::string readWeights(std::string_view line, std::string_view name, std::size_
 std::string readHeader(std::string_view line)
 {
     const std::vector<std::string_view> fields = fieldsOf(line);
-    const std::string expected = "not a gorvandel memory file (the first line must be '" + MEMORY_HEADER +
+    const std::string expected = "not a gorvandel memory file (the first line must be '" + std::string(MEMORY_HEADER) +
                                  std::to_string(MEMORY_FORMAT_VERSION) + "')";
     const std::vector<std::string_view> words = fieldsOf(MEMORY_HEADER);
     if (fields.size() != words.size() + 1 || !std::equal(words.begin(), words.end(), fields.begin())) {
@@ -186,7 +187,7 @@ MemoryText parseMemory(std::string_view text)
 
 std::string formatMemory(const std::vector<Weight>& plain, const std::vector<Weight>& argument)
 {
-    std::string text = MEMORY_HEADER + std::to_string(MEMORY_FORMAT_VERSION) + "\n";
+    std::string text = std::string(MEMORY_HEADER) + std::to_string(MEMORY_FORMAT_VERSION) + "\n";
     const std::pair<const char*, const std::vector<Weight>*> tables[] = {{"plain", &plain}, {"argument", &argument}};
     for (const auto& [name, weights] : tables) {
         text += name;

@@ -1,9 +1,10 @@
 #include "actions.h"
 
 #include "console.h"
+#include "standard_output.h"
 
+#include <charconv>
 #include <cstdlib>
-#include <iostream>
 #include <iterator>
 #include <utility>
 
@@ -46,31 +47,40 @@ static_assert(std::size(ARGUMENT_FRAMES) == ARGUMENT_ACTION_COUNT);
 
 template <std::size_t Index> void sayPlainText()
 {
-    std::cout << PLAIN_TEXTS[Index] << std::endl;
+    writeOutputLine(PLAIN_TEXTS[Index]);
+}
+
+// A random number in base 10 or 16 (lower-case digits), after prefix.
+void printRandomNumber(std::string_view prefix, int base)
+{
+    char line[16];
+    const std::size_t start = prefix.copy(line, prefix.size());
+    const char* end = std::to_chars(line + start, std::end(line), std::rand(), base).ptr;
+    writeOutputLine(std::string_view(line, static_cast<std::size_t>(end - line)));
 }
 
 void printRandomHexadecimal()
 {
-    const int number = std::rand();
-    // Back to decimal at once: later numbers must not inherit the base.
-    std::cout << std::hex << "0x" << number << std::dec << std::endl;
+    printRandomNumber("0x", 16);
 }
 
 void printRandomDecimal()
 {
-    std::cout << std::rand() << std::endl;
+    printRandomNumber("", 10);
 }
 
 void printDateAndTime()
 {
     // The text carries its own newline; like the runtime's date text it is
     // written without a flush.
-    std::cout << dateLine(currentCalendarTime());
+    writeOutput(dateLine(currentCalendarTime()));
 }
 
 template <std::size_t Index> void announceWithArgument(std::string argument)
 {
-    std::cout << ARGUMENT_FRAMES[Index].prefix << argument << ARGUMENT_FRAMES[Index].suffix << std::endl;
+    writeOutput(ARGUMENT_FRAMES[Index].prefix);
+    writeOutput(argument);
+    writeOutputLine(ARGUMENT_FRAMES[Index].suffix);
 }
 
 // In table order. An action's index is its identity.

@@ -1,9 +1,10 @@
 #include "operating_system.h"
 
+#include "standard_output.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
-#include <iostream>
 #include <stdexcept>
 #include <utility>
 
@@ -132,7 +133,7 @@ const std::vector<Weight>& OperatingSystem::weights(ActionKind kind) const
 void OperatingSystem::judge(int step)
 {
     if (lastAction < 0) {
-        std::cout << "Operating system has no data about its last action!" << std::endl;
+        writeOutputLine("Operating system has no data about its last action!");
         return;
     }
     auto& judged = lastKind == ActionKind::Plain ? plainWeights : argumentWeights;

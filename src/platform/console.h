@@ -1,8 +1,9 @@
 #pragma once
 
 // The console and the clock: what differs between Windows and POSIX systems
-// in how the program starts, reads its arguments, tells a terminal from a
-// pipe, reads and writes the text it shows, and reads the time.
+// in how the program starts, reads its arguments, reads standard input and
+// writes standard output and error, tells a terminal from a pipe, reads and
+// writes the text it shows, and reads the time.
 // console_posix.cpp and console_windows.cpp each define all of it.
 
 #include <cstddef>
@@ -43,6 +44,16 @@ StandardStreams prepareProcess();
 // The program's arguments as UTF-8 on Windows, where argv holds them in the
 // ANSI code page; elsewhere argv as it is.
 std::vector<std::string> commandLineArguments(int argc, char* argv[]);
+
+// Reads at most size bytes of standard input into buffer, as they were sent:
+// gives how many, 0 at the end of input, or -1 with the system's reason in
+// error. A signal that interrupts the read does not end it.
+std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error);
+
+// Writes all of bytes to standard output, or gives the system's reason why
+// it could not. On Windows through the runtime's text mode, which writes
+// each LF as CR LF, as every console program there does.
+std::error_code writeStandardOutput(std::string_view bytes);
 
 // Writes text to standard error: on Windows, at a console, as the UTF-16
 // the console shows; otherwise as its bytes.

@@ -87,6 +87,35 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
     return {argv, argv + argc};
 }
 
+std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
+{
+    for (;;) {
+        const ssize_t count = ::read(STDIN_FILENO, buffer, size);
+        if (count >= 0 || errno != EINTR) {
+            if (count < 0) {
+                error = std::error_code(errno, std::generic_category());
+            }
+            return count;
+        }
+    }
+}
+
+std::error_code writeStandardOutput(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        } else if (written == 0) {
+            // No error and no progress: no reason from the system, and no use in trying again.
+            return std::make_error_code(std::errc::io_error);
+        } else if (errno != EINTR) {
+            return {errno, std::generic_category()};
+        }
+    }
+    return {};
+}
+
 void writeToStandardError(std::string_view text)
 {
     // Standard error is unbuffered: one call, one write.

@@ -9,7 +9,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -88,6 +90,33 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
         arguments.push_back(narrowed(wide.get()[i]));
     }
     return arguments;
+}
+
+std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
+{
+    // Standard input is in binary mode (see prepareProcess): the bytes as sent.
+    const int count = _read(0, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+    if (count < 0) {
+        error = std::error_code(errno, std::generic_category());
+    }
+    return count;
+}
+
+std::error_code writeStandardOutput(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        // _write counts the bytes it was given, not the carriage returns it adds.
+        const int written =
+            _write(1, bytes.data(), static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX)));
+        if (written < 0) {
+            return {errno, std::generic_category()};
+        }
+        if (written == 0) {
+            return std::make_error_code(std::errc::io_error);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
 }
 
 void writeToStandardError(std::string_view text)

@@ -1,10 +1,8 @@
 #include "command_loop.h"
 
 #include "commands.h"
-#include "lines.h"
+#include "standard_output.h"
 
-#include <cerrno>
-#include <iostream>
 #include <utility>
 
 namespace gorvandel {
@@ -19,12 +17,13 @@ bool startsWithArgumentPrefix(const std::string& command)
 
 void sayFarewell()
 {
-    std::cout << "Have a nice day!\nBye Gorvandel" << std::endl;
+    writeOutputLine("Have a nice day!\nBye Gorvandel");
 }
 
 Outcome outputWritten()
 {
-    return std::cout ? Outcome() : outputFailure();
+    const std::error_code error = outputError();
+    return error ? outputFailure(error) : Outcome();
 }
 
 // Carries out one command line; true when it was "exit". The line is
@@ -45,36 +44,15 @@ bool runCommand(std::string&& command, OperatingSystem& persona)
         command.erase(0, ARGUMENT_PREFIX.size());
         persona.doSomethingWith(std::move(command));
     } else {
-        std::cout << "Unknown command!" << std::endl;
+        writeOutputLine("Unknown command!");
     }
     return false;
-}
-
-ReadResult readLine(std::istream& input, std::string& line, std::error_code& error)
-{
-    try {
-        if (!std::getline(input, line)) {
-            return input.bad() ? ReadResult::ReadFailed : ReadResult::EndOfInput;
-        }
-    } catch (const std::ios_base::failure& failure) {
-        // A stream's own error says nothing a user could act on; the system's does.
-        if (failure.code().category() != std::iostream_category()) {
-            error = failure.code();
-        }
-        return ReadResult::ReadFailed;
-    }
-    // eof here means the line had no newline, so there is no line end to trim.
-    if (!input.eof()) {
-        removeCarriageReturn(line);
-    }
-    return ReadResult::Line;
 }
 
 // The line end after the last prompt, then the farewell.
 Outcome endOfInput()
 {
-    errno = 0;
-    std::cout << '\n';
+    writeOutput("\n");
     sayFarewell();
     return outputWritten();
 }
@@ -86,16 +64,6 @@ Outcome readFailure(const std::error_code& error)
 
 }  // namespace
 
-ReadResult readPromptedLine(std::istream& input, std::string& line, std::error_code& error)
-{
-    // Flushed so the prompt shows before the read waits.
-    errno = 0;
-    if (!(std::cout << PROMPT << std::flush)) {
-        return ReadResult::WriteFailed;
-    }
-    return readLine(input, line, error);
-}
-
 Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const AfterCommand& afterCommand)
 {
     std::string command;
@@ -105,13 +73,12 @@ Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const A
         case ReadResult::ReadFailed:
             return readFailure(error);
         case ReadResult::WriteFailed:
-            return outputFailure();
+            return outputFailure(outputError());
         case ReadResult::EndOfInput:
             return endOfInput();
         case ReadResult::Line:
             break;
         }
-        errno = 0;
         const bool exitTyped = runCommand(std::move(command), persona);
         Outcome outcome = outputWritten();
         if (outcome && afterCommand) {

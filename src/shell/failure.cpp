@@ -2,26 +2,22 @@
 
 #include "console.h"
 #include "shown_text.h"
+#include "standard_output.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <system_error>
 
 namespace gorvandel {
 
-Outcome outputFailure()
+Outcome outputFailure(const std::error_code& reason)
 {
-    const int error = errno;
-    if (error == 0) {
-        return {"cannot write to standard output"};
-    }
-    return {"cannot write to standard output: " + std::generic_category().message(error)};
+    return {reason ? "cannot write to standard output: " + reason.message() : "cannot write to standard output"};
 }
 
 namespace {
 
 void writeFailureLine(std::string_view what)
 {
+    flushOutput();
     // One write, and no allocation for a message as short as "out of memory".
     char line[256];
     const int length =

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace gorvandel {
 
@@ -18,14 +19,15 @@ struct Outcome {
     explicit operator bool() const { return failure.empty(); }
 };
 
-// "cannot write to standard output", with the system's reason when errno
-// holds one: writers clear errno before they write.
-Outcome outputFailure();
+// "cannot write to standard output", with the system's reason.
+Outcome outputFailure(const std::error_code& reason);
 
 // Writes "gorvandel: WHAT" as one line on standard error, WHAT shown
 // safely (shown_text.h): a file name may hold a line end, an escape sequence
-// or a mark that turns the line around. Allocates nothing for a short
-// message in printable ASCII, so it also serves when memory has run out.
+// or a mark that turns the line around. What waits for standard output goes
+// first, so that the two keep their order where they meet (a terminal, or
+// one file for both). Allocates nothing for a short message in printable
+// ASCII, so it also serves when memory has run out.
 void reportFailure(std::string_view what);
 
 }  // namespace gorvandel

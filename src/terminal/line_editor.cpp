@@ -6,6 +6,7 @@
 #include "key_bindings.h"
 #include "libedit_functions.h"
 #include "lines.h"
+#include "standard_output.h"
 #include "terminal_mode.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -266,7 +266,7 @@ struct EditingSession {
 ReadResult readEditedLine(EditingSession& session, std::string& line, std::error_code& error)
 {
     // The date line is written without a flush; libedit writes through stdio.
-    std::cout.flush();
+    flushOutput();
     int count = 0;
     const char* text = libedit().el_gets(session.editor.get(), &count);
     const int readError = errno;

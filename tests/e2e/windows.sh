@@ -57,4 +57,9 @@ run 'exit' -m 日本.memory
 [ "$status" -eq 2 ] && [ "$(tr -d '\r' <"$work/err")" = "gorvandel: 日本.memory is in use by another gorvandel" ] ||
     fail "a second run: status $status, [$(cat "$work/err")]"
 wait
+# A command file as PowerShell's ">" writes it: UTF-16 after its mark, CR LF line ends; answers in CR LF.
+{ printf '\xFF\xFE' && printf 'do something with café\r\nhello\r\nexit\r\n' | iconv -t UTF-16LE; } >"$work/in"
+"$wine" "$program" <"$work/in" >"$work/out" 2>"$work/err"
+[ "$?" -eq 0 ] && grep -q $'café"[^"]*\r$' "$work/out" && [ "$(grep -c -F "$(text unknown)"$'\r' "$work/out")" -eq 1 ] &&
+    [ "$(tail -n 1 "$work/out")" = "$(text farewell | tail -n 1)"$'\r' ] || fail "a UTF-16 command file: [$(cat "$work/out" "$work/err")]"
 echo "ok windows"

@@ -1,0 +1,214 @@
+#include "plain_reader.h"
+
+#include "commands.h"
+#include "lines.h"
+#include "standard_output.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace gorvandel {
+
+namespace {
+
+// A long session takes few reads, and the buffer still fits in the heap
+// the C library sets up at the start (another system call otherwise).
+constexpr std::size_t READ_SIZE = 16384;
+
+enum class Encoding { Undecided, Bytes, Utf16LittleEndian, Utf16BigEndian };
+
+struct Mark {
+    std::string_view bytes;
+    Encoding encoding;
+};
+constexpr Mark MARKS[] = {
+    {"\xEF\xBB\xBF", Encoding::Bytes},
+    {"\xFF\xFE", Encoding::Utf16LittleEndian},
+    {"\xFE\xFF", Encoding::Utf16BigEndian},
+};
+
+// The encoding the start of the input marks and the mark's length;
+// Undecided while more bytes could still make a mark. No mark holds a
+// newline, so waiting for the bytes that decide never holds a line back.
+std::pair<Encoding, std::size_t> markedEncoding(std::string_view start, bool ended)
+{
+    bool couldBecomeMark = false;
+    for (const Mark& mark : MARKS) {
+        if (start.substr(0, mark.bytes.size()) == mark.bytes) {
+            return {mark.encoding, mark.bytes.size()};
+        }
+        couldBecomeMark =
+            couldBecomeMark || (start.size() < mark.bytes.size() && mark.bytes.substr(0, start.size()) == start);
+    }
+    return {couldBecomeMark && !ended ? Encoding::Undecided : Encoding::Bytes, 0};
+}
+
+constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
+
+void appendUtf8(char32_t character, std::string& utf8)
+{
+    if (character < 0x80) {
+        utf8 += static_cast<char>(character);
+        return;
+    }
+    const int trailing = character < 0x800 ? 1 : character < 0x10000 ? 2 : 3;
+    const char32_t lead = (0xFF00u >> (trailing + 1)) & 0xFFu;  // 110xxxxx, 1110xxxx or 11110xxx
+    utf8 += static_cast<char>(lead | (character >> (6 * trailing)));
+    for (int shift = 6 * (trailing - 1); shift >= 0; shift -= 6) {
+        utf8 += static_cast<char>(0x80u | ((character >> shift) & 0x3Fu));
+    }
+}
+
+// UTF-16 to UTF-8 across reads: half a unit, or a high surrogate, waits for
+// the next read, and at the end of input becomes U+FFFD.
+class Utf16Decoder {
+public:
+    explicit Utf16Decoder(bool bigEndianUnits)
+        : bigEndian(bigEndianUnits)
+    {
+    }
+
+    void decode(std::string_view bytes, std::string& utf8)
+    {
+        for (const char byte : bytes) {
+            const int value = static_cast<unsigned char>(byte);
+            if (oddByte < 0) {
+                oddByte = value;
+                continue;
+            }
+            const int unit = bigEndian ? (oddByte << 8 | value) : (value << 8 | oddByte);
+            oddByte = -1;
+            decodeUnit(static_cast<char16_t>(unit), utf8);
+        }
+    }
+
+    void finish(std::string& utf8)
+    {
+        if (std::exchange(highSurrogate, 0) != 0) {
+            appendUtf8(REPLACEMENT_CHARACTER, utf8);
+        }
+        if (std::exchange(oddByte, -1) >= 0) {
+            appendUtf8(REPLACEMENT_CHARACTER, utf8);
+        }
+    }
+
+private:
+    void decodeUnit(char16_t unit, std::string& utf8)
+    {
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (highSurrogate != 0) {
+            const char32_t waited = std::exchange(highSurrogate, 0);
+            if (low) {
+                appendUtf8(0x10000 + ((waited - 0xD800) << 10) + (char32_t{unit} - 0xDC00), utf8);
+                return;
+            }
+            appendUtf8(REPLACEMENT_CHARACTER, utf8);
+        }
+        if (high) {
+            highSurrogate = unit;
+            return;
+        }
+        appendUtf8(low ? REPLACEMENT_CHARACTER : unit, utf8);
+    }
+
+    bool bigEndian;
+    int oddByte = -1;
+    char16_t highSurrogate = 0;
+};
+
+class PlainReader {
+public:
+    explicit PlainReader(InputSource readFrom)
+        : source(std::move(readFrom))
+    {
+    }
+
+    ReadResult readLine(std::string& line, std::error_code& error)
+    {
+        line.clear();
+        for (;;) {
+            const std::size_t newline = unread.find('\n');
+            if (newline != std::string_view::npos) {
+                line.append(unread.data(), newline);
+                unread.remove_prefix(newline + 1);
+                removeCarriageReturn(line);
+                return ReadResult::Line;
+            }
+            line.append(unread.data(), unread.size());
+            unread = {};
+            if (ended) {
+                return line.empty() ? ReadResult::EndOfInput : ReadResult::Line;
+            }
+            if (!readMore(error)) {
+                return ReadResult::ReadFailed;
+            }
+        }
+    }
+
+private:
+    bool readMore(std::error_code& error)
+    {
+        do {
+            // Until the encoding is known, the first bytes stay at the start, where a mark is looked for.
+            const std::size_t kept = encoding == Encoding::Undecided ? unread.size() : 0;
+            const std::ptrdiff_t count = source(buffer.get() + kept, READ_SIZE - kept, error);
+            if (count < 0) {
+                return false;
+            }
+            ended = count == 0;
+            takeUp(std::string_view(buffer.get(), kept + static_cast<std::size_t>(count)));
+        } while (encoding == Encoding::Undecided);
+        return true;
+    }
+
+    void takeUp(std::string_view read)
+    {
+        if (encoding == Encoding::Undecided) {
+            const auto [marked, markLength] = markedEncoding(read, ended);
+            encoding = marked;
+            read.remove_prefix(markLength);
+            if (encoding == Encoding::Utf16LittleEndian || encoding == Encoding::Utf16BigEndian) {
+                utf16 = std::make_unique<Utf16Decoder>(encoding == Encoding::Utf16BigEndian);
+            }
+        }
+        if (utf16) {
+            decoded.clear();
+            utf16->decode(read, decoded);
+            if (ended) {
+                utf16->finish(decoded);
+            }
+            read = decoded;
+        }
+        unread = read;
+    }
+
+    InputSource source;
+    // Uninitialised: a start would spend more on clearing it than on the rest.
+    std::unique_ptr<char[]> buffer{new char[READ_SIZE]};
+    Encoding encoding = Encoding::Undecided;
+    bool ended = false;
+    std::unique_ptr<Utf16Decoder> utf16;
+    std::string decoded;
+    // What was read and not yet handed on: in buffer, or in decoded.
+    std::string_view unread;
+};
+
+}  // namespace
+
+LineReader plainReader(InputSource source)
+{
+    auto reader = std::make_shared<PlainReader>(std::move(source));
+    return [reader](std::string& line, std::error_code& error) {
+        // Flushed, so that the prompt shows before the read waits.
+        writeOutput(PROMPT);
+        if (!flushOutput()) {
+            return ReadResult::WriteFailed;
+        }
+        return reader->readLine(line, error);
+    };
+}
+
+}  // namespace gorvandel

@@ -1,0 +1,33 @@
+#include "failure.h"
+#include "standard_output.h"
+#include "test_support.h"
+
+namespace {
+
+// What waits goes out at a flush, before a text too long to wait and before
+// a failure report; after a failure of its own, nothing more is sent.
+TEST(StandardOutput, WaitsForAFlushKeepsItsOrderAndItsFirstFailure)
+{
+    CapturedOutput output;
+    gorvandel::writeOutput("Sun Dec  6 19:26:12 2026\n");
+    EXPECT_EQ(output.delivered(), "");
+    const std::string argument(100000, 'x');
+    gorvandel::writeOutput("Deleting file \"");
+    gorvandel::writeOutput(argument);
+    gorvandel::writeOutputLine("\"...");
+    EXPECT_EQ(output.delivered(), "Sun Dec  6 19:26:12 2026\nDeleting file \"" + argument + "\"...\n");
+    gorvandel::writeOutput("waited\n");
+    gorvandel::reportFailure("a failure a test reports, after what waited");
+    const std::string sent = output.delivered();
+    EXPECT_EQ(sent.substr(sent.size() - 7), "waited\n");
+
+    output.failure = std::make_error_code(std::errc::no_space_on_device);
+    gorvandel::writeOutputLine("lost");
+    output.failure.clear();  // the destination would take bytes again
+    gorvandel::writeOutputLine("dropped");
+    EXPECT_FALSE(gorvandel::flushOutput());
+    EXPECT_EQ(gorvandel::outputError(), std::errc::no_space_on_device);
+    EXPECT_EQ(output.text(), sent);
+}
+
+}  // namespace
