@@ -289,6 +289,9 @@ TEST(Files, PosixLocksNeverGoThroughALinkAndTellWhenTheyAreGone)
     ASSERT_FALSE(FileLock::take(at(folder / "removed"), 0ms, lock));
     fs::remove(folder / "removed.lock");
     EXPECT_FALSE(lock.stillOurs());
+    ASSERT_FALSE(FileLock::take(at(folder / "moved"), 0ms, lock));
+    fs::rename(folder / "moved.lock", folder / "elsewhere");  // a name left, but not the lock's
+    EXPECT_FALSE(lock.stillOurs());
 }
 
 // Root keeps a user's file theirs, gives what it makes in a user's folder to

@@ -28,9 +28,9 @@
 //    is judged usable, never opened through a link nor as anything but a
 //    regular file. One lock type: the memory holds its lock for the whole
 //    run, the history for a moment. Whether the lock is still ours is seen
-//    from the held descriptor (a lock file removed or replaced has no name
-//    left), never by opening it again; on Windows it is held so that it
-//    cannot be removed at all.
+//    from the held descriptor, compared with what stands at the lock's name
+//    (a lock file removed, moved away or replaced is not there), never by
+//    opening it again; on Windows it is held so that it cannot go at all.
 //
 // 4. Read. Whole, up to a limit that no file of the program's comes near; the
 //    history only its end, however long it grew.
@@ -172,7 +172,8 @@ public:
     // holds it (FileRefusal::InUse after that).
     static std::error_code take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock);
 
-    // Whether the lock file is still the one locked: not removed or replaced.
+    // Whether the lock file is still the one locked: not removed, moved away
+    // or replaced.
     bool stillOurs() const;
 
     // Lets go, and removes the lock file when this lock made it: a start
