@@ -133,7 +133,8 @@ std::string lockName(const FilePlace& file);
 std::error_code checkKeepable(const FilePlace& file);
 
 // Whether a file can be made beside file, as a save makes its temporary
-// file: one is made and removed again.
+// file (one is made and removed again), and its folder opened as a save
+// opens it to flush it.
 std::error_code checkCanSave(const FilePlace& file);
 
 // Reads the regular file at place whole; a missing file gives

@@ -168,9 +168,11 @@ std::error_code checkKeepable(const FilePlace& file)
 
 std::error_code checkCanSave(const FilePlace& file)
 {
+    // A save flushes the folder, which only one that may read it can open.
+    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     Descriptor made(-1);
     FilePlace temporary;
-    if (const std::error_code error = makeTemporary(file, made, temporary)) {
+    if (const std::error_code error = folder.fd < 0 ? lastError() : makeTemporary(file, made, temporary)) {
         return error;
     }
     removeFile(temporary);
