@@ -24,6 +24,11 @@ void FileLock::release()
     }
 }
 
+FilePlace lockPlace(const FilePlace& file)
+{
+    return placeBeside(file, file.name + ".lock");
+}
+
 namespace {
 
 // The lock file beside file, opened for locking: read-only is enough, so
@@ -60,7 +65,7 @@ std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds 
     if (const std::error_code refused = checkKeepable(file)) {
         return refused;
     }
-    const FilePlace lockFile = placeBeside(file, file.name + ".lock");
+    const FilePlace lockFile = lockPlace(file);
     Descriptor opened(-1);
     bool made = false;
     if (const std::error_code error = openLock(lockFile, opened, made)) {

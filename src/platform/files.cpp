@@ -90,11 +90,6 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept(true)
     return *this;
 }
 
-std::string lockName(const FilePlace& file)
-{
-    return file.path + ".lock";
-}
-
 std::string lastLines(const std::string& text, std::size_t lines, bool& more)
 {
     // The newline that ends the last line starts no line of its own.

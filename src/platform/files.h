@@ -125,8 +125,8 @@ FilePlace placeBeside(const FilePlace& file, const std::string& name);
 enum class FileState { Missing, Regular, Other };
 FileState stateOf(const FilePlace& place);
 
-// The name of file's lock, beside it.
-std::string lockName(const FilePlace& file);
+// The place of file's lock, FILE.lock beside it.
+FilePlace lockPlace(const FilePlace& file);
 
 // Whether a save may replace the file at place or make it (rule 2); a
 // missing file may be made. A folder there gives is_a_directory.
