@@ -45,12 +45,21 @@ TEST(Files, ReadsWholeOrJustTheEnd)
 
     bool more = false;
     write(folder / "lines", "1\n2\n3\n");
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 2, read, more));
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 2, 9, read, more));
     EXPECT_EQ(read, "2\n3\n");
     EXPECT_TRUE(more);
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, read, more));
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 6, read, more));
     EXPECT_EQ(read, "1\n2\n3\n");
     EXPECT_FALSE(more);
+    // Only lines that start in the last bytes asked for.
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 4, read, more));
+    EXPECT_EQ(read, "2\n3\n");
+    EXPECT_TRUE(more);
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 3, read, more));
+    EXPECT_EQ(read, "3\n");
+    write(folder / "word", "word");
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "word"), 3, 2, read, more));
+    EXPECT_EQ(read, "");
 #ifndef _WIN32
     // A gigabyte of nothing before them: only the end is read.
     {
@@ -59,7 +68,7 @@ TEST(Files, ReadsWholeOrJustTheEnd)
         sparse << "\nlast but one\nlast";
     }
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "long"), 2, read, more));
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "long"), 2, 1 << 30, read, more));
     EXPECT_EQ(read, "last but one\nlast");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 #endif

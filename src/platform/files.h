@@ -33,7 +33,7 @@
 //    opening it again; on Windows it is held so that it cannot go at all.
 //
 // 4. Read. Whole, up to a limit that no file of the program's comes near; the
-//    history only its end, however long it grew.
+//    history only its end, however long it grew or however long its lines.
 //
 // 5. Saved. The new contents go to a temporary file beside it, made new
 //    under a name no one else can take first (FILE.tmp- and random letters,
@@ -142,8 +142,10 @@ std::error_code checkCanSave(const FilePlace& file);
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
 
 // Reads the end of the regular file at place: its last lines lines, or all
-// of it when it has no more. more tells whether it has more lines.
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::string& bytes, bool& more);
+// of it when it has no more, but no line that starts before its last limit
+// bytes. more tells whether it has more.
+std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
+                            bool& more);
 
 // Replaces the file at place with contents, or makes it (rule 5). On failure
 // the file is as it was and no temporary file is left.

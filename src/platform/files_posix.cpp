@@ -6,6 +6,7 @@
 #include "leftovers.h"
 #include "posix_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -201,30 +202,33 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
     return {};
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::string& bytes, bool& more)
+std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
+                            bool& more)
 {
     Descriptor opened(-1);
     struct stat status {};
     if (const std::error_code error = openToRead(file, opened, status)) {
         return error;
     }
-    // From the end back, in ever larger steps, until enough lines are read.
+    // From the end back, in ever larger steps, until enough lines are read;
+    // one byte more than the limit tells whether a line starts at it.
+    const off_t earliest = status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
     std::string tail;
     off_t start = status.st_size;
-    for (std::size_t step = 64 * 1024; start > 0; step *= 2) {
-        const off_t from = start > static_cast<off_t>(step) ? start - static_cast<off_t>(step) : 0;
+    for (off_t step = 64 * 1024; start > earliest; step *= 2) {
+        const off_t from = std::max(earliest, start - step);
         std::string chunk;
         if (const std::error_code error = readAt(opened.fd, from, static_cast<std::size_t>(start - from), chunk)) {
             return error;
         }
         tail.insert(0, chunk);
         start = from;
-        bytes = lastLines(tail, lines, more);
+        bytes = lastLines(tail, lines, false, more);
         if (more) {
             return {};
         }
     }
-    bytes = lastLines(tail, lines, more);
+    bytes = lastLines(tail, lines, start > 0, more);
     return {};
 }
 

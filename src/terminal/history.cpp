@@ -55,7 +55,7 @@ void cut(HistoryFile& history, std::chrono::milliseconds patience)
     std::string taken;
     if (FileLock::take(history.place, patience, lock) ||
         recoverLeftovers(history.place, [](const std::string&) { return true; }, taken) ||
-        readFileEnd(history.place, HISTORY_LIMIT, bytes, more) || !more) {
+        readFileEnd(history.place, HISTORY_LIMIT, HISTORY_READ_LIMIT, bytes, more) || !more) {
         return;
     }
     std::string contents;
@@ -105,7 +105,7 @@ std::vector<std::string> openHistory(const std::string& path, HistoryFile& histo
     std::string bytes;
     bool more = false;
     if (!error && !(error = checkKeepable(history.place))) {
-        error = readFileEnd(history.place, 2 * HISTORY_LIMIT, bytes, more);
+        error = readFileEnd(history.place, 2 * HISTORY_LIMIT, HISTORY_READ_LIMIT, bytes, more);
     }
     if (error && error != std::errc::no_such_file_or_directory) {
         history.usable = false;
