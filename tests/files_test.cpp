@@ -11,6 +11,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -232,6 +233,23 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
     EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
     EXPECT_EQ(fs::status(folder / "f").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // So does an access list, whose mask the group bits show: alone, they would let the group read and write.
+    // Version 2, then each entry's tag, permissions and id: owner rw-, user 65534 rw-, group ---, mask rw-, others.
+    const std::string list("\2\0\0\0"
+                           "\1\0\6\0\xFF\xFF\xFF\xFF"
+                           "\2\0\6\0\xFE\xFF\0\0"
+                           "\4\0\0\0\xFF\xFF\xFF\xFF"
+                           "\20\0\6\0\xFF\xFF\xFF\xFF"
+                           "\40\0\0\0\xFF\xFF\xFF\xFF",
+                           44);
+    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
+    if (::setxattr((folder / "f").c_str(), ACCESS_LIST, list.data(), list.size(), 0) == 0) {
+        EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
+        std::string kept(64, '\0');
+        const ssize_t size = ::getxattr((folder / "f").c_str(), ACCESS_LIST, kept.data(), kept.size());
+        kept.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+        EXPECT_EQ(kept, list);
+    }
 
     fs::create_symlink("f", folder / "near");
     fs::create_symlink(folder / "near", folder / "far");

@@ -38,12 +38,12 @@
 // 5. Saved. The new contents go to a temporary file beside it, made new
 //    under a name no one else can take first (FILE.tmp- and random letters,
 //    others when those are taken), flushed to disk, given the old file's
-//    owner, group and permission bits (on Windows its attributes and access
-//    list), and then renamed over FILE in one step; on POSIX the folder is
-//    flushed too. At no moment is there no FILE: it is the whole old file
-//    or the whole new one, whenever the program or the machine stops. A
-//    line of history is appended in one write instead, the file opened
-//    afresh under the lock. What root makes in a folder another user owns
+//    owner, group, permission bits and access list (on Windows its
+//    attributes and access list), and then renamed over FILE in one step;
+//    on POSIX the folder is flushed too. At no moment is there no FILE: it
+//    is the whole old file or the whole new one, whenever the program or
+//    the machine stops. A line of history is appended in one write instead,
+//    the file opened afresh under the lock. What root makes in a folder another user owns
 //    (a file, a lock, a folder on the way) is given to that user.
 //
 // 6. Recovered, only while holding the file's lock: when FILE is missing

@@ -17,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <linux/fs.h>
@@ -117,6 +118,25 @@ std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace
     return std::make_error_code(std::errc::file_exists);
 }
 
+// Gives the new file at fd the access list (POSIX ACL) of the file it
+// replaces: left behind, the group bits that showed the list's mask would
+// give the file's group what the list gave other users and groups.
+std::error_code keepAccessList(const FilePlace& file, int fd)
+{
+    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
+    const Descriptor old(::openat(folderOf(file), file.name.c_str(), READING));
+    const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
+    std::string list(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (list.empty()) {
+        return {};
+    }
+    if (::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size()) != size ||
+        ::fsetxattr(fd, ACCESS_LIST, list.data(), list.size(), 0) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
 // Gives the new file at fd the owner, group and permission bits a save
 // leaves it: those of the file it replaces, else its maker's (root's new
 // file in another user's folder being that user's) with the mode 0600. A
@@ -133,7 +153,7 @@ std::error_code takeOverFrom(const FilePlace& file, int fd)
     const int given = ::fchown(fd, ::geteuid() == ROOT ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
     static_cast<void>(given);
     // After the owner: giving a file away clears its set-id bits.
-    return ::fchmod(fd, old.st_mode & 0777) == 0 ? std::error_code() : lastError();
+    return ::fchmod(fd, old.st_mode & 0777) == 0 ? keepAccessList(file, fd) : lastError();
 }
 
 }  // namespace
