@@ -43,8 +43,9 @@
 //    on POSIX the folder is flushed too. At no moment is there no FILE: it
 //    is the whole old file or the whole new one, whenever the program or
 //    the machine stops. A line of history is appended in one write instead,
-//    the file opened afresh under the lock. What root makes in a folder another user owns
-//    (a file, a lock, a folder on the way) is given to that user.
+//    the file opened afresh under the lock. What root makes in a folder
+//    another user owns (a file, a lock, a folder on the way) is given to
+//    that user.
 //
 // 6. Recovered, only while holding the file's lock: when FILE is missing
 //    and valid temporary files of its owner's lie beside it (an older
