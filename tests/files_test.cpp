@@ -54,10 +54,7 @@ TEST(Files, ReadsWholeOrJustTheEnd)
     EXPECT_FALSE(more);
     // Only lines that start in the last bytes asked for.
     EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 4, read, more));
-    EXPECT_EQ(read, "2\n3\n");
-    EXPECT_TRUE(more);
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 3, read, more));
-    EXPECT_EQ(read, "3\n");
+    EXPECT_TRUE(read == "2\n3\n" && more) << read;
     write(folder / "word", "word");
     EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "word"), 3, 2, read, more));
     EXPECT_EQ(read, "");
@@ -233,21 +230,14 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
     EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
     EXPECT_EQ(fs::status(folder / "f").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    // So does an access list, whose mask the group bits show: alone, they would let the group read and write.
-    // Version 2, then each entry's tag, permissions and id: owner rw-, user 65534 rw-, group ---, mask rw-, others.
-    const std::string list("\2\0\0\0"
-                           "\1\0\6\0\xFF\xFF\xFF\xFF"
-                           "\2\0\6\0\xFE\xFF\0\0"
-                           "\4\0\0\0\xFF\xFF\xFF\xFF"
-                           "\20\0\6\0\xFF\xFF\xFF\xFF"
-                           "\40\0\0\0\xFF\xFF\xFF\xFF",
-                           44);
-    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
-    if (::setxattr((folder / "f").c_str(), ACCESS_LIST, list.data(), list.size(), 0) == 0) {
+    // So does an access list (owner rw-, user 65534 rw-, group ---, mask rw-, others ---), whose mask the group
+    // bits show: alone, they would give the group what the list gave user 65534.
+    const std::string list("\2\0\0\0\1\0\6\0\xFF\xFF\xFF\xFF\2\0\6\0\xFE\xFF\0\0\4\0\0\0\xFF\xFF\xFF\xFF"
+                           "\20\0\6\0\xFF\xFF\xFF\xFF\40\0\0\0\xFF\xFF\xFF\xFF", 44);
+    std::string kept(64, '\0');
+    if (::setxattr((folder / "f").c_str(), "system.posix_acl_access", list.data(), list.size(), 0) == 0) {
         EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
-        std::string kept(64, '\0');
-        const ssize_t size = ::getxattr((folder / "f").c_str(), ACCESS_LIST, kept.data(), kept.size());
-        kept.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+        kept.resize(::getxattr((folder / "f").c_str(), "system.posix_acl_access", kept.data(), 64) == 44 ? 44 : 0);
         EXPECT_EQ(kept, list);
     }
 
