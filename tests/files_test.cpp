@@ -2,7 +2,9 @@
 #include "files.h"
 #include "test_support.h"
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -342,11 +344,25 @@ TEST(Files, OwnersAsRootAndAsAUser)
     EXPECT_EQ(fs::status(folder / "home/m").permissions(), fs::perms::owner_read | fs::perms::owner_write |
                                                                  fs::perms::group_read);
 
-    fs::create_symlink(folder / "home/m", folder / "home/link");
-    ASSERT_EQ(::lchown((folder / "home/link").c_str(), NOBODY, NOBODY), 0);
-    EXPECT_EQ(gorvandel::findFile(folder / "home/link", place), FileRefusal::ForeignLink);
-    ASSERT_EQ(::lchown((folder / "home/link").c_str(), 0, 0), 0);
-    EXPECT_FALSE(gorvandel::findFile(folder / "home/link", place));
+    fs::create_directory_symlink(folder / "home", folder / "flip");
+    fs::create_directory_symlink(folder.path, folder / "flop");
+    ASSERT_EQ(::lchown((folder / "flop").c_str(), NOBODY, NOBODY), 0);
+    EXPECT_EQ(at(folder / "flip/m").path, folder / "home/m");
+    EXPECT_EQ(gorvandel::findFile(folder / "flop/m", place), FileRefusal::ForeignLink);
+    // Nor is the other user's link followed when it is swapped in for root's at any moment.
+    std::atomic<bool> done{false};
+    std::thread swapping([&] {
+        while (!done) {
+            ::renameat2(AT_FDCWD, (folder / "flip").c_str(), AT_FDCWD, (folder / "flop").c_str(), RENAME_EXCHANGE);
+        }
+    });
+    int crossed = 0;
+    for (int walk = 0; walk < 20000; ++walk) {
+        crossed += !gorvandel::findFile(folder / "flip/m", place) && place.path != folder / "home/m";
+    }
+    done = true;
+    swapping.join();
+    EXPECT_EQ(crossed, 0);
 
     // Leftovers of another user's are not the program's to take or remove.
     write(folder / "home/m.tmp-1", "whole");

@@ -8,9 +8,11 @@
 //    system never following a link by itself. On POSIX a symbolic link
 //    anywhere on the way is followed only when this user or root owns it
 //    (so root follows only root's): another user's link could lead the
-//    program to any file. The folder that holds the file stays open, and
-//    every later read, lock and save names the file in it, so a folder on
-//    the way swapped for a link later leads nothing elsewhere. On Windows
+//    program to any file. The link is held open while its owner is judged
+//    and its target read, so that one swapped in meanwhile is not followed.
+//    The folder that holds the file stays open, and every later read, lock
+//    and save names the file in it, so a folder on the way swapped for a
+//    link later leads nothing elsewhere. On Windows
 //    the system follows links and junctions to the file's final path (one
 //    that leads nowhere is refused), and a name of a device (CON, NUL,
 //    COM1, ...) is refused before any system call.
