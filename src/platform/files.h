@@ -12,10 +12,10 @@
 //    and its target read, so that one swapped in meanwhile is not followed.
 //    The folder that holds the file stays open, and every later read, lock
 //    and save names the file in it, so a folder on the way swapped for a
-//    link later leads nothing elsewhere. On Windows
-//    the system follows links and junctions to the file's final path (one
-//    that leads nowhere is refused), and a name of a device (CON, NUL,
-//    COM1, ...) is refused before any system call.
+//    link later leads nothing elsewhere. On Windows the system follows
+//    links and junctions to the file's final path (one that leads nowhere
+//    is refused), and a name of a device (CON, NUL, COM1, ...) is refused
+//    before any system call.
 //
 // 2. Judged before anything is made beside it. A kept file is a regular
 //    file, or none yet. Refused, where every save would fail or do harm:
