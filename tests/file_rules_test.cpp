@@ -56,8 +56,9 @@ TEST(FileRules, WhatASaveMayReplace)
 
 TEST(FileRules, WindowsDeviceNamesInEveryForm)
 {
-    for (const char* device : {"CON", "con", "C:\\dir\\Con.txt", "dir/aux.memory", "NUL.", "nul ", "PRN .txt",
-                               "COM1", "com0", "LPT9.x", "COM\xC2\xB9", "lpt\xC2\xB3", "CONIN$", "conout$.log"}) {
+    for (const char* device :
+         {"CON", "con", "C:\\dir\\Con.txt", "dir/aux.memory", "NUL.", "nul ", "PRN .txt", "COM1", "com0", "LPT9.x",
+          "COM\xC2\xB9", "lpt\xC2\xB3", "CONIN$", "conout$.log", "con:", "COM1:"}) {
         EXPECT_TRUE(gorvandel::namesDevice(device)) << device;
     }
     for (const char* file : {"CONX", "COM10", "COM", "LPT", "my CON", "CON\\memory", "con-memory", "COM\xC2\xB4",

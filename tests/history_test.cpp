@@ -99,6 +99,10 @@ TEST(History, OnlyTheEndOfALongHistoryIsRead)
     EXPECT_EQ(lines.size(), gorvandel::HISTORY_LIMIT);
     EXPECT_EQ(lines.back(), "1999");
     EXPECT_EQ(contentsOf(folder / "history"), numbered(1000, 2000));
+    // Nor more than its last bytes: a line that starts before them goes, however few the lines.
+    write(folder / "history", std::string(gorvandel::HISTORY_READ_LIMIT, 'x') + "\nlast\n");
+    EXPECT_EQ(gorvandel::openHistory(folder / "history", history, problem), Lines{"last"});
+    EXPECT_EQ(contentsOf(folder / "history"), "last\n");
 }
 
 TEST(History, OneThatCannotBeUsedIsPassedOverAndNothingIsMadeBesideIt)

@@ -112,6 +112,10 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
                     fs::perm_options::remove);
     EXPECT_EQ(openMemoryFile(name, memory).failure, "cannot keep a memory in " + name + ": the file is read-only");
     EXPECT_EQ(contentsOf(name), LEARNED);
+    fs::create_directory(folder / "locked.lock");  // a lock that cannot be one is named as the lock
+    const std::string locked = openMemoryFile(folder / "locked", memory).failure;
+    EXPECT_TRUE(locked.rfind("cannot use the lock file ", 0) == 0 && locked.find("locked.lock: ") != std::string::npos)
+        << locked;
     // Not a memory: the lock made to read it goes again.
     write(folder / "bad", "gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n");
     EXPECT_EQ(openMemoryFile(folder / "bad", memory).failure, (folder / "bad") + ":2: weight 6 is outside -5 to 5");

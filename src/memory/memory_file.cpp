@@ -55,7 +55,7 @@ Outcome readLearning(const std::string& name, const FilePlace& place, Learning& 
 Outcome lockMemory(MemoryFile& memory)
 {
     const std::error_code error = FileLock::take(memory.file, std::chrono::milliseconds(0), memory.lock);
-    const std::string lockFile = lockName(memory.file);
+    const FilePlace lockFile = lockPlace(memory.file);
     if (!error) {
         return {};
     }
@@ -63,11 +63,11 @@ Outcome lockMemory(MemoryFile& memory)
         return {memory.name + " is in use by another gorvandel"};
     }
     if (error == std::errc::filename_too_long) {
-        return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" + lockFile +
-                ") beside it"};
+        return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" +
+                lockFile.path + ") beside it"};
     }
-    if (stateOf(placeBeside(memory.file, memory.file.name + ".lock")) != FileState::Missing) {
-        return {"cannot use the lock file " + lockFile + ": " + error.message()};
+    if (stateOf(lockFile) != FileState::Missing) {
+        return {"cannot use the lock file " + lockFile.path + ": " + error.message()};
     }
     return cannotKeep(memory.name, error);
 }

@@ -24,6 +24,11 @@ void FileLock::release()
     }
 }
 
+FilePlace lockPlace(const FilePlace& file)
+{
+    return placeBeside(file, file.name + ".lock");
+}
+
 namespace {
 
 // The lock file beside file, opened for locking: read-only is enough, so
@@ -60,7 +65,7 @@ std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds 
     if (const std::error_code refused = checkKeepable(file)) {
         return refused;
     }
-    const FilePlace lockFile = placeBeside(file, file.name + ".lock");
+    const FilePlace lockFile = lockPlace(file);
     Descriptor opened(-1);
     bool made = false;
     if (const std::error_code error = openLock(lockFile, opened, made)) {
@@ -85,9 +90,14 @@ std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds 
 
 bool FileLock::stillOurs() const
 {
-    // Removed, or renamed over, the locked file has no name left.
-    struct stat status {};
-    return handle >= 0 && ::fstat(static_cast<int>(handle), &status) == 0 && status.st_nlink > 0;
+    // Removed, moved away or replaced, the locked file is no longer the one
+    // at the lock's name, where another run would lock another file. While
+    // it is held open its number cannot go to a new file.
+    struct stat held {};
+    struct stat named {};
+    return handle >= 0 && ::fstat(static_cast<int>(handle), &held) == 0 &&
+           ::fstatat(folderOf(place), place.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 void FileLock::releaseAndRemoveIfMade()

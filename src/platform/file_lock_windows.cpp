@@ -19,6 +19,12 @@ void FileLock::release()
     }
 }
 
+FilePlace lockPlace(const FilePlace& file)
+{
+    // The place's name is its whole path.
+    return placeBeside(file, file.name.substr(file.name.find_last_of("/\\") + 1) + ".lock");
+}
+
 namespace {
 
 // The lock file at place, opened for locking, never through a link, and
@@ -51,7 +57,7 @@ std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds 
     if (const std::error_code refused = checkKeepable(file)) {
         return refused;
     }
-    const FilePlace lockFile = placeBeside(file, file.name.substr(file.name.find_last_of("/\\") + 1) + ".lock");
+    const FilePlace lockFile = lockPlace(file);
     Handle opened(INVALID_HANDLE_VALUE);
     bool made = false;
     if (const std::error_code error = openLock(lockFile, opened, made)) {

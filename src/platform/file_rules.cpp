@@ -59,8 +59,8 @@ std::error_code judgeFile(const FileFacts& file, UserId me)
 bool namesDevice(std::string_view path)
 {
     std::string_view name = path.substr(std::min(path.size(), path.find_last_of("/\\") + 1));
-    // "CON.txt", "con", "CON. " and "CON .txt" all name the console.
-    name = name.substr(0, name.find('.'));
+    // "CON.txt", "con", "CON. ", "CON .txt" and "CON:" all name the console.
+    name = name.substr(0, name.find_first_of(".:"));
     name = name.substr(0, name.find_last_not_of(' ') + 1);
     for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
         if (sameLetters(name, device)) {

@@ -43,7 +43,8 @@ constexpr UserId ownerOfNewFile(UserId me, UserId folderOwner)
 
 // Windows: whether the last name of path is one the system takes for a
 // device (CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9, their superscript forms,
-// CONIN$, CONOUT$), in any case, with any extension, trailing dots or spaces.
+// CONIN$, CONOUT$), in any case, with any extension, trailing dots, spaces
+// or colon.
 bool namesDevice(std::string_view path);
 
 // The start of the names of a file's temporary files: the name (cut short,

@@ -8,12 +8,14 @@
 //    system never following a link by itself. On POSIX a symbolic link
 //    anywhere on the way is followed only when this user or root owns it
 //    (so root follows only root's): another user's link could lead the
-//    program to any file. The folder that holds the file stays open, and
-//    every later read, lock and save names the file in it, so a folder on
-//    the way swapped for a link later leads nothing elsewhere. On Windows
-//    the system follows links and junctions to the file's final path (one
-//    that leads nowhere is refused), and a name of a device (CON, NUL,
-//    COM1, ...) is refused before any system call.
+//    program to any file. The link is held open while its owner is judged
+//    and its target read, so that one swapped in meanwhile is not followed.
+//    The folder that holds the file stays open, and every later read, lock
+//    and save names the file in it, so a folder on the way swapped for a
+//    link later leads nothing elsewhere. On Windows the system follows
+//    links and junctions to the file's final path (one that leads nowhere
+//    is refused), and a name of a device (CON, NUL, COM1, ...) is refused
+//    before any system call.
 //
 // 2. Judged before anything is made beside it. A kept file is a regular
 //    file, or none yet. Refused, where every save would fail or do harm:
@@ -28,23 +30,24 @@
 //    is judged usable, never opened through a link nor as anything but a
 //    regular file. One lock type: the memory holds its lock for the whole
 //    run, the history for a moment. Whether the lock is still ours is seen
-//    from the held descriptor (a lock file removed or replaced has no name
-//    left), never by opening it again; on Windows it is held so that it
-//    cannot be removed at all.
+//    from the held descriptor, compared with what stands at the lock's name
+//    (a lock file removed, moved away or replaced is not there), never by
+//    opening it again; on Windows it is held so that it cannot go at all.
 //
 // 4. Read. Whole, up to a limit that no file of the program's comes near; the
-//    history only its end, however long it grew.
+//    history only its end, however long it grew or however long its lines.
 //
 // 5. Saved. The new contents go to a temporary file beside it, made new
 //    under a name no one else can take first (FILE.tmp- and random letters,
 //    others when those are taken), flushed to disk, given the old file's
-//    owner, group and permission bits (on Windows its attributes and access
-//    list), and then renamed over FILE in one step; on POSIX the folder is
-//    flushed too. At no moment is there no FILE: it is the whole old file
-//    or the whole new one, whenever the program or the machine stops. A
-//    line of history is appended in one write instead, the file opened
-//    afresh under the lock. What root makes in a folder another user owns
-//    (a file, a lock, a folder on the way) is given to that user.
+//    owner, group, permission bits and access list (on Windows its
+//    attributes and access list), and then renamed over FILE in one step;
+//    on POSIX the folder is flushed too. At no moment is there no FILE: it
+//    is the whole old file or the whole new one, whenever the program or
+//    the machine stops. A line of history is appended in one write instead,
+//    the file opened afresh under the lock. What root makes in a folder
+//    another user owns (a file, a lock, a folder on the way) is given to
+//    that user.
 //
 // 6. Recovered, only while holding the file's lock: when FILE is missing
 //    and valid temporary files of its owner's lie beside it (an older
@@ -125,15 +128,16 @@ FilePlace placeBeside(const FilePlace& file, const std::string& name);
 enum class FileState { Missing, Regular, Other };
 FileState stateOf(const FilePlace& place);
 
-// The name of file's lock, beside it.
-std::string lockName(const FilePlace& file);
+// The place of file's lock, FILE.lock beside it.
+FilePlace lockPlace(const FilePlace& file);
 
 // Whether a save may replace the file at place or make it (rule 2); a
 // missing file may be made. A folder there gives is_a_directory.
 std::error_code checkKeepable(const FilePlace& file);
 
 // Whether a file can be made beside file, as a save makes its temporary
-// file: one is made and removed again.
+// file (one is made and removed again), and its folder opened as a save
+// opens it to flush it.
 std::error_code checkCanSave(const FilePlace& file);
 
 // Reads the regular file at place whole; a missing file gives
@@ -141,8 +145,8 @@ std::error_code checkCanSave(const FilePlace& file);
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
 
 // Reads the end of the regular file at place: its last lines lines, or all
-// of it when it has no more; more tells whether it has more lines. Lines
-// that take more than limit bytes give file_too_large.
+// of it when it has no more, but no line that starts before its last limit
+// bytes. more tells whether it has more.
 std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
                             bool& more);
 
@@ -174,7 +178,8 @@ public:
     // holds it (FileRefusal::InUse after that).
     static std::error_code take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock);
 
-    // Whether the lock file is still the one locked: not removed or replaced.
+    // Whether the lock file is still the one locked: not removed, moved away
+    // or replaced.
     bool stillOurs() const;
 
     // Lets go, and removes the lock file when this lock made it: a start

@@ -6,6 +6,7 @@
 #include "leftovers.h"
 #include "posix_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -16,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <linux/fs.h>
@@ -116,6 +118,25 @@ std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace
     return std::make_error_code(std::errc::file_exists);
 }
 
+// Gives the new file at fd the access list (POSIX ACL) of the file it
+// replaces: left behind, the group bits that showed the list's mask would
+// give the file's group what the list gave other users and groups.
+std::error_code keepAccessList(const FilePlace& file, int fd)
+{
+    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
+    const Descriptor old(::openat(folderOf(file), file.name.c_str(), READING));
+    const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
+    std::string list(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (list.empty()) {
+        return {};
+    }
+    if (::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size()) != size ||
+        ::fsetxattr(fd, ACCESS_LIST, list.data(), list.size(), 0) != 0) {
+        return lastError();
+    }
+    return {};
+}
+
 // Gives the new file at fd the owner, group and permission bits a save
 // leaves it: those of the file it replaces, else its maker's (root's new
 // file in another user's folder being that user's) with the mode 0600. A
@@ -132,7 +153,7 @@ std::error_code takeOverFrom(const FilePlace& file, int fd)
     const int given = ::fchown(fd, ::geteuid() == ROOT ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
     static_cast<void>(given);
     // After the owner: giving a file away clears its set-id bits.
-    return ::fchmod(fd, old.st_mode & 0777) == 0 ? std::error_code() : lastError();
+    return ::fchmod(fd, old.st_mode & 0777) == 0 ? keepAccessList(file, fd) : lastError();
 }
 
 }  // namespace
@@ -168,9 +189,11 @@ std::error_code checkKeepable(const FilePlace& file)
 
 std::error_code checkCanSave(const FilePlace& file)
 {
+    // A save flushes the folder, which only one that may read it can open.
+    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     Descriptor made(-1);
     FilePlace temporary;
-    if (const std::error_code error = makeTemporary(file, made, temporary)) {
+    if (const std::error_code error = folder.fd < 0 ? lastError() : makeTemporary(file, made, temporary)) {
         return error;
     }
     removeFile(temporary);
@@ -207,26 +230,25 @@ std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_
     if (const std::error_code error = openToRead(file, opened, status)) {
         return error;
     }
-    // From the end back, in ever larger steps, until enough lines are read.
+    // From the end back, in ever larger steps, until enough lines are read;
+    // one byte more than the limit tells whether a line starts at it.
+    const off_t earliest = status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
     std::string tail;
     off_t start = status.st_size;
-    for (std::size_t step = 64 * 1024; start > 0; step *= 2) {
-        const off_t from = start > static_cast<off_t>(step) ? start - static_cast<off_t>(step) : 0;
+    for (off_t step = 64 * 1024; start > earliest; step *= 2) {
+        const off_t from = std::max(earliest, start - step);
         std::string chunk;
         if (const std::error_code error = readAt(opened.fd, from, static_cast<std::size_t>(start - from), chunk)) {
             return error;
         }
         tail.insert(0, chunk);
         start = from;
-        bytes = lastLines(tail, lines, more);
+        bytes = lastLines(tail, lines, false, more);
         if (more) {
             return {};
         }
-        if (tail.size() > limit) {
-            return std::make_error_code(std::errc::file_too_large);
-        }
     }
-    bytes = lastLines(tail, lines, more);
+    bytes = lastLines(tail, lines, start > 0, more);
     return {};
 }
 

@@ -15,6 +15,7 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <utility>
@@ -203,12 +204,24 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
 std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
                             bool& more)
 {
-    // No history is kept on Windows, whose console keeps its own: read whole.
-    std::string whole;
-    if (const std::error_code error = readFile(file, limit, whole)) {
+    // No history is kept on Windows, whose console keeps its own: the end
+    // is read at once, with one byte more that tells whether a line starts.
+    Handle opened(INVALID_HANDLE_VALUE);
+    BY_HANDLE_FILE_INFORMATION information{};
+    LARGE_INTEGER size{};
+    if (const std::error_code error = openToRead(file, opened, information)) {
         return error;
     }
-    bytes = lastLines(whole, lines, more);
+    size.QuadPart = static_cast<LONGLONG>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
+    size.QuadPart -= std::min<LONGLONG>(size.QuadPart, static_cast<LONGLONG>(limit) + 1);
+    std::string tail;
+    if (!SetFilePointerEx(opened.handle, size, nullptr, FILE_BEGIN)) {
+        return lastError();
+    }
+    if (const std::error_code error = readRest(opened.handle, limit + 1, tail)) {
+        return error;
+    }
+    bytes = lastLines(tail, lines, size.QuadPart > 0, more);
     return {};
 }
 

@@ -65,11 +65,12 @@ std::string takeName(std::string& rest)
     return name;
 }
 
-std::error_code readLink(int folder, const std::string& name, std::string& target)
+// Reads the link open at link.
+std::error_code readLink(int link, std::string& target)
 {
     std::string buffer(256, '\0');
     for (;;) {
-        const ssize_t length = ::readlinkat(folder, name.c_str(), buffer.data(), buffer.size());
+        const ssize_t length = ::readlinkat(link, "", buffer.data(), buffer.size());
         if (length < 0) {
             return lastError();
         }
@@ -95,18 +96,18 @@ struct Walk {
     MissingFolders missing;
 };
 
-// Takes the link name in the folder reached into what is left of the path,
-// when it may be followed; an absolute target starts again from the root.
-std::error_code goThroughLink(const std::string& name, const struct stat& link, Walk& walk)
+// Takes the link open at link into what is left of the path, when it may be
+// followed; an absolute target starts again from the root.
+std::error_code goThroughLink(int link, const struct stat& status, Walk& walk)
 {
     if (++walk.links > 40) {
         return std::make_error_code(std::errc::too_many_symbolic_link_levels);
     }
-    if (!mayFollowLink(link.st_uid, ::geteuid())) {
+    if (!mayFollowLink(status.st_uid, ::geteuid())) {
         return FileRefusal::ForeignLink;
     }
     std::string target;
-    if (const std::error_code error = readLink(walk.folder.fd, name, target)) {
+    if (const std::error_code error = readLink(link, target)) {
         return error;
     }
     if (target.compare(0, 1, "/") == 0) {
@@ -140,9 +141,11 @@ int makeFolder(int folder, const std::string& name)
 std::error_code stepOn(Walk& walk, std::string& name)
 {
     name = takeName(walk.rest);
+    // The link itself held open: the one whose owner is judged is the one read.
+    const Descriptor named(::openat(walk.folder.fd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat status {};
-    if (::fstatat(walk.folder.fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
-        return goThroughLink(name, status, walk);
+    if (named.fd >= 0 && ::fstat(named.fd, &status) == 0 && S_ISLNK(status.st_mode)) {
+        return goThroughLink(named.fd, status, walk);
     }
     if (name.empty() || name == "." || walk.rest.empty()) {
         return {};

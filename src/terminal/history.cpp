@@ -14,8 +14,6 @@ namespace {
 constexpr std::chrono::milliseconds MOMENT(100);
 // At the end, the lines that waited may wait longer.
 constexpr std::chrono::milliseconds AT_THE_END(2000);
-// Far above what two thousand typed lines take; lines that take more are not ours to read.
-constexpr std::size_t HISTORY_BYTES = 16 * 1024 * 1024;
 
 bool isSet(const char* value)
 {
@@ -57,7 +55,7 @@ void cut(HistoryFile& history, std::chrono::milliseconds patience)
     std::string taken;
     if (FileLock::take(history.place, patience, lock) ||
         recoverLeftovers(history.place, [](const std::string&) { return true; }, taken) ||
-        readFileEnd(history.place, HISTORY_LIMIT, HISTORY_BYTES, bytes, more) || !more) {
+        readFileEnd(history.place, HISTORY_LIMIT, HISTORY_READ_LIMIT, bytes, more) || !more) {
         return;
     }
     std::string contents;
@@ -107,7 +105,7 @@ std::vector<std::string> openHistory(const std::string& path, HistoryFile& histo
     std::string bytes;
     bool more = false;
     if (!error && !(error = checkKeepable(history.place))) {
-        error = readFileEnd(history.place, 2 * HISTORY_LIMIT, HISTORY_BYTES, bytes, more);
+        error = readFileEnd(history.place, 2 * HISTORY_LIMIT, HISTORY_READ_LIMIT, bytes, more);
     }
     if (error && error != std::errc::no_such_file_or_directory) {
         history.usable = false;

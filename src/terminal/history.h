@@ -7,11 +7,11 @@
 // for the lock longer than a moment: a line that cannot go at once goes
 // with the next one, or at the end. At the end of a session the file is cut
 // to its last HISTORY_LIMIT lines by a safe replace, and at the start when
-// it holds more than twice as many; only its end is ever read. A history
-// that cannot be used safely (a symbolic link of another user's on the way,
-// another user's file, anything but a regular file, a file made read-only
-// or with other names) is passed over, and the user told why in one line
-// before the first prompt. A failure later on is passed over in silence:
+// it holds more than twice as many; only its end is ever read, however long
+// its lines (HISTORY_READ_LIMIT). A history that cannot be used safely (a
+// symbolic link of another user's on the way, another user's file, anything
+// but a regular file, a file made read-only or with other names) is passed
+// over, and the user told why in one line before the first prompt. A failure later on is passed over in silence:
 // the history never changes what the program says or how it ends.
 
 #include "files.h"
@@ -23,6 +23,9 @@
 namespace gorvandel {
 
 constexpr std::size_t HISTORY_LIMIT = 1000;
+// Only the last this many bytes of the file are read: 1000 lines of 4 KiB.
+// A line that starts before them goes at the next cut.
+constexpr std::size_t HISTORY_READ_LIMIT = 4 * 1024 * 1024;
 
 // The history file for these environment values (each null when unset):
 // $GORVANDEL_HISTORY when set, and none when it is set but empty; else
