@@ -147,6 +147,7 @@ TEST(MemoryFile, ASaveBlockedForAMomentIsPutOff)
     EXPECT_EQ(notice, "");  // said once
     EXPECT_EQ(finishMemory(memory, judged.persona).failure.rfind("cannot save memory file " + name + ": ", 0), 0u);
     CloseHandle(held);
+    EXPECT_EQ(namesOf(folder.path), (std::vector<std::string>{"m", "m.lock"}));  // the tries left nothing
     EXPECT_TRUE(finishMemory(memory, judged.persona));
     EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 5 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
 }

@@ -269,29 +269,27 @@ class AtATerminal(unittest.TestCase):
 
     @unittest.skipUnless(os.geteuid() == 0, "needs root")
     def test_root_follows_no_other_users_link_and_leaves_what_it_makes_the_users(self):
-        nobody = 65534
-        notes, shared = os.path.join(self.folder, "notes.txt"), os.path.join(self.folder, "gorvandel")
+        nobody, notes, shared = 65534, os.path.join(self.folder, "notes.txt"), os.path.join(self.folder, "gorvandel")
         with open(notes, "w") as victim:
             victim.write("note\n" * 3000)
         os.mkdir(shared)
         os.symlink(notes, os.path.join(shared, "history"))
-        for made in (shared, os.path.join(shared, "history")):
-            os.lchown(made, nobody, nobody)
-        terminal = Terminal(self.folder, self.state, environment=(("XDG_STATE_HOME", self.folder),))
+        os.lchown(os.path.join(shared, "history"), nobody, nobody)
+        home = os.path.join(self.folder, "home")
+        os.mkdir(home)
+        os.chown(home, nobody, nobody)
         why = "a symbolic link on the way belongs to another user, and is not followed"
-        terminal.expect(re.escape(f"the history is not kept in {shared}/history: {why}\r\n{text('prompt')}"))
-        terminal.answer("do something")
-        terminal.type("exit\r")
-        self.assertEqual(terminal.status(), 0)
+        passed_over = f"gorvandel: the history is not kept in {shared}/history: {why}\r\n"
+        for environment, said in (((("XDG_STATE_HOME", self.folder),), passed_over),
+                                  ((("HOME", home), ("XDG_STATE_HOME", "")), "")):
+            terminal = Terminal(self.folder, self.state, environment=environment)
+            terminal.expect("^" + re.escape(said + text("prompt")))
+            terminal.answer("do something")
+            terminal.type("exit\r")
+            self.assertEqual(terminal.status(), 0)
         with open(notes) as victim:
             self.assertEqual(victim.read(), "note\n" * 3000)
-        self.assertEqual(sorted(os.listdir(shared)), ["history"])
-        os.mkdir(home := os.path.join(self.folder, "home"))
-        os.chown(home, nobody, nobody)
-        terminal = self.start(environment=(("HOME", home), ("XDG_STATE_HOME", "")))
-        terminal.answer("do something")
-        terminal.type("exit\r")
-        self.assertEqual(terminal.status(), 0)
+        self.assertEqual(os.listdir(shared), ["history"])
         for made in (".local", ".local/state/gorvandel", ".local/state/gorvandel/history"):
             self.assertEqual(os.stat(os.path.join(home, made)).st_uid, nobody, made)
 
