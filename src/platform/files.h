@@ -115,6 +115,12 @@ struct FilePlace {
     std::string path;                          // the path that leads to it, for messages
 };
 
+// The names in the current folder, but for "." and "..", for completion:
+// none when it cannot be read. Read through the system, not
+// std::filesystem, whose paths bring the C++ locales and their set-up into
+// every start of the program.
+std::vector<std::string> currentFolderNames();
+
 // Follows path to the file it names (one yet to be made too) and holds its
 // place. A folder on the way that is missing gives no_such_file_or_directory,
 // or with MissingFolders::Make is made, for its owner only.

@@ -7,7 +7,9 @@
 #include "posix_files.h"
 
 #include <string>
+#include <string_view>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace gorvandel {
@@ -39,6 +41,22 @@ void giveToFolderOwner(int folder, int fd)
         const int given = ::fchown(fd, owner, where.st_gid);
         static_cast<void>(given);  // the file stays root's, readable by its owner alone
     }
+}
+
+std::vector<std::string> currentFolderNames()
+{
+    std::vector<std::string> names;
+    DIR* const folder = ::opendir(".");
+    while (const dirent* entry = folder == nullptr ? nullptr : ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    if (folder != nullptr) {
+        ::closedir(folder);
+    }
+    return names;
 }
 
 FilePlace placeBeside(const FilePlace& file, const std::string& name)

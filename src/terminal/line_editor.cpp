@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "completion.h"
+#include "files.h"
 #include "history.h"
 #include "key_bindings.h"
 #include "libedit_functions.h"
@@ -14,7 +15,6 @@
 #include <clocale>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -36,16 +36,6 @@ char* promptText(EditLine*)
 {
     static std::string prompt(PROMPT);
     return prompt.data();
-}
-
-std::vector<std::string> currentFolderNames()
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(".", error), end; !error && entry != end; entry.increment(error)) {
-        names.push_back(entry->path().filename().string());
-    }
-    return names;
 }
 
 // More choices than this are listed only when the user says so, as shells ask.
