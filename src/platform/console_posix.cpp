@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <wchar.h>
 
@@ -35,6 +36,20 @@ void takeUpTheUsersCharacters()
         return true;
     }();
     static_cast<void>(taken);
+}
+
+// The first of the pieces up to end that is not yet written whole, moved
+// past what of it was, once written bytes have gone.
+struct iovec* afterWritten(struct iovec* piece, const struct iovec* end, std::size_t written)
+{
+    for (; piece != end && written >= piece->iov_len; ++piece) {
+        written -= piece->iov_len;
+    }
+    if (piece != end) {
+        piece->iov_base = static_cast<char*>(piece->iov_base) + written;
+        piece->iov_len -= written;
+    }
+    return piece;
 }
 
 }  // namespace
@@ -100,12 +115,16 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
     }
 }
 
-std::error_code writeStandardOutput(std::string_view bytes)
+std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+    struct iovec pieces[] = {{const_cast<char*>(first.data()), first.size()},
+                             {const_cast<char*>(second.data()), second.size()}};
+    struct iovec* next = pieces;
+    for (std::size_t left = first.size() + second.size(); left > 0;) {
+        const ssize_t written = ::writev(STDOUT_FILENO, next, static_cast<int>(std::end(pieces) - next));
         if (written > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(written));
+            left -= static_cast<std::size_t>(written);
+            next = afterWritten(next, std::end(pieces), static_cast<std::size_t>(written));
         } else if (written == 0) {
             // No error and no progress: no reason from the system, and no use in trying again.
             return std::make_error_code(std::errc::io_error);
