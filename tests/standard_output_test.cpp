@@ -11,16 +11,14 @@ TEST(StandardOutput, WaitsForAFlushKeepsItsOrderAndItsFirstFailure)
     CapturedOutput output;
     gorvandel::writeOutput("Sun Dec  6 19:26:12 2026\n");
     EXPECT_EQ(output.delivered(), "");
-    // As the C++ runtime's stream wrote them: a text of 1 KiB or more leaves at once, with what waited.
+    // As 1.2.0's stream wrote them: a text of 1 KiB or more leaves at once, with what waited.
+    const std::string shorter(1023, 'x'), argument(1024, 'y');
     gorvandel::writeOutput("Deleting file \"");
-    gorvandel::writeOutput(std::string(1023, 'x'));
+    gorvandel::writeOutput(shorter);
     EXPECT_EQ(output.delivered(), "");
-    const std::string argument(1024, 'y');
     gorvandel::writeOutput(argument);
-    const std::string before = "Sun Dec  6 19:26:12 2026\nDeleting file \"" + std::string(1023, 'x') + argument;
-    EXPECT_EQ(output.delivered(), before);
+    EXPECT_EQ(output.delivered(), "Sun Dec  6 19:26:12 2026\nDeleting file \"" + shorter + argument);
     gorvandel::writeOutputLine("\"...");
-    EXPECT_EQ(output.delivered(), before + "\"...\n");
     gorvandel::writeOutput("waited\n");
     gorvandel::reportFailure("a failure a test reports, after what waited");
     const std::string sent = output.delivered();
