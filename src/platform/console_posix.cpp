@@ -38,18 +38,21 @@ void takeUpTheUsersCharacters()
     static_cast<void>(taken);
 }
 
-// The first of the pieces up to end that is not yet written whole, moved
-// past what of it was, once written bytes have gone.
-struct iovec* afterWritten(struct iovec* piece, const struct iovec* end, std::size_t written)
+// Writes all of bytes to standard output, or gives the system's reason why not.
+std::error_code writeWhole(std::string_view bytes)
 {
-    for (; piece != end && written >= piece->iov_len; ++piece) {
-        written -= piece->iov_len;
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        } else if (written == 0) {
+            // No error and no progress: no reason from the system, and no use in trying again.
+            return std::make_error_code(std::errc::io_error);
+        } else if (errno != EINTR) {
+            return {errno, std::generic_category()};
+        }
     }
-    if (piece != end) {
-        piece->iov_base = static_cast<char*>(piece->iov_base) + written;
-        piece->iov_len -= written;
-    }
-    return piece;
+    return {};
 }
 
 }  // namespace
@@ -117,22 +120,25 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
-    struct iovec pieces[] = {{const_cast<char*>(first.data()), first.size()},
-                             {const_cast<char*>(second.data()), second.size()}};
-    struct iovec* next = pieces;
-    for (std::size_t left = first.size() + second.size(); left > 0;) {
-        const ssize_t written = ::writev(STDOUT_FILENO, next, static_cast<int>(std::end(pieces) - next));
-        if (written > 0) {
-            left -= static_cast<std::size_t>(written);
-            next = afterWritten(next, std::end(pieces), static_cast<std::size_t>(written));
-        } else if (written == 0) {
-            // No error and no progress: no reason from the system, and no use in trying again.
-            return std::make_error_code(std::errc::io_error);
-        } else if (errno != EINTR) {
-            return {errno, std::generic_category()};
+    // Both pieces in one call (writev) until the first is all written; one
+    // alone, as at every flush, through write, which costs less.
+    while (!first.empty() && !second.empty()) {
+        struct iovec pieces[] = {{const_cast<char*>(first.data()), first.size()},
+                                 {const_cast<char*>(second.data()), second.size()}};
+        const ssize_t written = ::writev(STDOUT_FILENO, pieces, 2);
+        if (written < 0 && errno == EINTR) {
+            continue;
         }
+        if (written <= 0) {
+            return written == 0 ? std::make_error_code(std::errc::io_error)
+                                : std::error_code(errno, std::generic_category());
+        }
+        const auto taken = static_cast<std::size_t>(written);
+        second.remove_prefix(taken > first.size() ? taken - first.size() : 0);
+        first.remove_prefix(std::min(taken, first.size()));
     }
-    return {};
+    const std::error_code error = writeWhole(first);
+    return error ? error : writeWhole(second);
 }
 
 void writeToStandardError(std::string_view text)
