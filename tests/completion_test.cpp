@@ -54,8 +54,7 @@ TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
 {
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     const auto hostile = [] {
-        return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx",
-                                        "bi\u202Ed"};
+        return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx", "bi\u202Ed"};
     };
     EXPECT_EQ(complete("do something with c", hostile).insertion, "1");  // not U+009B, a C1 control
     EXPECT_EQ(complete("do something with b", hostile).insertion, "i");  // nor U+202E, which turns the line
@@ -67,9 +66,7 @@ TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
     EXPECT_EQ(complete("do something with a", hostile).choices.size(), 2u);
     EXPECT_TRUE(complete("do something with l", hostile).choices.empty());
     EXPECT_EQ(complete("do something with l", hostile).insertion, "");
-    const gorvandel::Completion cut = complete("do something with x", hostile);
-    EXPECT_EQ(cut.insertion, "");
-    EXPECT_EQ(cut.choices, std::vector<std::string>{"x\ty"});
+    EXPECT_EQ(complete("do something with x", hostile).choices, std::vector<std::string>{"x\ty"});  // none inserted
     // U+202E would show "a\u202Etxt.exe" as "aexe.txt".
     EXPECT_EQ(gorvandel::choicesInColumns(
                   {"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF", "a\u202Etxt.exe"}, 26),

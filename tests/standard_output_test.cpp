@@ -11,11 +11,14 @@ TEST(StandardOutput, WaitsForAFlushKeepsItsOrderAndItsFirstFailure)
     CapturedOutput output;
     gorvandel::writeOutput("Sun Dec  6 19:26:12 2026\n");
     EXPECT_EQ(output.delivered(), "");
-    const std::string argument(100000, 'x');
+    // As 1.2.0's stream wrote them: a text of 1 KiB or more leaves at once, with what waited.
+    const std::string shorter(1023, 'x'), argument(1024, 'y');
     gorvandel::writeOutput("Deleting file \"");
+    gorvandel::writeOutput(shorter);
+    EXPECT_EQ(output.delivered(), "");
     gorvandel::writeOutput(argument);
+    EXPECT_EQ(output.delivered(), "Sun Dec  6 19:26:12 2026\nDeleting file \"" + shorter + argument);
     gorvandel::writeOutputLine("\"...");
-    EXPECT_EQ(output.delivered(), "Sun Dec  6 19:26:12 2026\nDeleting file \"" + argument + "\"...\n");
     gorvandel::writeOutput("waited\n");
     gorvandel::reportFailure("a failure a test reports, after what waited");
     const std::string sent = output.delivered();

@@ -50,10 +50,11 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[]);
 // error. A signal that interrupts the read does not end it.
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error);
 
-// Writes all of bytes to standard output, or gives the system's reason why
-// it could not. On Windows through the runtime's text mode, which writes
-// each LF as CR LF, as every console program there does.
-std::error_code writeStandardOutput(std::string_view bytes);
+// Writes all of first, then all of second, to standard output, or gives the
+// system's reason why it could not: on POSIX in one call (writev) unless the
+// system takes only part; on Windows through the runtime's text mode, which
+// writes each LF as CR LF, as every console program there does.
+std::error_code writeStandardOutput(std::string_view first, std::string_view second = {});
 
 // Writes text to standard error: on Windows, at a console, as the UTF-16
 // the console shows; otherwise as its bytes.

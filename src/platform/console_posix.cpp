@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <wchar.h>
 
@@ -35,6 +36,23 @@ void takeUpTheUsersCharacters()
         return true;
     }();
     static_cast<void>(taken);
+}
+
+// Writes all of bytes to standard output, or gives the system's reason why not.
+std::error_code writeWhole(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        } else if (written == 0) {
+            // No error and no progress: no reason from the system, and no use in trying again.
+            return std::make_error_code(std::errc::io_error);
+        } else if (errno != EINTR) {
+            return {errno, std::generic_category()};
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -100,20 +118,27 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
     }
 }
 
-std::error_code writeStandardOutput(std::string_view bytes)
+std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        } else if (written == 0) {
-            // No error and no progress: no reason from the system, and no use in trying again.
-            return std::make_error_code(std::errc::io_error);
-        } else if (errno != EINTR) {
-            return {errno, std::generic_category()};
+    // Both pieces in one call (writev) until the first is all written; one
+    // alone, as at every flush, through write, which costs less.
+    while (!first.empty() && !second.empty()) {
+        struct iovec pieces[] = {{const_cast<char*>(first.data()), first.size()},
+                                 {const_cast<char*>(second.data()), second.size()}};
+        const ssize_t written = ::writev(STDOUT_FILENO, pieces, 2);
+        if (written < 0 && errno == EINTR) {
+            continue;
         }
+        if (written <= 0) {
+            return written == 0 ? std::make_error_code(std::errc::io_error)
+                                : std::error_code(errno, std::generic_category());
+        }
+        const auto taken = static_cast<std::size_t>(written);
+        second.remove_prefix(taken > first.size() ? taken - first.size() : 0);
+        first.remove_prefix(std::min(taken, first.size()));
     }
-    return {};
+    const std::error_code error = writeWhole(first);
+    return error ? error : writeWhole(second);
 }
 
 void writeToStandardError(std::string_view text)

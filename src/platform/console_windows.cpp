@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <string>
@@ -102,19 +103,21 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
     return count;
 }
 
-std::error_code writeStandardOutput(std::string_view bytes)
+std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
-    while (!bytes.empty()) {
-        // _write counts the bytes it was given, not the carriage returns it adds.
-        const int written =
-            _write(1, bytes.data(), static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX)));
-        if (written < 0) {
-            return {errno, std::generic_category()};
+    for (std::string_view bytes : {first, second}) {
+        while (!bytes.empty()) {
+            // _write counts the bytes it was given, not the carriage returns it adds.
+            const int written =
+                _write(1, bytes.data(), static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX)));
+            if (written < 0) {
+                return {errno, std::generic_category()};
+            }
+            if (written == 0) {
+                return std::make_error_code(std::errc::io_error);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
         }
-        if (written == 0) {
-            return std::make_error_code(std::errc::io_error);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
 }

@@ -11,16 +11,29 @@ namespace {
 
 // Larger than any answer but an argument line, which is written through.
 constexpr std::size_t BUFFER_SIZE = 8192;
+// A text this long or longer leaves at once, together with what waited, in
+// the pieces the C++ runtime's file buffer sent before: a reader at the
+// other end of a pipe sees the writes it always saw.
+constexpr std::size_t WRITTEN_THROUGH = 1024;
 
 char waiting[BUFFER_SIZE];
 std::size_t waitingSize = 0;
 std::error_code failure;
 OutputDestination destination;
 
-bool send(std::string_view bytes)
+std::error_code sendNow(std::string_view first, std::string_view second)
+{
+    if (!destination) {
+        return writeStandardOutput(first, second);
+    }
+    const std::error_code error = destination(first);
+    return error || second.empty() ? error : destination(second);
+}
+
+bool send(std::string_view first, std::string_view second = {})
 {
     if (!failure) {
-        failure = destination ? destination(bytes) : writeStandardOutput(bytes);
+        failure = sendNow(first, second);
     }
     return !failure;
 }
@@ -29,12 +42,9 @@ bool send(std::string_view bytes)
 
 void writeOutput(std::string_view text)
 {
-    if (text.size() > BUFFER_SIZE - waitingSize) {
-        flushOutput();
-        if (text.size() > BUFFER_SIZE) {
-            send(text);
-            return;
-        }
+    if (text.size() >= WRITTEN_THROUGH || text.size() > BUFFER_SIZE - waitingSize) {
+        send(std::string_view(waiting, std::exchange(waitingSize, 0)), text);
+        return;
     }
     std::memcpy(waiting + waitingSize, text.data(), text.size());
     waitingSize += text.size();

@@ -12,9 +12,9 @@
 
 namespace gorvandel {
 
-// Adds text to what waits for the next flush. A text too long to wait in
-// the buffer leaves at once, after what waited, so that a long line is
-// never copied whole.
+// Adds text to what waits for the next flush. A text of 1 KiB or more (an
+// argument line) leaves at once with what waited, in one write where the
+// system has one, so that a long line is never copied whole.
 void writeOutput(std::string_view text);
 
 // Text, a newline, then a flush: how every answer line ends.

@@ -1,7 +1,6 @@
 #include "completion.h"
 
 #include "commands.h"
-#include "characters.h"
 #include "shown_text.h"
 
 #include <algorithm>
