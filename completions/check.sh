@@ -33,12 +33,12 @@ expect() { # SHELL EXPECTED ACTUAL: "LINE -> offered|offered..." a line per comp
 # them (at blanks and after "="), and the function complete names is called.
 bash_offers() {
     bash --norc --noprofile -c 'source /usr/share/bash-completion/bash_completion
-        __load_completion gorvandel && read -ra spec <<<"$(complete -p gorvandel)" || exit 1
+        __load_completion gorvandel && read -ra registered <<<"$(complete -p gorvandel)" || exit 1
         for COMP_LINE; do
             read -ra COMP_WORDS <<<"${COMP_LINE//=/ = }"
             [[ $COMP_LINE == *" " ]] && COMP_WORDS+=("")
             COMP_POINT=${#COMP_LINE} COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) COMPREPLY=()
-            "${spec[-2]}" gorvandel "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+            "${registered[-2]}" gorvandel "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
             (IFS="|" && echo "$COMP_LINE -> ${COMPREPLY[*]}")
         done' bash "$@"
 }
