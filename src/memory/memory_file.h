@@ -5,7 +5,7 @@
 // judged, locked for the run, recovered, read once), saved whole after
 // every change.
 
-#include "failure.h"
+#include "outcome.h"
 #include "files.h"
 #include "operating_system.h"
 

@@ -1,6 +1,7 @@
 #include "command_loop.h"
 
 #include "commands.h"
+#include "failure.h"
 #include "standard_output.h"
 
 #include <utility>
@@ -26,29 +27,6 @@ Outcome outputWritten()
     return error ? outputFailure(error) : Outcome();
 }
 
-// Carries out one command line; true when it was "exit". The line is
-// consumed: an argument is handed on without another copy.
-bool runCommand(std::string&& command, OperatingSystem& persona)
-{
-    if (command == EXIT_COMMAND) {
-        sayFarewell();
-        return true;
-    }
-    if (command == REWARD_COMMAND) {
-        persona.reward();
-    } else if (command == PUNISH_COMMAND) {
-        persona.punish();
-    } else if (command == PLAIN_COMMAND) {
-        persona.doSomething();
-    } else if (startsWithArgumentPrefix(command)) {
-        command.erase(0, ARGUMENT_PREFIX.size());
-        persona.doSomethingWith(std::move(command));
-    } else {
-        writeOutputLine("Unknown command!");
-    }
-    return false;
-}
-
 // The line end after the last prompt, then the farewell.
 Outcome endOfInput()
 {
@@ -63,6 +41,27 @@ Outcome readFailure(const std::error_code& error)
 }
 
 }  // namespace
+
+bool runCommandLine(std::string&& command, OperatingSystem& persona)
+{
+    if (command == EXIT_COMMAND) {
+        sayFarewell();
+        return false;
+    }
+    if (command == REWARD_COMMAND) {
+        persona.reward();
+    } else if (command == PUNISH_COMMAND) {
+        persona.punish();
+    } else if (command == PLAIN_COMMAND) {
+        persona.doSomething();
+    } else if (startsWithArgumentPrefix(command)) {
+        command.erase(0, ARGUMENT_PREFIX.size());
+        persona.doSomethingWith(std::move(command));
+    } else {
+        writeOutputLine("Unknown command!");
+    }
+    return true;
+}
 
 Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const AfterCommand& afterCommand)
 {
@@ -79,12 +78,12 @@ Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const A
         case ReadResult::Line:
             break;
         }
-        const bool exitTyped = runCommand(std::move(command), persona);
+        const bool goesOn = runCommandLine(std::move(command), persona);
         Outcome outcome = outputWritten();
         if (outcome && afterCommand) {
             outcome = afterCommand(persona);
         }
-        if (!outcome || exitTyped) {
+        if (!outcome || !goesOn) {
             return outcome;
         }
     }

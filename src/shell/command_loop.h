@@ -1,6 +1,7 @@
 #pragma once
 
-#include "failure.h"
+#include "line_reader.h"
+#include "outcome.h"
 #include "operating_system.h"
 
 #include <functional>
@@ -9,17 +10,11 @@
 
 namespace gorvandel {
 
-enum class ReadResult {
-    Line,
-    EndOfInput,
-    ReadFailed,   // standard input could not be read
-    WriteFailed,  // the prompt could not be written
-};
-
-// Shows the prompt and reads one command line, without its line end. For
-// ReadFailed, error holds the system's reason when there is one; for
-// WriteFailed, outputError() does (standard_output.h).
-using LineReader = std::function<ReadResult(std::string& line, std::error_code& error)>;
+// Carries out one command line, as typed at the prompt, and says whether
+// the session goes on: false after "exit". The line is consumed: an
+// argument is handed on without another copy. What it says goes to standard
+// output (standard_output.h), each answer line flushed as it ends.
+bool runCommandLine(std::string&& line, OperatingSystem& persona);
 
 // Runs after every command; a failure ends the loop with it.
 using AfterCommand = std::function<Outcome(const OperatingSystem& persona)>;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "outcome.h"
+
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -11,13 +13,6 @@ namespace gorvandel {
 // the command line or the memory file forbids a start.
 constexpr int EXIT_STATUS_FAILURE = 1;
 constexpr int EXIT_STATUS_USAGE = 2;
-
-// What a step that can fail gives back, up to the entry: true when it
-// worked, else the one line that says what failed.
-struct Outcome {
-    std::string failure;
-    explicit operator bool() const { return failure.empty(); }
-};
 
 // "cannot write to standard output", with the system's reason.
 Outcome outputFailure(const std::error_code& reason);

@@ -3,7 +3,7 @@
 // The plain reader: command lines from standard input as they were sent,
 // where no line editor reads them (a pipe, a file, the Windows console).
 
-#include "command_loop.h"
+#include "line_reader.h"
 
 #include <cstddef>
 #include <functional>

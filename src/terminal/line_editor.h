@@ -1,6 +1,6 @@
 #pragma once
 
-#include "command_loop.h"
+#include "line_reader.h"
 
 #include <string>
 
