@@ -107,6 +107,23 @@ EXPORTED(gorvandel_history_limit) int gorvandelHistoryLimit()
     return static_cast<int>(HISTORY_LIMIT);
 }
 
+// The weights' bound: each lies from -limit to +limit.
+EXPORTED(gorvandel_weight_limit) int gorvandelWeightLimit()
+{
+    return WEIGHT_MAX;
+}
+
+// Whether the program takes the memory text in the buffer: 0, or the size
+// of "LINE: PROBLEM" left in the buffer.
+EXPORTED(gorvandel_check_memory) int gorvandelCheckMemory()
+{
+    const MemoryText text = parseMemory(exchange);
+    if (text.problem.empty() && fitsTheTables(text.learned)) {
+        return 0;
+    }
+    return answer(std::to_string(text.problemLine) + ": " + text.problem);
+}
+
 // Starts a session seeded with seed from the memory text in the buffer, or
 // afresh when there is none: writes the first prompt and gives 0. A memory
 // the program refuses starts nothing: leaves "LINE: PROBLEM" in the buffer
@@ -117,11 +134,10 @@ EXPORTED(gorvandel_start) int gorvandelStart(std::uint32_t seed, int hasMemory)
     sendOutputTo({});
     Learning learned;
     if (hasMemory != 0) {
-        MemoryText text = parseMemory(exchange);
-        if (!text.problem.empty() || !fitsTheTables(text.learned)) {
-            return answer(std::to_string(text.problemLine) + ": " + text.problem);
+        if (const int refusal = gorvandelCheckMemory()) {
+            return refusal;
         }
-        learned = std::move(text.learned);
+        learned = parseMemory(exchange).learned;
     }
     std::srand(seed);
     persona.emplace(std::move(learned));

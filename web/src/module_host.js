@@ -75,11 +75,12 @@ export class Gorvandel {
     constructor(exports) {
         this.exports = exports;
         this.historyLimit = exports.gorvandel_history_limit();
+        this.weightLimit = exports.gorvandel_weight_limit();
     }
 
-    // Puts text in the module's exchange buffer.
+    // Puts text (a string, or bytes as they are) in the module's exchange buffer.
     put(text) {
-        const bytes = encoder.encode(text);
+        const bytes = typeof text === 'string' ? encoder.encode(text) : text;
         const at = this.exports.gorvandel_buffer(bytes.length);
         new Uint8Array(this.exports.memory.buffer, at, bytes.length).set(bytes);
     }
@@ -97,6 +98,13 @@ export class Gorvandel {
             this.put(memoryText);
         }
         const refusal = this.exports.gorvandel_start(seed >>> 0, memoryText === null ? 0 : 1);
+        return refusal === 0 ? null : this.take(refusal);
+    }
+
+    // Whether the program takes a memory text: null, or its refusal as "LINE: PROBLEM".
+    checkMemory(text) {
+        this.put(text);
+        const refusal = this.exports.gorvandel_check_memory();
         return refusal === 0 ? null : this.take(refusal);
     }
 
