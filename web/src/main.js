@@ -49,11 +49,12 @@ function guarded(call) {
     try {
         return call();
     } catch (error) {
-        if (!(error instanceof ModuleStopped)) {
+        if (!(error instanceof ModuleStopped) && !(error instanceof WebAssembly.RuntimeError)) {
             throw error;
         }
         gorvandel = null;
-        say(`${error.message}: this session has ended.`);
+        say(`${error instanceof ModuleStopped ? error.message : `Gorvandel stopped: ${error.message}`}: ` +
+            'this session has ended.');
         ended();
         return null;
     }

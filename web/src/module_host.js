@@ -45,7 +45,9 @@ function wasiImports(memory, writeError) {
 // One instance of the module; output(text) takes what it says on standard
 // output, error(text) what it says on standard error.
 export class Gorvandel {
-    static async load(bytes, {output, error = () => {}}) {
+    // localOffset(seconds) gives the minutes east of UTC there; the page's own time zone by default.
+    static async load(bytes, {output, error = () => {}, localOffset = (seconds) =>
+        -new Date(seconds * 1000).getTimezoneOffset()}) {
         const outputText = new TextDecoder();
         const errorText = new TextDecoder();
         let exports;
@@ -59,7 +61,7 @@ export class Gorvandel {
                     output(outputText.decode(bytes, {stream: true}));
                 }
             },
-            local_offset: (seconds) => -new Date(seconds * 1000).getTimezoneOffset(),
+            local_offset: localOffset,
             out_of_memory() {
                 throw new ModuleStopped('Gorvandel ran out of memory');
             },
