@@ -126,7 +126,8 @@ test('a seed gives the same session; on a narrow screen the learning goes below 
     for (const width of [1280, 400]) {
         const page = await openPage('?seed=5');
         await page.setViewport({width, height: 900});
-        await keys(page, ['do something with a', 'Enter', 'do something with a', 'Enter', 'do something with a', 'Enter']);
+        await keys(page, ['do something with a', 'Enter', 'do something with a', 'Enter', 'reward', 'Enter',
+            'do something with a', 'Enter']);
         await page.waitForFunction(() => document.querySelector('.xterm-rows').textContent.split('"a"').length === 4, WAIT);
         sessions.push(await screen(page));
         const [terminal, learning] = await Promise.all(['#terminal', '#learning'].map((id) => page.$eval(id, (e) => {
