@@ -33,9 +33,14 @@ after(async () => {
     rmSync(work, {recursive: true, force: true});
 });
 
+// What the pages said on their consoles as errors (a script or style the policy blocked, say).
+const complaints = [];
+
 // A page of its own storage, at the prompt.
 async function openPage(search = '?seed=1', contextOptions = {}) {
     const page = await (await browser.createBrowserContext(contextOptions)).newPage();
+    page.on('console', (message) => message.type() === 'error' && complaints.push(message.text()));
+    page.on('pageerror', (error) => complaints.push(error.message));
     await page.setViewport({width: 1280, height: 800});
     await page.goto(address + search);
     await page.waitForFunction(() => document.querySelector('.xterm-rows')?.textContent.includes('Gorvandel>'), WAIT);
@@ -138,4 +143,5 @@ test('a seed gives the same session; on a narrow screen the learning goes below 
         if (width === 1280) await page.screenshot({path: process.env.GORVANDEL_SCREENSHOT});
     }
     assert.equal(sessions[0], sessions[1]);
+    assert.deepEqual(complaints, []);
 });
