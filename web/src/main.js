@@ -40,8 +40,7 @@ function showOutput(text) {
 }
 
 async function loadModule() {
-    const bytes = await (await fetch('gorvandel.wasm')).arrayBuffer();
-    gorvandel = await Gorvandel.load(bytes, {output: showOutput, error: showOutput});
+    gorvandel = await Gorvandel.load(fetch('gorvandel.wasm'), {output: showOutput, error: showOutput});
 }
 
 // Runs a call into the module; when the module stops, says why and ends the session.

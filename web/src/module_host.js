@@ -46,7 +46,8 @@ function wasiImports(memory, writeError) {
 // output, error(text) what it says on standard error.
 export class Gorvandel {
     // localOffset(seconds) gives the minutes east of UTC there; the page's own time zone by default.
-    static async load(bytes, {output, error = () => {}, localOffset = (seconds) =>
+    // source: the module's bytes, or the fetch of them (compiled as it arrives; served as application/wasm).
+    static async load(source, {output, error = () => {}, localOffset = (seconds) =>
         -new Date(seconds * 1000).getTimezoneOffset()}) {
         const outputText = new TextDecoder();
         const errorText = new TextDecoder();
@@ -68,7 +69,8 @@ export class Gorvandel {
         };
         const imports = {page, wasi_snapshot_preview1: wasiImports(memory, (bytes) => page.write_output(
             bytes.byteOffset, bytes.length, 1))};
-        const {instance} = await WebAssembly.instantiate(bytes, imports);
+        const {instance} = source instanceof Promise || source instanceof Response
+            ? await WebAssembly.instantiateStreaming(source, imports) : await WebAssembly.instantiate(source, imports);
         exports = instance.exports;
         exports._initialize();
         return new Gorvandel(exports);

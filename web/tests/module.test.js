@@ -3,6 +3,7 @@ import {test} from 'node:test';
 import assert from 'node:assert/strict';
 import {readFileSync} from 'node:fs';
 import {Gorvandel, ModuleStopped} from '../src/module_host.js';
+import {addToHistory} from '../src/page_store.js';
 
 const bytes = readFileSync(process.env.GORVANDEL_MODULE);
 const expected = {};
@@ -114,4 +115,14 @@ test('the date line is in the page\'s time zone', async () => {
 test('memory that runs out is said, not a silent stop', async () => {
     const module = await session(10);
     assert.throws(() => module.put(new Uint8Array(300 * 1024 * 1024)), ModuleStopped);
+});
+
+test('the history keeps the last lines, but no empty line or repeat', async () => {
+    const {historyLimit} = await session(11);
+    const lines = [];
+    for (let i = 0; i <= historyLimit; i++) {
+        for (const line of [`line ${i}`, `line ${i}`, '']) addToHistory(lines, line, historyLimit);
+    }
+    assert.equal(lines.length, historyLimit);
+    assert.deepEqual([lines[0], lines.at(-1)], ['line 1', `line ${historyLimit}`]);
 });
