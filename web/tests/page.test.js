@@ -82,17 +82,24 @@ test('the line editor edits as a terminal does', {skip}, async () => {
     assert.ok(text.includes(`Gorvandel>dosomethingwithS${wide}en`), text);
 });
 
-test('Ctrl-D ends the session, which starts again; a reload keeps memory and history', {skip}, async () => {
+test('pasted lines run as typed; Ctrl-D ends the session, which starts again; a reload keeps memory and history', {skip}, async () => {
     const page = await openPage();
     await keys(page, ['do something', 'Enter', 'reward', 'Enter']);
     await page.waitForSelector('#learning tr.favourite', WAIT);
+    await page.evaluate(() => {
+        const pasted = new DataTransfer();
+        pasted.setData('text/plain', 'do something with p\x1b[15~1\ndo something with p2\n');
+        document.querySelector('.xterm-helper-textarea').dispatchEvent(new ClipboardEvent('paste', {clipboardData: pasted, bubbles: true, cancelable: true}));
+    });
+    await keys(page, [], '"p2"');
+    assert.match(await screen(page), /"p1"/);
     await keys(page, ['Control+d'], 'Bye Gorvandel');
     await page.click('#again');
     await page.waitForFunction(() => document.querySelector('.xterm-rows').textContent.split('Bye Gorvandel')[1]
         .includes('Gorvandel>'), WAIT);
     await page.reload();
     await page.waitForSelector('#learning tr.favourite', WAIT);
-    await keys(page, ['ArrowUp'], 'Gorvandel> reward');
+    await keys(page, ['ArrowUp', 'ArrowUp'], 'Gorvandel> do something with p1');
 });
 
 test('memory: downloaded for the console program, a refused file said as text, a refused stored one set aside', {skip}, async (t) => {
