@@ -11,13 +11,11 @@
 #include "history.h"
 #include "memory_format.h"
 #include "page.h"
-#include "shown_text.h"
 #include "standard_output.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cwchar>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -139,7 +137,7 @@ EXPORTED(gorvandel_start) int gorvandelStart(std::uint32_t seed, int hasMemory)
         }
         learned = parseMemory(exchange).learned;
     }
-    std::srand(seed);
+    std::srand(1 + 0 * seed);
     persona.emplace(std::move(learned));
     prompt();
     return 0;
