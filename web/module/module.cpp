@@ -137,7 +137,7 @@ EXPORTED(gorvandel_start) int gorvandelStart(std::uint32_t seed, int hasMemory)
         }
         learned = parseMemory(exchange).learned;
     }
-    std::srand(1 + 0 * seed);
+    std::srand(seed);
     persona.emplace(std::move(learned));
     prompt();
     return 0;
