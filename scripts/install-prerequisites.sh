@@ -4,9 +4,11 @@
 # is there already. With --all, also what CI uses: clang and libFuzzer, the
 # MinGW-w64 cross compilers and the 64-bit wine loader, valgrind, pmccabe,
 # lintian, the packaging tools, and zsh, fish and bash-completion, whose
-# completions are checked.
+# completions are checked. With --web (which --all includes), what the web
+# page needs: clang 14 and lld with the wasm32 C and C++ libraries for its
+# module, node and npm for its scripts and tests, and chromium for them.
 # Further Debian package names are installed too, unless dpkg has them.
-# Usage: scripts/install-prerequisites.sh [--all] [PACKAGE...]
+# Usage: scripts/install-prerequisites.sh [--all | --web] [PACKAGE...]
 set -euo pipefail
 
 missing=()
@@ -22,7 +24,20 @@ need /usr/include/histedit.h libedit-dev
 need python3 python3
 need /usr/share/i18n/charmaps/ISO-8859-1.gz locales  # tests make Latin-1 and KOI8-R locales
 all=
-[ "${1:-}" = --all ] && all=1 && shift
+web=
+[ "${1:-}" = --all ] && all=1 && web=1 && shift
+[ "${1:-}" = --web ] && web=1 && shift
+if [ -n "$web" ]; then
+    need clang++-14 clang-14
+    need wasm-ld-14 lld-14
+    need /usr/lib/wasm32-wasi/libc.a wasi-libc
+    need /usr/lib/wasm32-wasi/libc++.a libc++-14-dev-wasm32
+    need /usr/lib/wasm32-wasi/libc++abi.a libc++abi-14-dev-wasm32
+    need "/usr/lib/llvm-14/lib/clang/*/lib/wasi/libclang_rt.builtins-wasm32.a" libclang-rt-14-dev-wasm32
+    need node nodejs
+    need npm npm
+    need chromium chromium
+fi
 if [ -n "$all" ]; then
     need clang++ clang
     need "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" libclang-rt-14-dev

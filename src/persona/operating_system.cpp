@@ -17,6 +17,17 @@ std::size_t drawBelow(const Draw& draw, std::size_t bound)
     return static_cast<std::size_t>(draw()) % bound;
 }
 
+// A build without exceptions (the WebAssembly module) checks the learning
+// before it makes a persona, so that this is never reached there.
+[[noreturn]] void refuseLearning()
+{
+#if defined(__cpp_exceptions)
+    throw std::invalid_argument("learned weights do not fit the persona's actions");
+#else
+    std::abort();
+#endif
+}
+
 }  // namespace
 
 int runtimeDraw()
@@ -93,7 +104,7 @@ OperatingSystem::OperatingSystem(Learning learned, Draw source)
       draw(std::move(source))
 {
     if (!fitsTheTables({plainWeights, argumentWeights})) {
-        throw std::invalid_argument("learned weights do not fit the persona's actions");
+        refuseLearning();
     }
 }
 

@@ -1,0 +1,80 @@
+#include "console.h"
+
+#include "page.h"
+
+#include <algorithm>
+#include <clocale>
+#include <cwchar>
+#include <ctime>
+
+namespace gorvandel {
+
+namespace {
+
+// The page shows UTF-8; the C library's default locale reads ASCII only.
+void takeUpUtf8()
+{
+    static const bool taken = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
+    static_cast<void>(taken);
+}
+
+}  // namespace
+
+// Of console.h, what the persona, the command loop and completion use: the
+// page gives the seed, and reads no standard input.
+
+std::int64_t currentCalendarTime()
+{
+    return std::time(nullptr);
+}
+
+std::optional<std::string> calendarTimeText(std::int64_t seconds)
+{
+    const std::time_t local = seconds + std::int64_t{pageLocalOffset(static_cast<double>(seconds))} * 60;
+    std::tm parts{};
+    if (gmtime_r(&local, &parts) == nullptr || parts.tm_year > 9999 - 1900) {
+        return std::nullopt;
+    }
+    // The C runtime's ctime form, which asctime writes.
+    return std::string(std::asctime(&parts));
+}
+
+std::error_code writeStandardOutput(std::string_view first, std::string_view second)
+{
+    pageWriteOutput(first.data(), first.size(), 0);
+    if (!second.empty()) {
+        pageWriteOutput(second.data(), second.size(), 0);
+    }
+    return {};
+}
+
+void writeToStandardError(std::string_view text)
+{
+    pageWriteOutput(text.data(), text.size(), 1);
+}
+
+ShownCharacter readShownCharacter(std::string_view text)
+{
+    takeUpUtf8();
+    std::mbstate_t state{};
+    wchar_t character = 0;
+    const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
+    const auto code = static_cast<char32_t>(character);
+    if (length > text.size() || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return {};
+    }
+    const int columns = ::wcwidth(character);
+    return {std::max<std::size_t>(length, 1), true, code, columns < 0 ? 1 : static_cast<std::size_t>(columns)};
+}
+
+bool outputTakesUtf8()
+{
+    return true;
+}
+
+bool outputShowsColour()
+{
+    return false;
+}
+
+}  // namespace gorvandel
