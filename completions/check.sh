@@ -14,7 +14,7 @@ missing=
 [ -f /usr/share/bash-completion/bash_completion ] || missing+=" bash-completion"
 command -v zsh >/dev/null || missing+=" zsh"
 command -v fish >/dev/null || missing+=" fish"
-[ -z "$missing" ] || { echo "skipped: completing needs$missing, which is not installed" && exit 77; }
+[ -z "$missing" ] || { echo "skipped: not installed:$missing (each shell completes the options here)" && exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 if [ "$1" = --build ]; then

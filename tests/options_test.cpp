@@ -100,62 +100,37 @@ std::string sourceFile(const std::string& name)
     return contentsOf(GORVANDEL_SOURCE_DIR "/" + name);
 }
 
-std::string lowered(std::string_view text)
+// The manual page and the READMEs spell each option as the table does.
+TEST(Options, ManualsNameEveryOptionOfTheTable)
 {
-    std::string lower(text);
-    for (char& c : lower) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return lower;
-}
-
-// Each file that names the options, and how it spells this one.
-std::vector<std::pair<std::string, std::string>> spellings(const gorvandel::CommandLineOption& option)
-{
-    const bool value = !option.argument.empty(), hasShort = option.shortName != '\0';
-    const std::string name(option.longName), letter(1, option.shortName), argument(option.argument);
-    const std::string shortName = hasShort ? "-" + letter + (value ? " " + argument : "") + ", " : "";
-    return {
-        {"completions/_gorvandel", hasShort ? "{-" + letter + (value ? "+" : "") + ",--" + name + (value ? "=}'[" : "}'[")
-                                            : "'--" + name + (value ? "=[" : "[")},
-        {"completions/gorvandel.fish",
-         "complete -c gorvandel " + (hasShort ? "-s " + letter + " " : "") + "-l " + name + (value ? " -r" : " -d")},
-        {"man/gorvandel.6.in", (value ? ".BI \"" : ".B ") + (hasShort ? "\\-" + letter + ", " : "") + "\\-\\-" + name +
-                                   (value ? "=\" " + lowered(argument) : "") + "\n"},
-        {"README.md",
-         (hasShort ? "`-" + letter + (value ? " " + argument : "") + "`, " : "") + "`--" + name + (value ? "=" + argument : "") + "`"},
-        {"completions/gorvandel.bash", "--" + name + (value ? ")" : " ")},
-        {"packaging/windows/README.txt.in", shortName + "--" + name + (value ? " " + argument : "")},
-    };
-}
-
-// Every place that names the options names each as the table spells it.
-TEST(Options, CompletionsAndManualsNameEveryOptionOfTheTable)
-{
-    std::string bashWords;
+    const std::string manual = sourceFile("man/gorvandel.6.in"), synopsis = manual.substr(0, manual.find(".SH DESC"));
     for (const gorvandel::CommandLineOption& option : gorvandel::commandLineOptions()) {
-        for (const auto& [file, spelling] : spellings(option)) {
+        const bool value = !option.argument.empty(), hasShort = option.shortName != '\0';
+        const std::string name(option.longName), letter(1, option.shortName), argument(option.argument);
+        std::string lower = argument;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        const std::string spaced = value ? " " + argument : "";
+        for (const auto& [file, spelling] :
+             {std::pair("man/gorvandel.6.in", (value ? ".BI \"" : ".B ") + (hasShort ? "\\-" + letter + ", " : "") +
+                                                  "\\-\\-" + name + (value ? "=\" " + lower : "") + "\n"),
+              std::pair("README.md", (hasShort ? "`-" + letter + spaced + "`, " : "") + "`--" + name +
+                                         (value ? "=" + argument : "") + "`"),
+              std::pair("packaging/windows/README.txt.in",
+                        (hasShort ? "-" + letter + spaced + ", " : "") + "--" + name + spaced)}) {
             EXPECT_NE(sourceFile(file).find(spelling), std::string::npos) << file << " lacks " << spelling;
         }
-        const std::string manual = sourceFile("man/gorvandel.6.in");
-        const std::string synopsis = manual.substr(0, manual.find(".SH DESCRIPTION"));
-        const std::string named = option.shortName != '\0' ? std::string(1, option.shortName) : "\\\\-" + std::string(option.longName);
-        EXPECT_TRUE(std::regex_search(synopsis, std::regex("\\\\-" + named + "\\b"))) << "the manual's synopsis lacks " << named;
-        bashWords += " --" + std::string(option.longName);
+        const std::string inSynopsis = "\\\\-" + (hasShort ? letter : "\\\\-" + name) + "\\b";
+        EXPECT_TRUE(std::regex_search(synopsis, std::regex(inSynopsis))) << "the manual's synopsis lacks " << name;
     }
-    for (const gorvandel::CommandLineOption& option : gorvandel::commandLineOptions()) {
-        bashWords += option.shortName != '\0' ? " -" + std::string(1, option.shortName) : "";
-    }
-    EXPECT_NE(sourceFile("completions/gorvandel.bash").find("-W '" + bashWords.substr(1) + "'"), std::string::npos)
-        << "completions/gorvandel.bash offers other words than" << bashWords;
 }
 
-// What the matches of pattern's first group in text are.
-std::set<std::string> named(const std::string& text, const std::string& pattern)
+// What pattern's first group matches in text from where start is found.
+std::set<std::string> named(const std::string& text, const std::string& pattern, const std::string& start = "")
 {
     std::set<std::string> found;
+    const std::string rest = text.substr(std::min(text.find(start), text.size()));
     const std::regex expression(pattern);
-    for (auto match = std::sregex_iterator(text.begin(), text.end(), expression); match != std::sregex_iterator();
+    for (auto match = std::sregex_iterator(rest.begin(), rest.end(), expression); match != std::sregex_iterator();
          ++match) {
         found.insert((*match)[1]);
     }
@@ -166,21 +141,23 @@ std::set<std::string> named(const std::string& text, const std::string& pattern)
 // the manual page name; the keys --help names, the READMEs and manual name too.
 TEST(Options, HelpReadmesAndManualNameTheSameStatusesAndKeys)
 {
-    const std::set<std::string> statuses = {std::to_string(EXIT_SUCCESS), std::to_string(gorvandel::EXIT_STATUS_FAILURE),
+    const std::set<std::string> statuses = {std::to_string(EXIT_SUCCESS),
+                                            std::to_string(gorvandel::EXIT_STATUS_FAILURE),
                                             std::to_string(gorvandel::EXIT_STATUS_USAGE)};
     const std::string help = gorvandel::helpText(true, false), windowsHelp = gorvandel::helpText(false, true);
     const std::string readme = sourceFile("README.md"), windowsReadme = sourceFile("packaging/windows/README.txt.in");
     const std::string manual = sourceFile("man/gorvandel.6.in");
     const std::string afterColon = "[:;] ([0-9]+) (?:after|when|for)";
-    EXPECT_EQ(named(help.substr(help.find("Exit status:")), afterColon), statuses);
-    EXPECT_EQ(named(readme.substr(readme.find("Exit status:")), afterColon), statuses) << "README.md";
-    EXPECT_EQ(named(windowsReadme.substr(windowsReadme.find("Exit status")), "\n  ([0-9]+)  "), statuses);
-    EXPECT_EQ(named(manual.substr(manual.find(".SH EXIT STATUS")), "\n\\.TP\n\\.B ([0-9]+)\n"), statuses);
+    EXPECT_EQ(named(help, afterColon, "Exit status:"), statuses);
+    EXPECT_EQ(named(readme, afterColon, "Exit status:"), statuses) << "README.md";
+    EXPECT_EQ(named(windowsReadme, "\n  ([0-9]+)  ", "Exit status"), statuses);
+    EXPECT_EQ(named(manual, "\n\\.TP\n\\.B ([0-9]+)\n", ".SH EXIT STATUS"), statuses);
     const std::string key = "\\b(Tab|Up|Down|Enter|Ctrl-[A-Z])\\b";
     EXPECT_EQ(named(help, key), (std::set<std::string>{"Ctrl-C", "Ctrl-D", "Ctrl-R", "Down", "Tab", "Up"}));
     EXPECT_EQ(named(windowsHelp, key), (std::set<std::string>{"Ctrl-C", "Ctrl-Z", "Down", "Enter", "Up"}));
-    for (const auto& [keys, text, file] : {std::tuple(help, readme, "README.md"), std::tuple(help, manual, "the manual"),
-                                           std::tuple(windowsHelp, windowsReadme, "README.txt.in")}) {
+    for (const auto& [keys, text, file] :
+         {std::tuple(help, readme, "README.md"), std::tuple(help, manual, "the manual"),
+          std::tuple(windowsHelp, windowsReadme, "README.txt.in")}) {
         for (const std::string& name : named(keys, key)) {
             EXPECT_TRUE(named(text, key).count(name)) << file << " does not name " << name;
         }

@@ -155,9 +155,9 @@ void readLongOption(std::string_view word, Words& words, Options& options)
     } else if (takesValue(*option) && !valueGiven && words.done()) {
         options = usageError("option " + spelled + " requires an argument");
     } else {
-        option->apply(valueGiven           ? word.substr(equals + 1)
+        option->apply(valueGiven            ? word.substr(equals + 1)
                       : takesValue(*option) ? words.take()
-                                           : std::string_view(),
+                                            : std::string_view(),
                       options);
     }
 }
