@@ -37,6 +37,9 @@ done
 # Nothing of the caller's: only PREFIX's completions and program.
 export HOME=$work/home XDG_DATA_DIRS=$share PATH=$prefix/games:$prefix/bin:$PATH
 unset XDG_CONFIG_HOME XDG_DATA_HOME BASH_COMPLETION_USER_DIR
+# What "-" then Tab offers: every option that --help lists, long ones first.
+options=$(gorvandel --help | sed -n '/^Options:/,/^$/p' | grep -o -e '^  -[[:alpha:]]' -e ' --[[:alpha:]-]*')
+every_option=$( (grep -e -- <<<"$options" && grep -v -e -- <<<"$options") | tr -d ' ' | paste -sd'|')
 
 expect() { # SHELL EXPECTED ACTUAL: "LINE -> offered|offered..." a line per completed line
     [ "$2" = "$3" ] || { printf 'FAIL completions in %s:\n%s\ninstead of\n%s\n' "$1" "$3" "$2" >&2 && status=1; }
@@ -55,7 +58,7 @@ bash_offers() {
         done' bash "$@"
 }
 expect bash "gorvandel --me -> --memory
-gorvandel - -> --memory|--seed|--show|--help|--version|-m|-s|-h|-V
+gorvandel - -> $every_option
 gorvandel --memory a -> a b.memory
 gorvandel --memory=a -> a b.memory
 gorvandel -m a -> a b.memory
@@ -71,7 +74,7 @@ fish_offers() {
     end' "$@"
 }
 expect fish "gorvandel --me -> --memory
-gorvandel - -> --help|--memory|--seed|--show|--version|-V|-h|-m|-s
+gorvandel - -> $(tr '|' '\n' <<<"$every_option" | LC_ALL=C.UTF-8 sort | paste -sd'|')
 gorvandel --memory a -> a b.memory
 gorvandel --memory=a -> --memory=a b.memory
 gorvandel -m a -> a b.memory
