@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -111,8 +112,9 @@ TEST(Options, ManualsNameEveryOptionOfTheTable)
         std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
         const std::string spaced = value ? " " + argument : "";
         for (const auto& [file, spelling] :
-             {std::pair("man/gorvandel.6.in", (value ? ".BI \"" : ".B ") + (hasShort ? "\\-" + letter + ", " : "") +
-                                                  "\\-\\-" + name + (value ? "=\" " + lower : "") + "\n"),
+             {std::pair("man/gorvandel.6.in", (value ? ".TP\n.BI \"" : ".TP\n.B ") +
+                                                  (hasShort ? "\\-" + letter + ", " : "") + "\\-\\-" + name +
+                                                  (value ? "=\" " + lower : "") + "\n"),
               std::pair("README.md", (hasShort ? "`-" + letter + spaced + "`, " : "") + "`--" + name +
                                          (value ? "=" + argument : "") + "`"),
               std::pair("packaging/windows/README.txt.in",
@@ -122,6 +124,20 @@ TEST(Options, ManualsNameEveryOptionOfTheTable)
         const std::string inSynopsis = "\\\\-" + (hasShort ? letter : "\\\\-" + name) + "\\b";
         EXPECT_TRUE(std::regex_search(synopsis, std::regex(inSynopsis))) << "the manual's synopsis lacks " << name;
     }
+}
+
+// --help's options stand in two columns, the second at one column on every line.
+TEST(Options, HelpListsEachOptionBesideItsHelp)
+{
+    const std::string help = gorvandel::helpText(true, false);
+    const std::size_t start = help.find("Options:\n") + 9;
+    std::istringstream lines(help.substr(start, help.find("\n\n", start) - start));
+    std::set<std::size_t> columns;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t text = line.find_first_not_of(' ');
+        columns.insert(line[text] == '-' ? line.find_first_not_of(' ', line.find("  ", text)) : text);
+    }
+    EXPECT_EQ(columns.size(), 1u) << help;
 }
 
 // What pattern's first group matches in text from where start is found.

@@ -27,7 +27,7 @@ struct Options {
 };
 
 // One option, the one place where it is spelled and explained: the parser,
-// --help, and the checks of the completions and manuals read it from here.
+// --help and the writer of the shells' completions read it from here.
 struct CommandLineOption {
     std::string_view longName;
     char shortName;             // '\0': none, which no word holds
