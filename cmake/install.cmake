@@ -19,7 +19,8 @@ install(TARGETS gorvandel RUNTIME DESTINATION "${GORVANDEL_INSTALL_BINDIR}")
 # The prefix configured decides (not one given to cmake --install); not
 # cached, so that configuring again with another prefix follows it. Another
 # system's folder can be given with -DGORVANDEL_INSTALL_ZSH_COMPLETIONDIR.
-if(NOT WIN32)
+# The scripts are written by the build (src/CMakeLists.txt).
+if(TARGET gorvandel_completions)
     if(NOT GORVANDEL_INSTALL_ZSH_COMPLETIONDIR)
         set(zsh_folder site-functions)
         if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
@@ -27,10 +28,11 @@ if(NOT WIN32)
         endif()
         set(GORVANDEL_INSTALL_ZSH_COMPLETIONDIR "${CMAKE_INSTALL_DATAROOTDIR}/zsh/${zsh_folder}")
     endif()
-    install(FILES completions/gorvandel.bash RENAME gorvandel
+    set(scripts "${PROJECT_BINARY_DIR}/completions")
+    install(FILES "${scripts}/gorvandel.bash" RENAME gorvandel
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions")
-    install(FILES completions/_gorvandel DESTINATION "${GORVANDEL_INSTALL_ZSH_COMPLETIONDIR}")
-    install(FILES completions/gorvandel.fish DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d")
+    install(FILES "${scripts}/_gorvandel" DESTINATION "${GORVANDEL_INSTALL_ZSH_COMPLETIONDIR}")
+    install(FILES "${scripts}/gorvandel.fish" DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d")
 endif()
 
 if(NOT GORVANDEL_DEBIAN_DOCS)

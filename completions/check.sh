@@ -5,19 +5,31 @@
 # would for a person: bash through bash-completion's loader, zsh through
 # compinit at a pseudo-terminal (zpty), fish through its vendor folder.
 # Needs bash-completion, zsh and fish, and PREFIX's gorvandel (fish completes
-# only commands it finds).
-# Usage: completions/check.sh PREFIX   Exit status 1 if a shell completes otherwise.
+# only commands it finds). With --build, installs the build folder into a
+# scratch prefix first, as ctest runs it.
+# Usage: completions/check.sh PREFIX | completions/check.sh --build BUILD_FOLDER
+# Exit status 1 if a shell completes otherwise; 77 where a shell is missing.
 set -euo pipefail
-prefix=$(realpath "$1")
+missing=
+[ -f /usr/share/bash-completion/bash_completion ] || missing+=" bash-completion"
+command -v zsh >/dev/null || missing+=" zsh"
+command -v fish >/dev/null || missing+=" fish"
+[ -z "$missing" ] || { echo "skipped: not installed:$missing (each shell completes the options here)" && exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+if [ "$1" = --build ]; then
+    "${CMAKE_COMMAND:-cmake}" --install "$2" --prefix "$work/prefix" >/dev/null
+    set -- "$work/prefix"
+fi
+prefix=$(realpath "$1")
 mkdir "$work/home" "$work/folder"
 : >"$work/folder/a b.memory"
 cd "$work/folder"
 status=0
 
+# Debian's zsh reads both folders; a build for /usr installs in the second.
 share=$prefix/share zsh_folder=$prefix/share/zsh/site-functions
-[ "$prefix" != /usr ] || zsh_folder=$share/zsh/vendor-completions # Debian's zsh reads both
+[ "$prefix" != /usr ] && [ -f "$zsh_folder/_gorvandel" ] || zsh_folder=$share/zsh/vendor-completions
 for file in "$share/bash-completion/completions/gorvandel" "$zsh_folder/_gorvandel" \
     "$share/fish/vendor_completions.d/gorvandel.fish"; do
     [ -f "$file" ] || { echo "FAIL completions: no $file" >&2 && status=1; }
@@ -25,6 +37,9 @@ done
 # Nothing of the caller's: only PREFIX's completions and program.
 export HOME=$work/home XDG_DATA_DIRS=$share PATH=$prefix/games:$prefix/bin:$PATH
 unset XDG_CONFIG_HOME XDG_DATA_HOME BASH_COMPLETION_USER_DIR
+# What "-" then Tab offers: every option that --help lists, long ones first.
+options=$(gorvandel --help | sed -n '/^Options:/,/^$/p' | grep -o -e '^  -[[:alpha:]]' -e ' --[[:alpha:]-]*')
+every_option=$( (grep -e -- <<<"$options" && grep -v -e -- <<<"$options") | tr -d ' ' | paste -sd'|')
 
 expect() { # SHELL EXPECTED ACTUAL: "LINE -> offered|offered..." a line per completed line
     [ "$2" = "$3" ] || { printf 'FAIL completions in %s:\n%s\ninstead of\n%s\n' "$1" "$3" "$2" >&2 && status=1; }
@@ -43,7 +58,7 @@ bash_offers() {
         done' bash "$@"
 }
 expect bash "gorvandel --me -> --memory
-gorvandel - -> --memory|--seed|--show|--help|--version|-m|-s|-h|-V
+gorvandel - -> $every_option
 gorvandel --memory a -> a b.memory
 gorvandel --memory=a -> a b.memory
 gorvandel -m a -> a b.memory
@@ -59,7 +74,7 @@ fish_offers() {
     end' "$@"
 }
 expect fish "gorvandel --me -> --memory
-gorvandel - -> --help|--memory|--seed|--show|--version|-V|-h|-m|-s
+gorvandel - -> $(tr '|' '\n' <<<"$every_option" | LC_ALL=C.UTF-8 sort | paste -sd'|')
 gorvandel --memory a -> a b.memory
 gorvandel --memory=a -> --memory=a b.memory
 gorvandel -m a -> a b.memory
@@ -72,7 +87,7 @@ gorvandel  -> " "$(LC_ALL=C.UTF-8 fish_offers "gorvandel --me" "gorvandel -" "go
 # For /usr the folder added, /usr/share/zsh/site-functions, is not the
 # package's: it must be found where Debian's zsh reads it.
 cat >"$HOME/.zshrc" <<EOF
-fpath=($prefix/share/zsh/site-functions \$fpath)
+fpath=($([ "$prefix" = /usr ] || echo "$zsh_folder") \$fpath)
 autoload -Uz compinit && compinit -u -D
 report() { print -r -- "\$BUFFER" >>$work/buffers; BUFFER= }
 zle -N report && bindkey '^T' report

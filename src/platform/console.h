@@ -16,6 +16,11 @@
 
 namespace gorvandel {
 
+// A Windows user's habits at the console: tools there show their help for
+// "/?", and the console, which edits lines itself, ends the input at Ctrl-Z
+// then Enter. False elsewhere, where "/?" is a name like any other.
+extern const bool WINDOWS_CONSOLE_HABITS;
+
 // Milliseconds since some fixed point (system start where the platform
 // knows it); wraps around, which does not matter for a seed.
 std::uint32_t millisecondTicks();

@@ -57,6 +57,8 @@ std::error_code writeWhole(std::string_view bytes)
 
 }  // namespace
 
+const bool WINDOWS_CONSOLE_HABITS = false;
+
 std::uint32_t millisecondTicks()
 {
     // On Linux the steady clock counts from boot, like the Windows tick counter.

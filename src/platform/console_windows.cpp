@@ -39,6 +39,8 @@ bool isConsole(HANDLE handle)
 
 }  // namespace
 
+const bool WINDOWS_CONSOLE_HABITS = true;
+
 std::uint32_t millisecondTicks()
 {
     return static_cast<std::uint32_t>(GetTickCount());

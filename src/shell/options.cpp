@@ -2,7 +2,9 @@
 
 #include "characters.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -70,22 +72,32 @@ void setMemoryFile(std::string_view value, Options& options)
     }
 }
 
-struct KnownOption {
-    std::string_view longName;
-    char shortName;
-    bool takesValue;
-    void (*apply)(std::string_view value, Options& options);
+// Each option once, in --help's order.
+constexpr CommandLineOption OPTIONS[] = {
+    {"memory", 'm', "FILE",
+     "keep what is learned in FILE: loaded at the start if it\n"
+     "exists, saved whole after every change of a weight",
+     setMemoryFile},
+    {"seed", 's', "N",
+     "seed the random choices with N (0 to 4294967295) instead\n"
+     "of the clock: the same input then gives the same session",
+     setSeed},
+    {"show", '\0', "",
+     "draw what FILE holds instead: each action's weight and\n"
+     "its chance to run next, the favourite marked",
+     askToShow},
+    {"help", 'h', "", "show this help and exit", askForHelp},
+    {"version", 'V', "", "show the version and licence and exit", askForVersion},
 };
 
-// An option without a short name has '\0' there, which no word holds.
-constexpr KnownOption KNOWN_OPTIONS[] = {
-    {"help", 'h', false, askForHelp},     {"version", 'V', false, askForVersion}, {"seed", 's', true, setSeed},
-    {"memory", 'm', true, setMemoryFile}, {"show", '\0', false, askToShow},
-};
-
-const KnownOption* findShort(char name)
+bool takesValue(const CommandLineOption& option)
 {
-    for (const KnownOption& option : KNOWN_OPTIONS) {
+    return !option.argument.empty();
+}
+
+const CommandLineOption* findShort(char name)
+{
+    for (const CommandLineOption& option : OPTIONS) {
         if (option.shortName == name) {
             return &option;
         }
@@ -95,10 +107,10 @@ const KnownOption* findShort(char name)
 
 // The long options that name spells out or shortens (an empty name none).
 // No name begins another, so a whole name is always one.
-std::vector<const KnownOption*> findLong(std::string_view name)
+std::vector<const CommandLineOption*> findLong(std::string_view name)
 {
-    std::vector<const KnownOption*> found;
-    for (const KnownOption& option : KNOWN_OPTIONS) {
+    std::vector<const CommandLineOption*> found;
+    for (const CommandLineOption& option : OPTIONS) {
         if (!name.empty() && option.longName.compare(0, name.size(), name) == 0) {
             found.push_back(&option);
         }
@@ -107,10 +119,10 @@ std::vector<const KnownOption*> findLong(std::string_view name)
 }
 
 // As getopt says it: "option '--s' is ambiguous; possibilities: '--seed' '--show'".
-std::string ambiguity(std::string_view word, const std::vector<const KnownOption*>& possibilities)
+std::string ambiguity(std::string_view word, const std::vector<const CommandLineOption*>& possibilities)
 {
     std::string problem = "option " + quoted(word) + " is ambiguous; possibilities:";
-    for (const KnownOption* option : possibilities) {
+    for (const CommandLineOption* option : possibilities) {
         problem += " " + quoted("--" + std::string(option->longName));
     }
     return problem;
@@ -130,22 +142,22 @@ void readLongOption(std::string_view word, Words& words, Options& options)
 {
     const std::size_t equals = word.find('=');
     const bool valueGiven = equals != std::string_view::npos;
-    const std::vector<const KnownOption*> found =
+    const std::vector<const CommandLineOption*> found =
         findLong(word.substr(2, valueGiven ? equals - 2 : std::string_view::npos));
     if (found.size() != 1) {
         options = usageError(found.empty() ? "unrecognized option " + quoted(word) : ambiguity(word, found));
         return;
     }
-    const KnownOption* option = found.front();
+    const CommandLineOption* option = found.front();
     const std::string spelled = quoted("--" + std::string(option->longName));
-    if (!option->takesValue && valueGiven) {
+    if (!takesValue(*option) && valueGiven) {
         options = usageError("option " + spelled + " doesn't allow an argument");
-    } else if (option->takesValue && !valueGiven && words.done()) {
+    } else if (takesValue(*option) && !valueGiven && words.done()) {
         options = usageError("option " + spelled + " requires an argument");
     } else {
-        option->apply(valueGiven           ? word.substr(equals + 1)
-                      : option->takesValue ? words.take()
-                                           : std::string_view(),
+        option->apply(valueGiven            ? word.substr(equals + 1)
+                      : takesValue(*option) ? words.take()
+                                            : std::string_view(),
                       options);
     }
 }
@@ -167,10 +179,10 @@ void readShortOptions(std::string_view word, Words& words, Options& options)
 {
     for (std::size_t at = 1; at < word.size() && options.request == Request::Run; ++at) {
         const std::string_view letter = word.substr(at, characterLength(word, at));
-        const KnownOption* option = findShort(letter[0]);
+        const CommandLineOption* option = findShort(letter[0]);
         if (option == nullptr) {
             options = usageError("invalid option -- " + quoted(letter));
-        } else if (!option->takesValue) {
+        } else if (!takesValue(*option)) {
             option->apply({}, options);
         } else if (at + 1 == word.size() && words.done()) {
             options = usageError("option requires an argument -- " + quoted(letter));
@@ -181,9 +193,66 @@ void readShortOptions(std::string_view word, Words& words, Options& options)
     }
 }
 
+// "  -m, --memory=FILE": how --help spells an option.
+std::string spelling(const CommandLineOption& option)
+{
+    std::string text = option.shortName != '\0' ? std::string("  -") + option.shortName + ", " : "      ";
+    text += "--" + std::string(option.longName);
+    return takesValue(option) ? text + "=" + std::string(option.argument) : text;
+}
+
+// Each option's spelling, and its help beside it in one column.
+std::string optionsHelp()
+{
+    std::size_t column = 0;
+    for (const CommandLineOption& option : OPTIONS) {
+        column = std::max(column, spelling(option).size() + 2);
+    }
+    std::string text = "Options:\n";
+    for (const CommandLineOption& option : OPTIONS) {
+        const std::string spelled = spelling(option);
+        text += spelled + std::string(column - spelled.size(), ' ');
+        for (const char c : option.help) {
+            text += c == '\n' ? "\n" + std::string(column, ' ') : std::string(1, c);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+// The keys a person needs where lines are typed, and where the manual is.
+std::string keysHelp(bool lineEditing, bool windowsHabits)
+{
+    if (windowsHabits) {
+        return R"(
+At the console, Up and Down recall earlier lines, Ctrl-Z then Enter ends the
+input, and Ctrl-C ends the program. README.txt beside the program tells more.
+)";
+    }
+    const std::string manual = R"(The manual: man 6 gorvandel; from a build folder, man -l man/gorvandel.6.
+)";
+    if (!lineEditing) {
+        return "\n" + manual;
+    }
+    return R"(
+At a terminal, lines are edited with emacs keys. Tab completes the commands (on
+an empty line it lists them) and, after "do something with ", file names. Up
+and Down recall earlier lines, and Ctrl-R searches them (libedit's "bck:"
+prompt). Ctrl-D on an empty line ends the input; Ctrl-C ends the program.
+The history is kept in $GORVANDEL_HISTORY if that is set (set and empty:
+none), else in $XDG_STATE_HOME/gorvandel/history, else in
+~/.local/state/gorvandel/history.
+)" + manual;
+}
+
 }  // namespace
 
-Options parseOptions(const std::vector<std::string>& arguments)
+OptionTable commandLineOptions()
+{
+    return {OPTIONS, std::size(OPTIONS)};
+}
+
+Options parseOptions(const std::vector<std::string>& arguments, bool windowsHabits)
 {
     Options options;
     Words words{arguments};
@@ -191,7 +260,9 @@ Options parseOptions(const std::vector<std::string>& arguments)
     bool optionsEnded = false;
     while (!words.done() && options.request == Request::Run) {
         const std::string_view word = words.take();
-        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+        if (windowsHabits && !optionsEnded && word == "/?") {
+            options.request = Request::Help;
+        } else if (optionsEnded || word.size() < 2 || word[0] != '-') {
             operands.push_back(word);
         } else if (word == "--") {
             optionsEnded = true;
@@ -207,9 +278,9 @@ Options parseOptions(const std::vector<std::string>& arguments)
     return options;
 }
 
-std::string helpText(bool lineEditing)
+std::string helpText(bool lineEditing, bool windowsHabits)
 {
-    std::string text = R"(Usage: gorvandel [OPTION]...
+    return R"(Usage: gorvandel [OPTION]...
 Talk to Gorvandel, a persona that calls itself an operating system: it
 performs pretend actions when told to, and learns from reward and punishment
 which of them to prefer. It reads one command per line from standard input.
@@ -221,30 +292,12 @@ Commands at the prompt:
   punish                  lower the weight of the action just performed
   exit                    say goodbye and end
 
-Options:
-  -m, --memory=FILE  keep what is learned in FILE: loaded at the start if it
-                     exists, saved whole after every change of a weight
-  -s, --seed=N       seed the random choices with N (0 to 4294967295) instead
-                     of the clock: the same input then gives the same session
-      --show         draw what FILE holds instead: each action's weight and
-                     its chance to run next, the favourite marked
-  -h, --help         show this help and exit
-  -V, --version      show the version and licence and exit
-)";
-    if (lineEditing) {
-        text += R"(
-At a terminal, lines can be edited, Up and Down recall earlier lines, and Tab
-completes commands and, after "do something with ", file names. The history
-is kept in $GORVANDEL_HISTORY if that is set (set and empty: none), else in
-$XDG_STATE_HOME/gorvandel/history, else in ~/.local/state/gorvandel/history.
-)";
-    }
-    text += R"(
+)" + optionsHelp() +
+           keysHelp(lineEditing, windowsHabits) + R"(
 Exit status: 0 after "exit" or at the end of input; 1 when reading, writing
 or saving the memory fails; 2 for a usage error or a memory file that cannot
 be used (not a memory, in use by another run, or where it cannot be saved).
 )";
-    return text;
 }
 
 std::string versionText()
