@@ -62,7 +62,7 @@ TEST(LearningPicture, FitsTheWindowInEveryForm)
     for (std::size_t window = 24; window <= 200; ++window) {
         for (const bool blocks : {false, true}) {
             const std::string picture = gorvandel::drawLearning(
-                learned, gorvandel::pictureTitle("kept/m", true, "", window), {blocks, blocks, window});
+                learned, gorvandel::pictureTitle(blocks ? "kept/m" : "", true, "", window), {blocks, blocks, window});
             std::istringstream lines(picture);
             for (std::string line; std::getline(lines, line);) {
                 ASSERT_TRUE(columns(line) < window && quotesWhole(line)) << window << ": " << line;
