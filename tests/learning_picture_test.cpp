@@ -40,6 +40,7 @@ std::vector<std::string> allNames()
 TEST(LearningPicture, ANameIsCutAtAWordAndNeverInsideItsQuotedText)
 {
     EXPECT_EQ(fittedName("Downloading random files similar to \"TEXT\" from the internet...", 36, "\u2026"), "Downloading random files\u2026 \"TEXT\"\u2026");
+    EXPECT_EQ(fittedName("Uploading some data to the internet...", 37, "\u2026"), "Uploading some data to the internet\u2026");
     EXPECT_EQ(fittedName("Send file \"TEXT\" to EA...", 8, "..."), "Send...");  // no room for the quote
     for (const std::string& name : allNames()) {
         for (std::size_t width = 8; width <= name.size() + 1; ++width) {

@@ -83,6 +83,11 @@ std::string cut(const std::string& text, std::size_t width)
 std::string wordsBefore(const std::string& text, std::size_t width, const std::string& ellipsis)
 {
     const std::size_t room = width - std::min(width, columnsIn(ellipsis));
+    // A text's own closing dots give way to the ellipsis first.
+    const std::string undotted = text.substr(0, text.find_last_not_of(". ") + 1);
+    if (columnsIn(undotted) <= room) {
+        return undotted + ellipsis;
+    }
     std::size_t end = 0;
     for (std::size_t columns = 0; end < text.size() && columns < room; ++columns) {
         ++end;
