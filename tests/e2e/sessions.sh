@@ -112,6 +112,7 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     # Another user's file is never written by an ordinary user: refused before the first prompt.
     if [ "$(id -u)" -ne 0 ]; then
         run 'reward' -m /etc/passwd && expect_failure 2 "cannot keep a memory in /etc/passwd: the file belongs to another user"
+        run '' --show -m /etc/passwd && expect_failure 2 "cannot keep a memory in /etc/passwd: the file belongs to another user"
         echo "(not root: links and files of other users as root, and files marked append-only, are not tried)"
     else
         chmod 755 "$work" && mkdir -m 1777 "$work/shared" && printf 'x' >"$work/shared/root's" && chmod 666 "$work/shared/root's"
