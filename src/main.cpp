@@ -87,8 +87,10 @@ int showWhatWasLearned(const Options& options)
     }
     const char* noColour = std::getenv("NO_COLOR");
     const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
-    const std::string picture = drawLearning(
-        look.learned, pictureTitle(options.memoryFile, look.exists, look.leftover), {outputTakesUtf8(), colour});
+    const std::size_t window = terminalColumns();
+    const std::string picture =
+        drawLearning(look.learned, pictureTitle(options.memoryFile, look.exists, look.leftover, window),
+                     {outputTakesUtf8(), colour, window});
     std::error_code error;
     if (!writeToConsoleOutput(picture, error)) {
         return writeOut(picture);

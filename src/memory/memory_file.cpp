@@ -28,6 +28,51 @@ Outcome refused(const std::string& name, const std::error_code& error)
     return error == std::errc::is_a_directory ? cannotRead(name, error) : cannotKeep(name, error);
 }
 
+// The first folder on name's way that is not there, as name writes it;
+// empty when none is missing.
+std::string missingFolder(const std::string& name)
+{
+    for (std::size_t end = name.find_first_of(PATH_SEPARATORS, 1); end != std::string::npos;
+         end = name.find_first_of(PATH_SEPARATORS, end + 1)) {
+        FilePlace place;
+        const std::string folder = name.substr(0, end);
+        if (!findFile(folder, place) && stateOf(place) == FileState::Missing) {
+            return folder;
+        }
+    }
+    return {};
+}
+
+// A memory is kept only in a folder that exists. A name that starts with
+// "~/" reaches the program so only when the shell did not expand it, as
+// after "--memory=".
+Outcome noFolder(const std::string& name, const std::string& folder)
+{
+    const std::string start = "cannot keep a memory in " + name + ": ";
+    if (folder[0] != '~' || folder.find_first_of(PATH_SEPARATORS) != std::string::npos) {
+        return {start + "the folder " + folder + " does not exist (gorvandel does not make it)"};
+    }
+    const std::string home = folder == "~" ? " or --memory=$HOME" + name.substr(1) : "";
+    return {start + "~ was not expanded, which the shell does only at the start of a word: write --memory " + name +
+            home};
+}
+
+// Finds the memory and judges it, as a session and a look both do.
+Outcome findMemory(const std::string& name, FilePlace& place)
+{
+    std::error_code error = findFile(name, place);
+    if (!error) {
+        error = checkKeepable(place);
+    }
+    // Found out by name: where folders on the way are missing the system names none of them.
+    if (error == std::errc::no_such_file_or_directory || (!error && stateOf(place) == FileState::Missing)) {
+        if (const std::string folder = missingFolder(name); !folder.empty()) {
+            return noFolder(name, folder);
+        }
+    }
+    return error ? refused(name, error) : Outcome();
+}
+
 bool isWholeMemory(const std::string& bytes)
 {
     return parseMemory(bytes).problem.empty();
@@ -122,12 +167,9 @@ Outcome openMemoryFile(const std::string& name, MemoryFile& memory)
 {
     memory = MemoryFile{};
     memory.name = name;
-    if (const std::error_code error = findFile(name, memory.file)) {
-        return refused(name, error);
-    }
     // Judged before anything is made beside it.
-    if (const std::error_code error = checkKeepable(memory.file)) {
-        return refused(name, error);
+    if (Outcome found = findMemory(name, memory.file); !found) {
+        return found;
     }
     if (Outcome locked = lockMemory(memory); !locked) {
         return locked;
@@ -143,9 +185,8 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look)
 {
     look = MemoryLook{};
     FilePlace place;
-    if (const std::error_code error = findFile(name, place)) {
-        // A folder that is not there holds no memory yet.
-        return error == std::errc::no_such_file_or_directory ? Outcome() : cannotRead(name, error);
+    if (Outcome found = findMemory(name, place); !found) {
+        return found;
     }
     if (Outcome read = readLearning(name, place, look.learned, look.exists); !read || look.exists) {
         return read;

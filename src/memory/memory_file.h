@@ -40,8 +40,10 @@ struct MemoryLook {
     std::string leftover;  // when the file is missing, the last save found beside it, which the next run takes
 };
 
-// Reads what the memory file holds, for a look only: no lock, nothing made,
-// and nothing asked of the file that only a save needs.
+// Reads what the memory file holds, for a look only: no lock, nothing made.
+// Refused as openMemoryFile refuses it, with the same words, but for what
+// only taking the lock or making a file finds out: another run that holds
+// it, a lock file that cannot be one, a folder where no file can be made.
 Outcome readMemoryFile(const std::string& name, MemoryLook& look);
 
 // Saves the persona's weights when they differ from what the file holds,

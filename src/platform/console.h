@@ -97,4 +97,8 @@ bool outputTakesUtf8();
 // that belongs to the shell that owns it, so there never.
 bool outputShowsColour();
 
+// How many columns wide the terminal or console that standard output shows
+// is; 0 when standard output is a file or a pipe, or the system cannot tell.
+std::size_t terminalColumns();
+
 }  // namespace gorvandel

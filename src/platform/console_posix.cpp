@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
+#include <sys/ioctl.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <wchar.h>
@@ -185,6 +186,12 @@ bool outputShowsColour()
 {
     const char* terminal = std::getenv("TERM");
     return isatty(STDOUT_FILENO) == 1 && terminal != nullptr && std::string_view(terminal) != "dumb";
+}
+
+std::size_t terminalColumns()
+{
+    struct winsize size {};
+    return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 }  // namespace gorvandel

@@ -197,4 +197,13 @@ bool outputShowsColour()
     return false;
 }
 
+std::size_t terminalColumns()
+{
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &screen)) {
+        return 0;  // a file or a pipe
+    }
+    return static_cast<std::size_t>(screen.srWindow.Right - screen.srWindow.Left + 1);
+}
+
 }  // namespace gorvandel

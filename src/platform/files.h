@@ -121,6 +121,9 @@ struct FilePlace {
 // every start of the program.
 std::vector<std::string> currentFolderNames();
 
+// The characters that part the names in a path: '/', and on Windows '\\'.
+extern const char* const PATH_SEPARATORS;
+
 // Follows path to the file it names (one yet to be made too) and holds its
 // place. A folder on the way that is missing gives no_such_file_or_directory,
 // or with MissingFolders::Make is made, for its owner only.

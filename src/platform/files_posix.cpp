@@ -158,6 +158,8 @@ std::error_code takeOverFrom(const FilePlace& file, int fd)
 
 }  // namespace
 
+const char* const PATH_SEPARATORS = "/";
+
 FileState stateOf(const FilePlace& place)
 {
     struct stat status {};

@@ -157,6 +157,8 @@ std::error_code moveInPlace(const std::wstring& temporary, const std::wstring& t
 
 }  // namespace
 
+const char* const PATH_SEPARATORS = "/\\";
+
 FileState stateOf(const FilePlace& place)
 {
     const DWORD attributes = GetFileAttributesW(widenedPath(place.name).c_str());

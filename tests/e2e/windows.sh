@@ -46,7 +46,7 @@ for name in CON conin\$ NUL.txt 'aux. memory' COM1 LPT¹; do
         fail "$name: status $status, [$(cat "$work/err")]"
 done
 run '' --show -m con.memory
-[ "$(tr -d '\r' <"$work/err")" = "gorvandel: cannot read memory file con.memory: it names a device, not a file" ] || fail "--show con"
+[ "$(tr -d '\r' <"$work/err")" = "gorvandel: cannot keep a memory in con.memory: it names a device, not a file" ] || fail "--show con"
 long=$(printf 'n%.0s' {1..252})
 run 'exit' -m "$long"
 [ "$status" -eq 2 ] && [[ $(tr -d '\r' <"$work/err") == "gorvandel: cannot keep a memory in $long: the name is too long to keep a lock file ("*") beside it" ]] ||
