@@ -67,23 +67,33 @@ TEST(FileRules, WindowsDeviceNamesInEveryForm)
     }
 }
 
-TEST(FileRules, TemporaryNamesAreThoseOfTheFileAndCutBetweenCharacters)
+TEST(FileRules, TemporaryNamesAreTheFilesOwnAndCutNamesStayApart)
 {
-    bool whole = false;
-    EXPECT_EQ(gorvandel::temporaryPrefix("memory", 255, whole), "memory.tmp-");
-    EXPECT_TRUE(whole);
-    // Room is left for twenty letters after ".tmp-": an e with an acute accent (two bytes) is not split.
-    const std::string name = std::string(229, 'x') + "\xC3\xA9";
-    EXPECT_EQ(gorvandel::temporaryPrefix(name, 255, whole), std::string(229, 'x') + ".tmp-");
-    EXPECT_FALSE(whole);
+    using gorvandel::TemporaryForm, gorvandel::SUFFIX_LENGTH, gorvandel::temporaryForm, gorvandel::temporaryPrefix;
+    const std::size_t longest = 255;
+    const std::size_t room = longest - std::string(".tmp-").size() - SUFFIX_LENGTH;
+    EXPECT_EQ(temporaryPrefix("memory", longest), "memory.tmp-");
+    const std::string fits(room, 'x');
+    EXPECT_EQ(temporaryPrefix(fits, longest), fits + ".tmp-");
+    // Names cut alike get prefixes of their own that fit, and no character is split (an e acute, two bytes).
+    const std::string cut = temporaryPrefix(fits + "b", longest);
+    EXPECT_NE(cut, temporaryPrefix(fits + "c", longest));
+    EXPECT_NE(cut.compare(0, fits.size(), fits), 0);
+    EXPECT_EQ(cut.size() + SUFFIX_LENGTH, longest);
+    for (std::size_t at = room - 20; at < room; ++at) {
+        const std::string split = temporaryPrefix(std::string(at, 'x') + "\xC3\xA9" + fits, longest);
+        EXPECT_TRUE(split.find('\xC3') == std::string::npos || split.find("\xC3\xA9") != std::string::npos) << at;
+    }
 
     const std::string suffix = gorvandel::temporarySuffix();
-    EXPECT_EQ(suffix.size(), 12u);
+    EXPECT_EQ(suffix.size(), SUFFIX_LENGTH);
     EXPECT_NE(suffix, gorvandel::temporarySuffix());
-    EXPECT_TRUE(gorvandel::isTemporaryName("m.tmp-" + suffix, "m.tmp-"));
-    EXPECT_TRUE(gorvandel::isTemporaryName("m.tmp-1234567", "m.tmp-"));  // as an older version named them
-    for (const char* other : {"m.tmp-", "m.tmp-A1", "m.tmp-1.lock", "n.tmp-1", "m.tmp-123456789012345678901"}) {
-        EXPECT_FALSE(gorvandel::isTemporaryName(other, "m.tmp-")) << other;
+    EXPECT_EQ(temporaryForm("m.tmp-" + suffix, "m.tmp-"), TemporaryForm::Current);
+    EXPECT_EQ(temporaryForm("m.tmp-1234567", "m.tmp-"), TemporaryForm::Older);  // as 1.2.0 named them
+    EXPECT_EQ(temporaryForm("m.tmp-12345678901234567890", "m.tmp-"), TemporaryForm::Older);
+    for (const std::string& name : std::vector<std::string>{"m.tmp-", "m.tmp-draft", "m.tmp-A1", "m.tmp-1.lock", "n.tmp-1", "m.tmp-" + suffix + "0",
+                                   "m.tmp-" + suffix.substr(1), "m.tmp-123456789012345678901"}) {
+        EXPECT_EQ(temporaryForm(name, "m.tmp-"), TemporaryForm::None) << name;
     }
 }
 

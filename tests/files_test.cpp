@@ -124,35 +124,46 @@ TEST(Files, ALockIsHeldWhileItLivesAndMadeOnlyBesideAFileToKeep)
     EXPECT_EQ(namesOf(folder.path), (Names{"d", "found.lock"}));
 }
 
-TEST(Files, LeftoversOfASaveAreTakenBackOrRemoved)
+TEST(Files, OnlyTheProgramsOwnLeftoversAreTakenBackOrRemoved)
 {
     const TemporaryFolder folder;
     const auto whole = [](const std::string& bytes) { return bytes.rfind("whole", 0) == 0; };
+    const auto aged = [&folder](const std::string& name, const char* bytes, std::chrono::hours age) {
+        write(folder / name, bytes);
+        fs::last_write_time(folder / name, fs::last_write_time(folder / name) - age);
+    };
     const FilePlace file = at(folder / "m");
-    write(folder / "m.tmp-1", "whole, older");
-    fs::last_write_time(folder / "m.tmp-1", fs::last_write_time(folder / "m.tmp-1") - 1h);
-    write(folder / "m.tmp-2", "whole, newest");
-    write(folder / "m.tmp-3", "torn");
-    fs::last_write_time(folder / "m.tmp-3", fs::last_write_time(folder / "m.tmp-3") + 1h);
-    write(folder / "m.tmp-x.y", "not a leftover");
+    aged("m.tmp-12345", "whole, as 1.2.0 left it", 3h);
+    aged("m.tmp-0123456789ab", "whole, older", 2h);
+    aged("m.tmp-abcdefghijkl", "whole, newest", 1h);
+    aged("m.tmp-torn00000000", "torn", 0h);  // none of them may be the user's own, but only a whole one is taken
+    aged("m.tmp-000000000000", "", 0h);
+    for (const char* users : {"m.tmp-draft", "m.tmp-2024", "m.tmp-x.y", "m.tmp-0123456789abc"}) {
+        aged(users, users[6] == '2' ? "notes" : "whole, but not of the program's naming", 0h);
+    }
 
     std::string path, bytes;
     ASSERT_TRUE(gorvandel::newestLeftover(file, whole, path, bytes));  // a look takes nothing
-    EXPECT_EQ(path, folder / "m.tmp-2");
+    EXPECT_EQ(path, folder / "m.tmp-abcdefghijkl");
     EXPECT_EQ(bytes, "whole, newest");
-    EXPECT_EQ(namesOf(folder.path).size(), 4u);
+    EXPECT_EQ(namesOf(folder.path).size(), 9u);
 
     std::string taken;
     EXPECT_FALSE(gorvandel::recoverLeftovers(file, whole, taken));
-    EXPECT_EQ(taken, folder / "m.tmp-2");
+    EXPECT_EQ(taken, folder / "m.tmp-abcdefghijkl");
     EXPECT_EQ(contentsOf(folder / "m"), "whole, newest");
-    EXPECT_EQ(namesOf(folder.path), (Names{"m", "m.tmp-x.y"}));
+    const Names kept{"m", "m.tmp-0123456789abc", "m.tmp-2024", "m.tmp-draft", "m.tmp-torn00000000", "m.tmp-x.y"};
+    EXPECT_EQ(namesOf(folder.path), kept);
     EXPECT_FALSE(gorvandel::newestLeftover(file, whole, path, bytes));  // the file stands
 
-    // With no whole one beside a missing file, a torn one may be all there is: it stays.
-    write(folder / "n.tmp-1", "torn");
-    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "n"), whole, taken));
-    EXPECT_TRUE(fs::exists(folder / "n.tmp-1"));
+    // Beside a history only the name decides: any contents, only the program's form of today.
+    write(folder / "h", "old\n");
+    write(folder / "h.tmp-abcdefghijkl", "cut\n");
+    write(folder / "h.tmp-old", "mine\n");
+    write(folder / "h.tmp-2024", "mine\n");
+    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "h"), gorvandel::IsWhole(), taken));
+    EXPECT_FALSE(fs::exists(folder / "h.tmp-abcdefghijkl"));
+    EXPECT_TRUE(fs::exists(folder / "h.tmp-old") && fs::exists(folder / "h.tmp-2024"));
 }
 
 #ifdef _WIN32

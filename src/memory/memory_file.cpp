@@ -76,8 +76,7 @@ Outcome lockMemory(MemoryFile& memory)
 // reads the memory once, and makes sure a save can be made beside it.
 Outcome takeUp(MemoryFile& memory)
 {
-    std::string taken;
-    if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, taken)) {
+    if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, memory.recovered)) {
         return cannotKeep(memory.name, error);
     }
     bool exists = false;

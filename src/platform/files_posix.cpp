@@ -105,8 +105,7 @@ std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct sta
 // made new, so nothing anyone put there is written through or over.
 std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace& temporary)
 {
-    bool whole = true;
-    const std::string prefix = temporaryPrefix(file.name, longestName(file), whole);
+    const std::string prefix = temporaryPrefix(file.name, longestName(file));
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = placeBeside(file, prefix + temporarySuffix());
         made.reset(::openat(folderOf(temporary), temporary.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
@@ -322,11 +321,10 @@ void removeFile(const FilePlace& place)
 
 std::vector<Leftover> leftoversBeside(const FilePlace& file)
 {
-    bool whole = true;
-    const std::string prefix = temporaryPrefix(file.name, longestName(file), whole);
+    const std::string prefix = temporaryPrefix(file.name, longestName(file));
     Descriptor listed(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     std::vector<Leftover> found;
-    DIR* const folder = !whole || listed.fd < 0 ? nullptr : ::fdopendir(listed.fd);
+    DIR* const folder = listed.fd < 0 ? nullptr : ::fdopendir(listed.fd);
     if (folder == nullptr) {
         return found;
     }
@@ -334,11 +332,12 @@ std::vector<Leftover> leftoversBeside(const FilePlace& file)
     const UserId owner = ownerOfSaves(file);
     while (const dirent* entry = ::readdir(folder)) {
         struct stat status {};
-        if (isTemporaryName(entry->d_name, prefix) &&
+        const TemporaryForm form = temporaryForm(entry->d_name, prefix);
+        if (form != TemporaryForm::None &&
             ::fstatat(folderOf(file), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode) &&
             status.st_uid == owner) {
             found.push_back({placeBeside(file, entry->d_name),
-                             status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec});
+                             status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec, form, {}});
         }
     }
     ::closedir(folder);
