@@ -89,10 +89,14 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run 'exit' -m "$work/link"
     expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
-    # What a killed save left beside a whole file is removed by the next run.
-    temporary=$m.tmp-k1lled && touch "$temporary"
-    run 'exit' -m "$m"
-    [ "$status" -eq 0 ] && [ ! -e "$temporary" ] || fail "a killed program blocked its memory or left its file: status $status"
+    # What a killed save left beside a whole file is removed by the next run; the user's files named alike stay.
+    temporary=$m.tmp-k1lled0save0 && touch "$temporary" && cp "$m" "$m.tmp-20261206"
+    printf 'notes\n' | tee "$m.tmp-draft" "$m.tmp-2024" "$m.tmp-abcdefghijkl" >/dev/null
+    for i in 1 2 3; do run $'do something\nreward\npunish' -m "$m"; done
+    [ "$status" -eq 0 ] && [ ! -e "$temporary" ] && [ ! -e "$m.tmp-20261206" ] ||
+        fail "a killed program blocked its memory or left its file: status $status"
+    [ "$(cat "$m.tmp-draft" "$m.tmp-2024" "$m.tmp-abcdefghijkl")" = $'notes\nnotes\nnotes' ] || fail "the user's files went"
+    rm "$m".tmp-*
     # Not a memory: refused before the first prompt, nothing said on standard output, the file's bytes unchanged.
     printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 6\n' >"$m" && cp "$m" "$work/kept"
     run 'reward' -m "$m"
@@ -104,7 +108,8 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
     ln -s "$work/elsewhere" "$work/linked.lock"
     run 'exit' -m "$work/linked" && expect_failure 2 "cannot use the lock file $work/linked.lock: it is a symbolic link, which is not followed"
-    # A name that leaves no room for the temporary file's suffix still saves; one without room for FILE.lock is refused.
+    # A name that leaves no room for the temporary file's suffix still saves, its temporaries marked with a digest of
+    # it; one without room for FILE.lock is refused.
     long=$work/$(printf 'n%.0s' {1..245})
     run $'do something\nreward' -m "$long"
     [ "$status" -eq 0 ] && grep -q '^plain.* 1' "$long" && [ "$(ls "$work" | grep -c '^nnn')" -eq 2 ] || fail "a long name: status $status"
@@ -187,9 +192,9 @@ show) # --show draws what a memory file holds, only reading it
     run '' --show -m "$work/bad" && expect_failure 2 "$work/bad:3: weight 6 is outside -5 to 5"
     [ ! -s "$work/out" ] || fail "a refused file was drawn"
     # The last save a crash left beside a missing file is drawn, and left where it is.
-    mkdir "$work/crashed" && cp "$in_use" "$work/crashed/m.tmp-1a2b" && run '' --show -m "$work/crashed/m"
-    head -n 2 "$work/out" | grep -q "$work/crashed/m.tmp-1a2b" && head -n 1 "$work/out" | grep -q 'next run puts in place' &&
-        grep -q ' 80\.0%$' "$work/out" && [ "$(ls "$work/crashed")" = m.tmp-1a2b ] || fail "a leftover save: $(head -n 2 "$work/out")"
+    mkdir "$work/crashed" && cp "$in_use" "$work/crashed/m.tmp-1a2b3c4d5e6f" && run '' --show -m "$work/crashed/m"
+    head -n 2 "$work/out" | grep -q "$work/crashed/m.tmp-1a2b3c4d5e6f" && head -n 1 "$work/out" | grep -q 'next run puts in place' &&
+        grep -q ' 80\.0%$' "$work/out" && [ "$(ls "$work/crashed")" = m.tmp-1a2b3c4d5e6f ] || fail "a leftover save: $(head -n 2 "$work/out")"
     ;;
 flushes) # through pipes, every prompt and answer arrives before the program waits
     coproc G { "$program"; }
