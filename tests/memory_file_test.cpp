@@ -69,11 +69,25 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 
 #ifndef _WIN32  // on Windows a lock file cannot go while it is held
     // A lock file that was removed keeps no other run away: saving then could undo that run's saves.
+    // It is taken again only where nobody holds it and the file is what this run last saved.
+    const std::string gone = "cannot save memory file " + name +
+                             ": its lock file was removed or replaced, so another program may be using it";
     fs::remove(name + ".lock");
     judged.reward();
-    EXPECT_EQ(keep(memory, judged.persona).failure,
-              "cannot save memory file " + name +
-                  ": its lock file was removed or replaced, so another program may be using it");
+    EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // the file went
+    write(name, REWARDED);
+    gorvandel::FilePlace place;
+    gorvandel::FileLock other;
+    ASSERT_FALSE(gorvandel::findFile(name, place) || gorvandel::FileLock::take(place, {}, other));
+    EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // another run holds it
+    other = gorvandel::FileLock();
+    write(name, LEARNED);
+    EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // another run saved
+    write(name, REWARDED);
+    fs::remove(name + ".lock");
+    EXPECT_TRUE(keep(memory, judged.persona));
+    EXPECT_TRUE(memory.lock.stillOurs());
+    EXPECT_NE(contentsOf(name), REWARDED);
 #endif
 }
 

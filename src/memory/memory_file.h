@@ -20,6 +20,7 @@ struct MemoryFile {
     FileLock lock;     // FILE.lock beside it, held for the run
     // What the file holds: all zero while it does not exist.
     Learning saved;
+    std::string savedText;  // its bytes, as last read or saved
     // A save another program blocked waits for the next change or the end:
     // what it tried to save, and why it could not.
     Learning putOff;

@@ -21,6 +21,14 @@ constexpr bool mayFollowLink(UserId linkOwner, UserId me)
     return linkOwner == me || linkOwner == ROOT;
 }
 
+// Rule 3: a lock file found is used only when this user, root or the owner
+// of the file's saves owns it: anyone else could hold it to keep this run
+// out, or remove it to let a second run in.
+constexpr bool mayUseLock(UserId lockOwner, UserId me, UserId fileOwner)
+{
+    return lockOwner == me || lockOwner == ROOT || lockOwner == fileOwner;
+}
+
 // What the system says of a file that stands where a kept file is.
 struct FileFacts {
     bool directory = false;

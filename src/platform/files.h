@@ -88,6 +88,8 @@ enum class FileRefusal {
     Unchangeable,    // the file is append-only or immutable
     FolderUnchangeable,
     NamesDevice,  // CON, NUL and the like on Windows
+    OthersLock,   // the lock file belongs to another user
+    MountPoint,   // a file mounted on its own, which no rename can replace
 };
 std::error_code make_error_code(FileRefusal refusal);
 
@@ -129,6 +131,9 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
 
 // The file called name in the folder that holds file.
 FilePlace placeBeside(const FilePlace& file, const std::string& name);
+
+// The name of the user who owns what stands at place; empty where none.
+std::string ownerOf(const FilePlace& place);
 
 // What stands at place, a symbolic link not followed.
 enum class FileState { Missing, Regular, Other };

@@ -131,6 +131,9 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
         [ "$(ls -A "$work/shared" | tr '\n' ' ')" = "m root's " ] && ! compgen -G "$work/pwned*" >/dev/null || fail "a refused link made files"
         chown -h root "$work/shared/m" && run 'reward' -m "$work/shared/m"
         [ "$status" -eq 0 ] || fail "root's own link was refused: $(cat "$work/err")"
+        # A lock file another user made first is refused, named with its owner.
+        touch "$work/shared/ann.lock" && chown nobody "$work/shared/ann.lock" && run 'exit' -m "$work/shared/ann"
+        expect_failure 2 "cannot use the lock file $work/shared/ann.lock: it belongs to another user (nobody)"
         # A file or folder marked append-only or immutable is refused before the first prompt.
         for mark in +a +i; do
             cp "$work/kept" "$work/marked" && chattr "$mark" "$work/marked" || fail "chattr $mark: no mark made"
