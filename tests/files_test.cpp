@@ -9,7 +9,9 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #endif
@@ -210,6 +212,29 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
         EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
         kept.resize(::getxattr((folder / "f").c_str(), "system.posix_acl_access", kept.data(), 64) == 44 ? 44 : 0);
         EXPECT_EQ(kept, list);
+        // A file with none gets none, though the folder's default list would give it one.
+        write(folder / "g", "old");
+        fs::permissions(folder / "g", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        ASSERT_EQ(::setxattr(folder.path.c_str(), "system.posix_acl_default", list.data(), list.size(), 0), 0);
+        EXPECT_FALSE(gorvandel::replaceFile(at(folder / "g"), "new"));
+        EXPECT_LT(::getxattr((folder / "g").c_str(), "system.posix_acl_access", kept.data(), 64), 0);
+        EXPECT_EQ(fs::status(folder / "g").permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        // A list that cannot be read, here for want of a descriptor, fails the save: nothing is replaced.
+        const pid_t child = fork();
+        if (child == 0) {
+            int free[3], found = 0;
+            for (int fd = 0; found < 3; ++fd) {
+                if (::fcntl(fd, F_GETFD) < 0) {
+                    free[found++] = fd;
+                }
+            }
+            const rlimit limit{static_cast<rlim_t>(free[2]), static_cast<rlim_t>(free[2])};
+            const bool failed = ::setrlimit(RLIMIT_NOFILE, &limit) == 0 && gorvandel::replaceFile(file, "lost");
+            _exit(failed && contentsOf(folder / "f") == "again" && namesOf(folder.path).size() == 2 ? 0 : 1);
+        }
+        int status = -1;
+        EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
     fs::create_symlink("f", folder / "near");

@@ -117,20 +117,24 @@ std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace
     return std::make_error_code(std::errc::file_exists);
 }
 
-// Gives the new file at fd the access list (POSIX ACL) of the file it
-// replaces: left behind, the group bits that showed the list's mask would
-// give the file's group what the list gave other users and groups.
+// Gives the new file at fd exactly the access list (POSIX ACL) of the file it
+// replaces, and none where that had none, whatever the folder's default
+// list gave it. A list that cannot be read or given fails the save, which
+// would otherwise widen who may use the file; a file system that keeps no
+// lists has none to give.
 std::error_code keepAccessList(const FilePlace& file, int fd)
 {
     constexpr const char* ACCESS_LIST = "system.posix_acl_access";
+    const auto none = [] { return errno == ENODATA || errno == ENOTSUP; };
     const Descriptor old(::openat(folderOf(file), file.name.c_str(), READING));
     const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
-    std::string list(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-    if (list.empty()) {
-        return {};
+    if (size < 0) {
+        return old.fd >= 0 && none() && (::fremovexattr(fd, ACCESS_LIST) == 0 || none()) ? std::error_code()
+                                                                                           : lastError();
     }
-    if (::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size()) != size ||
-        ::fsetxattr(fd, ACCESS_LIST, list.data(), list.size(), 0) != 0) {
+    std::string list(static_cast<std::size_t>(size), '\0');
+    const ssize_t got = ::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size());
+    if (got < 0 || ::fsetxattr(fd, ACCESS_LIST, list.data(), static_cast<std::size_t>(got), 0) != 0) {
         return lastError();
     }
     return {};
@@ -152,7 +156,10 @@ std::error_code takeOverFrom(const FilePlace& file, int fd)
     const int given = ::fchown(fd, ::geteuid() == ROOT ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
     static_cast<void>(given);
     // After the owner: giving a file away clears its set-id bits.
-    return ::fchmod(fd, old.st_mode & 0777) == 0 ? keepAccessList(file, fd) : lastError();
+    if (const std::error_code error = keepAccessList(file, fd)) {
+        return error;
+    }
+    return ::fchmod(fd, old.st_mode & 0777) == 0 ? std::error_code() : lastError();
 }
 
 }  // namespace
