@@ -39,6 +39,9 @@ std::error_code judgeFile(const FileFacts& file, UserId me)
     if (!file.regular) {
         return FileRefusal::NotRegularFile;
     }
+    if (file.mountPoint) {
+        return FileRefusal::MountPoint;
+    }
     if (file.owner != me && me != ROOT) {
         return FileRefusal::OtherUsersFile;
     }

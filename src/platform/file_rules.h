@@ -37,6 +37,7 @@ struct FileFacts {
     std::uint64_t links = 1;
     bool ownerMayWrite = true;
     bool unchangeable = false;  // append-only or immutable
+    bool mountPoint = false;    // mounted on its own, which a rename cannot replace
 };
 
 // Rule 2: why a save may not replace this file, if it may not.

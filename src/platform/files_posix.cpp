@@ -74,6 +74,13 @@ bool unchangeable(int fd)
     return ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
 }
 
+// Whether the file open at fd is mounted on its own (Linux 5.8 and later tell).
+bool mountPoint(int fd)
+{
+    struct statx status {};
+    return ::statx(fd, "", AT_EMPTY_PATH, 0, &status) == 0 && (status.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+}
+
 FileFacts factsOf(int fd, const struct stat& status)
 {
     FileFacts facts;
@@ -83,6 +90,7 @@ FileFacts factsOf(int fd, const struct stat& status)
     facts.links = status.st_nlink;
     facts.ownerMayWrite = (status.st_mode & S_IWUSR) != 0;
     facts.unchangeable = facts.regular && unchangeable(fd);
+    facts.mountPoint = facts.regular && mountPoint(fd);
     return facts;
 }
 

@@ -104,6 +104,15 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     [ ! -s "$work/out" ] && cmp -s "$m" "$work/kept" || fail "refusing a memory touched the file or spoke"
     LC_ALL=C.UTF-8 run 'exit' -m "$work/no"$'\n\xc2\x9b\x9b\xe2\x81\xa6'"ne/memory" && # LF, C1 as UTF-8 and raw, U+2066
         expect_failure 2 "cannot keep a memory in $work/no????ne/memory: No such file or directory"
+    # A memory mounted on its own, which no save could replace, is refused before the first prompt.
+    touch "$work/mounted" "$work/source"
+    mount_one() { unshare -rm sh -c "mount --bind '$work/source' '$work/mounted' && $1"; }
+    if mount_one true 2>/dev/null; then
+        mount_one "exec '$program' -m '$work/mounted'" </dev/null >"$work/out" 2>"$work/err"
+        status=$? && expect_failure 2 "cannot keep a memory in $work/mounted: it is a mount point, which a save cannot replace; keep the memory in a mounted folder instead"
+    else
+        echo "(no mount namespace can be made here: a memory mounted on its own is not tried)"
+    fi
     # What stands where the lock goes is named.
     mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
     ln -s "$work/elsewhere" "$work/linked.lock"
