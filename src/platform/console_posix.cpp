@@ -1,4 +1,5 @@
 #include "console.h"
+#include "posix_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -38,24 +39,23 @@ void takeUpTheUsersCharacters()
     static_cast<void>(taken);
 }
 
-// Writes all of bytes to standard output, or gives the system's reason why not.
-std::error_code writeWhole(std::string_view bytes)
+}  // namespace
+
+std::error_code writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(written));
         } else if (written == 0) {
             // No error and no progress: no reason from the system, and no use in trying again.
             return std::make_error_code(std::errc::io_error);
         } else if (errno != EINTR) {
-            return {errno, std::generic_category()};
+            return lastError();
         }
     }
     return {};
 }
-
-}  // namespace
 
 std::uint32_t millisecondTicks()
 {
@@ -137,8 +137,8 @@ std::error_code writeStandardOutput(std::string_view first, std::string_view sec
         second.remove_prefix(taken > first.size() ? taken - first.size() : 0);
         first.remove_prefix(std::min(taken, first.size()));
     }
-    const std::error_code error = writeWhole(first);
-    return error ? error : writeWhole(second);
+    const std::error_code error = writeAll(STDOUT_FILENO, first);
+    return error ? error : writeAll(STDOUT_FILENO, second);
 }
 
 void writeToStandardError(std::string_view text)

@@ -5,61 +5,53 @@
 // files too, goes through what is declared here, by these rules:
 //
 // 1. Found. The path is followed name by name from a folder held open, the
-//    system never following a link by itself. On POSIX a symbolic link
-//    anywhere on the way is followed only when this user or root owns it
-//    (so root follows only root's): another user's link could lead the
-//    program to any file. The link is held open while its owner is judged
-//    and its target read, so that one swapped in meanwhile is not followed.
-//    The folder that holds the file stays open, and every later read, lock
-//    and save names the file in it, so a folder on the way swapped for a
-//    link later leads nothing elsewhere. On Windows the system follows
-//    links and junctions to the file's final path (one that leads nowhere
-//    is refused), and a name of a device (CON, NUL, COM1, ...) is refused
-//    before any system call.
+//    system never following a link by itself. On POSIX a symbolic link on
+//    the way is followed only when this user or root owns it, judged on the
+//    link held open. Every later read, lock and save names the file in the
+//    folder held open. On Windows the system follows links to the file's
+//    final path (one that leads nowhere is refused), and a device name (CON,
+//    NUL, COM1, ...) is refused before any system call.
 //
 // 2. Judged before anything is made beside it. A kept file is a regular
 //    file, or none yet. Refused, where every save would fail or do harm:
-//    anything else at its name; a file with other names (hard links), which
-//    a save would part from it; a file its owner made read-only; another
-//    user's file, unless the program runs as root, which may save a user's
-//    file and keeps its owner, group and mode; an append-only or immutable
-//    file or folder. A folder where no file can be made is found out by
-//    making one there (checkCanSave), before the first save is needed.
+//    anything else at its name; a file mounted on its own; a file with other
+//    names (hard links); a file its owner made read-only; another user's
+//    file, unless the program runs as root, which keeps its owner, group and
+//    mode; an append-only or immutable file or folder. A folder where no
+//    file can be made is found out by making one there (checkCanSave).
 //
-// 3. Locked. FILE.lock beside it, made readable by all only once the file
-//    is judged usable, never opened through a link nor as anything but a
-//    regular file. One lock type: the memory holds its lock for the whole
-//    run, the history for a moment. Whether the lock is still ours is seen
-//    from the held descriptor, compared with what stands at the lock's name
-//    (a lock file removed, moved away or replaced is not there), never by
-//    opening it again; on Windows it is held so that it cannot go at all.
+// 3. Locked. FILE.lock beside it, never opened through a link nor as
+//    anything but a regular file; one found there is used only when this
+//    user, root or the file's owner owns it. The memory holds its lock for
+//    the whole run, the history for a moment. Whether the lock is still
+//    ours is seen from the held descriptor compared with what stands at the
+//    lock's name; on Windows it is held so that it cannot go at all.
 //
 // 4. Read. Whole, up to a limit that no file of the program's comes near; the
 //    history only its end, however long it grew or however long its lines.
 //
 // 5. Saved. The new contents go to a temporary file beside it, made new
-//    under a name no one else can take first (FILE.tmp- and random letters,
-//    others when those are taken), flushed to disk, given the old file's
-//    owner, group, permission bits and access list (on Windows its
-//    attributes and access list), and then renamed over FILE in one step;
-//    on POSIX the folder is flushed too. At no moment is there no FILE: it
-//    is the whole old file or the whole new one, whenever the program or
-//    the machine stops. A line of history is appended in one write instead,
-//    the file opened afresh under the lock. What root makes in a folder
-//    another user owns (a file, a lock, a folder on the way) is given to
-//    that user.
+//    under a name no one else can take first (FILE.tmp- and 12 random
+//    letters and digits; a name with no room for them is cut and marked with
+//    a digest of all of it), flushed to disk, given the old file's owner,
+//    group, permission bits and exactly its access list (on Windows its
+//    attributes and access list), and renamed over FILE in one step; on
+//    POSIX the folder is flushed too. At no moment is there no FILE. A line
+//    of history is appended in one write instead, under the lock. What root
+//    makes in a folder another user owns is given to that user.
 //
-// 6. Recovered, only while holding the file's lock: when FILE is missing
-//    and valid temporary files of its owner's lie beside it (an older
-//    Windows version could leave them so), the newest is put in its place;
-//    beside a whole FILE such leftovers are removed. Another user's are
-//    left alone, and nothing that may be the only copy is ever deleted.
+// 6. Recovered, only while holding the file's lock. A leftover is only a
+//    file of its owner's named as a save names them (or, beside a memory,
+//    as 1.2.0 did: FILE.tmp- and digits) and, beside a memory, holding a
+//    whole memory, or nothing, as a save stopped before it wrote leaves one.
+//    When FILE is missing the newest whole leftover is put in its place;
+//    beside a whole FILE leftovers are removed. Nothing else is touched.
 //
-// A function that can fail returns a std::error_code: the system's own (its
-// message is the system's reason, "Permission denied"), or one of the
-// program's refusals below. files_posix.cpp (with path_walk_posix.cpp) and
-// files_windows.cpp define it for each system; the rules that decide are
-// pure functions in file_rules.h; files.cpp holds what both share.
+// A function that can fail returns a std::error_code: the system's own, or
+// one of the program's refusals below. files_posix.cpp, path_walk_posix.cpp
+// and file_lock_posix.cpp, and their *_windows.cpp twins, define it; the
+// rules that decide are pure functions in file_rules.h; files.cpp holds
+// what both share.
 
 #include <chrono>
 #include <cstddef>
