@@ -3,23 +3,17 @@
 #include "leftovers.h"
 
 #include <algorithm>
-#include <utility>
 #include <iterator>
+#include <utility>
 
 namespace gorvandel {
 
 namespace {
 
-class FileRefusalCategory : public std::error_category {
-public:
+struct FileRefusalCategory : std::error_category {
+    const char* name() const noexcept override { return "gorvandel file"; }
     std::string message(int refusal) const override;
-    const char* name() const noexcept override;
 };
-
-const char* FileRefusalCategory::name() const noexcept(true)
-{
-    return "gorvandel file";
-}
 
 std::string FileRefusalCategory::message(int refusal) const
 {
