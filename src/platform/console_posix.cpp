@@ -76,10 +76,7 @@ std::optional<std::string> calendarTimeText(std::int64_t seconds)
     }
     const std::time_t time = seconds;  // in range, as checked
     const char* text = std::ctime(&time);
-    if (text == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(text);
+    return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
 }
 
 StandardStreams prepareProcess()
@@ -107,15 +104,11 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
 
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
 {
-    for (;;) {
-        const ssize_t count = ::read(STDIN_FILENO, buffer, size);
-        if (count >= 0 || errno != EINTR) {
-            if (count < 0) {
-                error = std::error_code(errno, std::generic_category());
-            }
-            return count;
-        }
+    ssize_t count = -1;
+    while ((count = ::read(STDIN_FILENO, buffer, size)) < 0 && errno == EINTR) {
     }
+    error = count < 0 ? lastError() : error;
+    return count;
 }
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
@@ -130,8 +123,7 @@ std::error_code writeStandardOutput(std::string_view first, std::string_view sec
             continue;
         }
         if (written <= 0) {
-            return written == 0 ? std::make_error_code(std::errc::io_error)
-                                : std::error_code(errno, std::generic_category());
+            return written == 0 ? std::make_error_code(std::errc::io_error) : lastError();
         }
         const auto taken = static_cast<std::size_t>(written);
         second.remove_prefix(taken > first.size() ? taken - first.size() : 0);
