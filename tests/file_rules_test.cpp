@@ -70,29 +70,24 @@ TEST(FileRules, WindowsDeviceNamesInEveryForm)
 TEST(FileRules, TemporaryNamesAreTheFilesOwnAndCutNamesStayApart)
 {
     using gorvandel::TemporaryForm, gorvandel::SUFFIX_LENGTH, gorvandel::temporaryForm, gorvandel::temporaryPrefix;
-    const std::size_t longest = 255;
-    const std::size_t room = longest - std::string(".tmp-").size() - SUFFIX_LENGTH;
-    EXPECT_EQ(temporaryPrefix("memory", longest), "memory.tmp-");
-    const std::string fits(room, 'x');
-    EXPECT_EQ(temporaryPrefix(fits, longest), fits + ".tmp-");
+    const std::string fits(255 - std::string(".tmp-").size() - SUFFIX_LENGTH, 'x');
+    EXPECT_EQ(temporaryPrefix(fits, 255), fits + ".tmp-");
     // Names cut alike get prefixes of their own that fit, and no character is split (an e acute, two bytes).
-    const std::string cut = temporaryPrefix(fits + "b", longest);
-    EXPECT_NE(cut, temporaryPrefix(fits + "c", longest));
-    EXPECT_NE(cut.compare(0, fits.size(), fits), 0);
-    EXPECT_EQ(cut.size() + SUFFIX_LENGTH, longest);
-    for (std::size_t at = room - 20; at < room; ++at) {
-        const std::string split = temporaryPrefix(std::string(at, 'x') + "\xC3\xA9" + fits, longest);
-        EXPECT_TRUE(split.find('\xC3') == std::string::npos || split.find("\xC3\xA9") != std::string::npos) << at;
+    const std::string cut = temporaryPrefix(fits + "b", 255);
+    EXPECT_TRUE(cut != temporaryPrefix(fits + "c", 255) && cut.size() + SUFFIX_LENGTH == 255 && cut.find(fits) != 0);
+    for (std::size_t at = fits.size() - 20; at < fits.size(); ++at) {
+        const std::string split = temporaryPrefix(std::string(at, 'x') + "\xC3\xA9" + fits, 255);
+        EXPECT_EQ(split.find('\xC3'), split.find("\xC3\xA9")) << at;
     }
-
     const std::string suffix = gorvandel::temporarySuffix();
-    EXPECT_EQ(suffix.size(), SUFFIX_LENGTH);
-    EXPECT_NE(suffix, gorvandel::temporarySuffix());
+    EXPECT_TRUE(suffix.size() == SUFFIX_LENGTH && suffix != gorvandel::temporarySuffix());
     EXPECT_EQ(temporaryForm("m.tmp-" + suffix, "m.tmp-"), TemporaryForm::Current);
-    EXPECT_EQ(temporaryForm("m.tmp-1234567", "m.tmp-"), TemporaryForm::Older);  // as 1.2.0 named them
-    EXPECT_EQ(temporaryForm("m.tmp-12345678901234567890", "m.tmp-"), TemporaryForm::Older);
-    for (const std::string& name : std::vector<std::string>{"m.tmp-", "m.tmp-draft", "m.tmp-A1", "m.tmp-1.lock", "n.tmp-1", "m.tmp-" + suffix + "0",
-                                   "m.tmp-" + suffix.substr(1), "m.tmp-123456789012345678901"}) {
+    for (const char* older : {"m.tmp-1234567", "m.tmp-12345678901234567890"}) {  // as 1.2.0 named them
+        EXPECT_EQ(temporaryForm(older, "m.tmp-"), TemporaryForm::Older);
+    }
+    for (const std::string& name : std::vector<std::string>{"m.tmp-", "m.tmp-draft", "m.tmp-A1", "m.tmp-1.lock",
+                                                            "n.tmp-1", "m.tmp-" + suffix + "0", "m.tmp-" + suffix.substr(1),
+                                                            "m.tmp-123456789012345678901"}) {
         EXPECT_EQ(temporaryForm(name, "m.tmp-"), TemporaryForm::None) << name;
     }
 }

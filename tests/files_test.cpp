@@ -130,42 +130,28 @@ TEST(Files, OnlyTheProgramsOwnLeftoversAreTakenBackOrRemoved)
 {
     const TemporaryFolder folder;
     const auto whole = [](const std::string& bytes) { return bytes.rfind("whole", 0) == 0; };
-    const auto aged = [&folder](const std::string& name, const char* bytes, std::chrono::hours age) {
-        write(folder / name, bytes);
-        fs::last_write_time(folder / name, fs::last_write_time(folder / name) - age);
-    };
-    const FilePlace file = at(folder / "m");
-    aged("m.tmp-12345", "whole, as 1.2.0 left it", 3h);
-    aged("m.tmp-0123456789ab", "whole, older", 2h);
-    aged("m.tmp-abcdefghijkl", "whole, newest", 1h);
-    aged("m.tmp-torn00000000", "torn", 0h);  // none of them may be the user's own, but only a whole one is taken
-    aged("m.tmp-000000000000", "", 0h);
-    for (const char* users : {"m.tmp-draft", "m.tmp-2024", "m.tmp-x.y", "m.tmp-0123456789abc"}) {
-        aged(users, users[6] == '2' ? "notes" : "whole, but not of the program's naming", 0h);
+    // Newest first: the program's names but torn, or empty; then whole ones; then the user's own, and the history's.
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"m.tmp-torn00000000", "torn"}, {"m.tmp-000000000000", ""},       {"m.tmp-abcdefghijkl", "whole"},
+        {"m.tmp-0123456789ab", "whole"}, {"m.tmp-12345", "whole"},        {"m.tmp-draft", "whole"},
+        {"m.tmp-2024", "notes"},         {"m.tmp-0123456789abc", "whole"}, {"h.tmp-abcdefghijkl", "cut"},
+        {"h.tmp-old", "mine"},           {"h.tmp-2024", "mine"}};
+    for (std::size_t age = 0; age < files.size(); ++age) {
+        write(folder / files[age].first, files[age].second);
+        fs::last_write_time(folder / files[age].first,
+                            fs::last_write_time(folder / files[age].first) - std::chrono::hours(age));
     }
-
-    std::string path, bytes;
-    ASSERT_TRUE(gorvandel::newestLeftover(file, whole, path, bytes));  // a look takes nothing
+    std::string path, bytes, taken;
+    ASSERT_TRUE(gorvandel::newestLeftover(at(folder / "m"), whole, path, bytes));  // a look takes nothing
     EXPECT_EQ(path, folder / "m.tmp-abcdefghijkl");
-    EXPECT_EQ(bytes, "whole, newest");
-    EXPECT_EQ(namesOf(folder.path).size(), 9u);
-
-    std::string taken;
-    EXPECT_FALSE(gorvandel::recoverLeftovers(file, whole, taken));
+    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "m"), whole, taken));
     EXPECT_EQ(taken, folder / "m.tmp-abcdefghijkl");
-    EXPECT_EQ(contentsOf(folder / "m"), "whole, newest");
-    const Names kept{"m", "m.tmp-0123456789abc", "m.tmp-2024", "m.tmp-draft", "m.tmp-torn00000000", "m.tmp-x.y"};
-    EXPECT_EQ(namesOf(folder.path), kept);
-    EXPECT_FALSE(gorvandel::newestLeftover(file, whole, path, bytes));  // the file stands
-
-    // Beside a history only the name decides: any contents, only the program's form of today.
+    EXPECT_FALSE(gorvandel::newestLeftover(at(folder / "m"), whole, path, bytes));  // the file stands
+    // Beside a history only the name decides, and only the program's form of today.
     write(folder / "h", "old\n");
-    write(folder / "h.tmp-abcdefghijkl", "cut\n");
-    write(folder / "h.tmp-old", "mine\n");
-    write(folder / "h.tmp-2024", "mine\n");
     EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "h"), gorvandel::IsWhole(), taken));
-    EXPECT_FALSE(fs::exists(folder / "h.tmp-abcdefghijkl"));
-    EXPECT_TRUE(fs::exists(folder / "h.tmp-old") && fs::exists(folder / "h.tmp-2024"));
+    EXPECT_EQ(namesOf(folder.path), (Names{"h", "h.tmp-2024", "h.tmp-old", "m", "m.tmp-0123456789abc", "m.tmp-2024",
+                                           "m.tmp-draft", "m.tmp-torn00000000"}));
 }
 
 #ifdef _WIN32
