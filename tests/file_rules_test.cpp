@@ -14,8 +14,11 @@ using gorvandel::ROOT;
 constexpr gorvandel::UserId ANN = 1000;
 constexpr gorvandel::UserId BOB = 1001;
 
-TEST(FileRules, LinksOfThisUserOrRootAreFollowed)
+TEST(FileRules, LinksAndLocksOfThisUserOrRootAreUsed)
 {
+    // Root's lock in a user's folder is that user's; a lock of another user's is nobody's to trust.
+    EXPECT_TRUE(gorvandel::mayUseLock(ANN, ROOT, ANN) && gorvandel::mayUseLock(ROOT, ANN, ANN));
+    EXPECT_FALSE(gorvandel::mayUseLock(BOB, ANN, ANN) || gorvandel::mayUseLock(BOB, ROOT, ANN));
     EXPECT_TRUE(gorvandel::mayFollowLink(ANN, ANN));
     EXPECT_TRUE(gorvandel::mayFollowLink(ROOT, ANN));
     EXPECT_FALSE(gorvandel::mayFollowLink(BOB, ANN));
@@ -49,6 +52,9 @@ TEST(FileRules, WhatASaveMayReplace)
     FileFacts appendOnly;
     appendOnly.unchangeable = true;
     EXPECT_EQ(judged(appendOnly), FileRefusal::Unchangeable);
+    FileFacts mounted;
+    mounted.mountPoint = true;
+    EXPECT_EQ(judged(mounted, ROOT), FileRefusal::MountPoint);
 
     EXPECT_EQ(gorvandel::ownerOfNewFile(ROOT, ANN), ANN);  // what root makes in Ann's folder is hers
     EXPECT_EQ(gorvandel::ownerOfNewFile(ANN, BOB), ANN);
