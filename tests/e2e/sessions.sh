@@ -96,7 +96,9 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     [ "$status" -eq 0 ] && [ ! -e "$temporary" ] && [ ! -e "$m.tmp-20261206" ] ||
         fail "a killed program blocked its memory or left its file: status $status"
     [ "$(cat "$m.tmp-draft" "$m.tmp-2024" "$m.tmp-abcdefghijkl")" = $'notes\nnotes\nnotes' ] || fail "the user's files went"
-    rm "$m".tmp-*
+    rm "$m".tmp-* && mv "$m" "$m.tmp-0123456789ab" && run 'exit' -m "$m"
+    expect_failure 0 "$m was missing: put in place the last save found beside it, $m.tmp-0123456789ab"
+    [ -s "$m" ] || fail "a leftover save was not put in place"
     # Not a memory: refused before the first prompt, nothing said on standard output, the file's bytes unchanged.
     printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 6\n' >"$m" && cp "$m" "$work/kept"
     run 'reward' -m "$m"
