@@ -90,15 +90,12 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
     # What a killed save left beside a whole file is removed by the next run; the user's files named alike stay.
-    temporary=$m.tmp-k1lled0save0 && touch "$temporary" && cp "$m" "$m.tmp-20261206"
-    printf 'notes\n' | tee "$m.tmp-draft" "$m.tmp-2024" "$m.tmp-abcdefghijkl" >/dev/null
+    touch "$m.tmp-k1lled0save0" && cp "$m" "$m.tmp-20261206" && echo notes | tee "$m".tmp-{draft,2024,abcdefghijkl} >/dev/null
     for i in 1 2 3; do run $'do something\nreward\npunish' -m "$m"; done
-    [ "$status" -eq 0 ] && [ ! -e "$temporary" ] && [ ! -e "$m.tmp-20261206" ] ||
-        fail "a killed program blocked its memory or left its file: status $status"
-    [ "$(cat "$m.tmp-draft" "$m.tmp-2024" "$m.tmp-abcdefghijkl")" = $'notes\nnotes\nnotes' ] || fail "the user's files went"
-    rm "$m".tmp-* && mv "$m" "$m.tmp-0123456789ab" && run 'exit' -m "$m"
+    [ "$status" -eq 0 ] && [ "$(echo "$m".tmp-*)" = "$(echo "$m".tmp-{2024,abcdefghijkl,draft})" ] &&
+        [ "$(cat "$m".tmp-*)" = $'notes\nnotes\nnotes' ] || fail "a killed save's file stayed, or the user's went: status $status"
+    rm "$m".tmp-* && mv "$m" "$m.tmp-0123456789ab" && run 'exit' -m "$m"; [ -s "$m" ] || status=9
     expect_failure 0 "$m was missing: put in place the last save found beside it, $m.tmp-0123456789ab"
-    [ -s "$m" ] || fail "a leftover save was not put in place"
     # Not a memory: refused before the first prompt, nothing said on standard output, the file's bytes unchanged.
     printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 6\n' >"$m" && cp "$m" "$work/kept"
     run 'reward' -m "$m"
@@ -107,20 +104,16 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     LC_ALL=C.UTF-8 run 'exit' -m "$work/no"$'\n\xc2\x9b\x9b\xe2\x81\xa6'"ne/memory" && # LF, C1 as UTF-8 and raw, U+2066
         expect_failure 2 "cannot keep a memory in $work/no????ne/memory: No such file or directory"
     # A memory mounted on its own, which no save could replace, is refused before the first prompt.
-    touch "$work/mounted" "$work/source"
-    mount_one() { unshare -rm sh -c "mount --bind '$work/source' '$work/mounted' && $1"; }
-    if mount_one true 2>/dev/null; then
-        mount_one "exec '$program' -m '$work/mounted'" </dev/null >"$work/out" 2>"$work/err"
+    touch "$work/mounted" "$work/source" && mount_one() { unshare -rm sh -c "mount --bind $work/source $work/mounted && $1"; }
+    if ! mount_one true 2>/dev/null; then echo "(no mount namespace can be made here: a mounted memory is not tried)"; else
+        mount_one "exec '$program' -m $work/mounted" </dev/null >"$work/out" 2>"$work/err"
         status=$? && expect_failure 2 "cannot keep a memory in $work/mounted: it is a mount point, which a save cannot replace; keep the memory in a mounted folder instead"
-    else
-        echo "(no mount namespace can be made here: a memory mounted on its own is not tried)"
     fi
     # What stands where the lock goes is named.
     mkdir "$work/d.lock" && run 'exit' -m "$work/d" && expect_failure 2 "cannot use the lock file $work/d.lock: Is a directory"
     ln -s "$work/elsewhere" "$work/linked.lock"
     run 'exit' -m "$work/linked" && expect_failure 2 "cannot use the lock file $work/linked.lock: it is a symbolic link, which is not followed"
-    # A name that leaves no room for the temporary file's suffix still saves, its temporaries marked with a digest of
-    # it; one without room for FILE.lock is refused.
+    # A name with no room for the temporary file's suffix still saves (cut, with a digest); one without room for FILE.lock is refused.
     long=$work/$(printf 'n%.0s' {1..245})
     run $'do something\nreward' -m "$long"
     [ "$status" -eq 0 ] && grep -q '^plain.* 1' "$long" && [ "$(ls "$work" | grep -c '^nnn')" -eq 2 ] || fail "a long name: status $status"
@@ -128,7 +121,7 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     # Another user's file is never written by an ordinary user: refused before the first prompt.
     if [ "$(id -u)" -ne 0 ]; then
         run 'reward' -m /etc/passwd && expect_failure 2 "cannot keep a memory in /etc/passwd: the file belongs to another user"
-        echo "(not root: links and files of other users as root, and files marked append-only, are not tried)"
+        echo "(not root: links, files and locks of other users as root are not tried)"
     else
         chmod 755 "$work" && mkdir -m 1777 "$work/shared" && printf 'x' >"$work/shared/root's" && chmod 666 "$work/shared/root's"
         printf 'reward\n' | setpriv --reuid=nobody --regid=nogroup --clear-groups "$program" -m "$work/shared/root's" \
@@ -145,26 +138,10 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
         # A lock file another user made first is refused, named with its owner.
         touch "$work/shared/ann.lock" && chown nobody "$work/shared/ann.lock" && run 'exit' -m "$work/shared/ann"
         expect_failure 2 "cannot use the lock file $work/shared/ann.lock: it belongs to another user (nobody)"
-        # A file or folder marked append-only or immutable is refused before the first prompt.
-        for mark in +a +i; do
-            cp "$work/kept" "$work/marked" && chattr "$mark" "$work/marked" || fail "chattr $mark: no mark made"
-            run 'reward' -m "$work/marked" && chattr "${mark/+/-}" "$work/marked"
-            expect_failure 2 "cannot keep a memory in $work/marked: the file is append-only or immutable"
-            [ ! -e "$work/marked.lock" ] || fail "a lock was made beside a file marked $mark"
-        done
         # A read-only file system is named as such.
         mkdir "$work/ro" && unshare -m sh -c "mount -t tmpfs -o size=1m tmpfs '$work/ro' && cp '$work/kept' '$work/ro/m' &&
             mount -o remount,ro '$work/ro' && printf 'reward\n' | '$program' -m '$work/ro/m'" >"$work/out" 2>"$work/err"
         status=$? && expect_failure 2 "cannot keep a memory in $work/ro/m: Read-only file system"
-        # A folder on the way that another user swaps for a link during the session leads nowhere.
-        chmod 755 "$work" && mkdir -m 1777 "$work/sticky" && mkdir "$work/sticky/dir" "$work/etc" && echo secret >"$work/etc/m"
-        chown nobody "$work/sticky/dir" && { printf 'do something\n'; sleep 1; printf 'reward\n'; } |
-            "$program" -m "$work/sticky/dir/m" >"$work/racing" &
-        until [ -s "$work/racing" ]; do sleep 0.01; done
-        setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c \
-            "mv '$work/sticky/dir' '$work/sticky/moved' && ln -s '$work/etc' '$work/sticky/dir'"
-        wait $!
-        [ "$(cat "$work/etc/m")" = secret ] && grep -q '^plain' "$work/sticky/moved/m" || fail "a save went through a link made later"
         # A file root saves stays its owner's.
         chown nobody:nogroup "$m" && chmod 640 "$m" && run $'do something\nreward' -m "$m"
         [ "$(stat -c %U:%G:%a "$m")" = nobody:nogroup:640 ] || fail "root took the file: $(stat -c %U:%G:%a "$m")"
