@@ -10,10 +10,16 @@ namespace gorvandel {
 
 namespace {
 
-struct FileRefusalCategory : std::error_category {
-    const char* name() const noexcept override { return "gorvandel file"; }
+class FileRefusalCategory : public std::error_category {
+public:
     std::string message(int refusal) const override;
+    const char* name() const noexcept override;
 };
+
+const char* FileRefusalCategory::name() const noexcept(true)
+{
+    return "gorvandel file";
+}
 
 std::string FileRefusalCategory::message(int refusal) const
 {
