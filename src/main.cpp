@@ -106,6 +106,10 @@ int runSession(const Options& options)
         if (const Outcome opened = openMemoryFile(options.memoryFile, memory); !opened) {
             return failWith(EXIT_STATUS_USAGE, opened.failure);
         }
+        if (!memory.recovered.empty()) {
+            reportFailure(options.memoryFile + " was missing: put in place the last save found beside it, " +
+                          memory.recovered);
+        }
         afterCommand = [&memory](const OperatingSystem& persona) {
             std::string notice;
             Outcome kept = keepLearning(memory, persona, notice);

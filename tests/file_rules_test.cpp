@@ -14,8 +14,11 @@ using gorvandel::ROOT;
 constexpr gorvandel::UserId ANN = 1000;
 constexpr gorvandel::UserId BOB = 1001;
 
-TEST(FileRules, LinksOfThisUserOrRootAreFollowed)
+TEST(FileRules, LinksAndLocksOfThisUserOrRootAreUsed)
 {
+    // Root's lock in a user's folder is that user's; a lock of another user's is nobody's to trust.
+    EXPECT_TRUE(gorvandel::mayUseLock(ANN, ROOT, ANN) && gorvandel::mayUseLock(ROOT, ANN, ANN));
+    EXPECT_FALSE(gorvandel::mayUseLock(BOB, ANN, ANN) || gorvandel::mayUseLock(BOB, ROOT, ANN));
     EXPECT_TRUE(gorvandel::mayFollowLink(ANN, ANN));
     EXPECT_TRUE(gorvandel::mayFollowLink(ROOT, ANN));
     EXPECT_FALSE(gorvandel::mayFollowLink(BOB, ANN));
@@ -49,6 +52,9 @@ TEST(FileRules, WhatASaveMayReplace)
     FileFacts appendOnly;
     appendOnly.unchangeable = true;
     EXPECT_EQ(judged(appendOnly), FileRefusal::Unchangeable);
+    FileFacts mounted;
+    mounted.mountPoint = true;
+    EXPECT_EQ(judged(mounted, ROOT), FileRefusal::MountPoint);
 
     EXPECT_EQ(gorvandel::ownerOfNewFile(ROOT, ANN), ANN);  // what root makes in Ann's folder is hers
     EXPECT_EQ(gorvandel::ownerOfNewFile(ANN, BOB), ANN);
@@ -67,23 +73,25 @@ TEST(FileRules, WindowsDeviceNamesInEveryForm)
     }
 }
 
-TEST(FileRules, TemporaryNamesAreThoseOfTheFileAndCutBetweenCharacters)
+TEST(FileRules, TemporaryNamesAreTheFilesOwnAndCutNamesStayApart)
 {
-    bool whole = false;
-    EXPECT_EQ(gorvandel::temporaryPrefix("memory", 255, whole), "memory.tmp-");
-    EXPECT_TRUE(whole);
-    // Room is left for twenty letters after ".tmp-": an e with an acute accent (two bytes) is not split.
-    const std::string name = std::string(229, 'x') + "\xC3\xA9";
-    EXPECT_EQ(gorvandel::temporaryPrefix(name, 255, whole), std::string(229, 'x') + ".tmp-");
-    EXPECT_FALSE(whole);
-
+    using gorvandel::TemporaryForm, gorvandel::SUFFIX_LENGTH, gorvandel::temporaryForm, gorvandel::temporaryPrefix;
+    const std::string fits(255 - std::string(".tmp-").size() - SUFFIX_LENGTH, 'x');
+    // Kept whole where it fits; names cut alike get prefixes of their own, split by no character (e acute).
+    const std::string cut = temporaryPrefix(fits + "b", 255);
+    EXPECT_EQ(temporaryPrefix(fits, 255), fits + ".tmp-");
+    EXPECT_TRUE(cut != temporaryPrefix(fits + "c", 255) && cut.size() + SUFFIX_LENGTH == 255 && cut.find(fits) != 0);
+    for (std::size_t at = fits.size() - 20; at < fits.size(); ++at) {
+        const std::string split = temporaryPrefix(std::string(at, 'x') + "\xC3\xA9" + fits, 255);
+        EXPECT_EQ(split.find('\xC3'), split.find("\xC3\xA9")) << at;
+    }
     const std::string suffix = gorvandel::temporarySuffix();
-    EXPECT_EQ(suffix.size(), 12u);
-    EXPECT_NE(suffix, gorvandel::temporarySuffix());
-    EXPECT_TRUE(gorvandel::isTemporaryName("m.tmp-" + suffix, "m.tmp-"));
-    EXPECT_TRUE(gorvandel::isTemporaryName("m.tmp-1234567", "m.tmp-"));  // as an older version named them
-    for (const char* other : {"m.tmp-", "m.tmp-A1", "m.tmp-1.lock", "n.tmp-1", "m.tmp-123456789012345678901"}) {
-        EXPECT_FALSE(gorvandel::isTemporaryName(other, "m.tmp-")) << other;
+    EXPECT_TRUE(suffix.size() == SUFFIX_LENGTH && suffix != gorvandel::temporarySuffix());
+    EXPECT_EQ(temporaryForm("m.tmp-" + suffix, "m.tmp-"), TemporaryForm::Current);
+    EXPECT_EQ(temporaryForm("m.tmp-12345678901234567890", "m.tmp-"), TemporaryForm::Older);  // as 1.2.0 named them
+    for (const char* name : {"m.tmp-", "m.tmp-draft", "m.tmp-A1", "m.tmp-1.lock", "n.tmp-1", "m.tmp-1234567890abc",
+                             "m.tmp-abcdefghijk", "m.tmp-123456789012345678901"}) {
+        EXPECT_EQ(temporaryForm(name, "m.tmp-"), TemporaryForm::None) << name;
     }
 }
 

@@ -69,11 +69,21 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 
 #ifndef _WIN32  // on Windows a lock file cannot go while it is held
     // A lock file that was removed keeps no other run away: saving then could undo that run's saves.
+    // It is taken again only where nobody holds it and the file is what this run last saved.
+    const std::string gone = "cannot save memory file " + name +
+                             ": its lock file was removed or replaced, so another program may be using it";
     fs::remove(name + ".lock");
     judged.reward();
-    EXPECT_EQ(keep(memory, judged.persona).failure,
-              "cannot save memory file " + name +
-                  ": its lock file was removed or replaced, so another program may be using it");
+    EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // the file went: another run may have removed it
+    gorvandel::FileLock other;
+    ASSERT_FALSE(gorvandel::FileLock::take(memory.file, {}, other));
+    write(name, REWARDED);
+    EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // another run holds it
+    other = gorvandel::FileLock();
+    write(name, LEARNED);
+    EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // another run saved
+    write(name, REWARDED);
+    EXPECT_TRUE(keep(memory, judged.persona) && memory.lock.stillOurs() && contentsOf(name) != REWARDED);
 #endif
 }
 
@@ -83,7 +93,6 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     const TemporaryFolder folder;
     const std::string name = folder / "m";
     write(name + ".tmp-12345", LEARNED);
-    write(name + ".tmp-67890", "gorvandel memory 1\nplain 0 0");  // torn
     gorvandel::MemoryLook look;
     ASSERT_TRUE(gorvandel::readMemoryFile(name, look));
     EXPECT_EQ(look.leftover, name + ".tmp-12345");
@@ -94,7 +103,7 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     ASSERT_TRUE(openMemoryFile(name, memory));
     EXPECT_EQ(memory.saved.plain.at(2), 3);
     EXPECT_EQ(contentsOf(name), LEARNED);
-    EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-67890"));
+    EXPECT_EQ(memory.recovered, name + ".tmp-12345");
 }
 
 TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)

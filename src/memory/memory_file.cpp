@@ -80,9 +80,9 @@ bool isWholeMemory(const std::string& bytes)
 
 // Reads the memory at place into learned: all zero, and exists false, when
 // there is no file there.
-Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, bool& exists)
+Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, bool& exists,
+                     std::string& bytes)
 {
-    std::string bytes;
     const std::error_code error = readFile(place, MEMORY_FILE_LIMIT, bytes);
     exists = error != std::errc::no_such_file_or_directory;
     if (error && exists) {
@@ -111,6 +111,9 @@ Outcome lockMemory(MemoryFile& memory)
         return {"cannot keep a memory in " + memory.name + ": the name is too long to keep a lock file (" +
                 lockFile.path + ") beside it"};
     }
+    if (error == FileRefusal::OthersLock) {
+        return {"cannot use the lock file " + lockFile.path + ": " + error.message() + " (" + ownerOf(lockFile) + ")"};
+    }
     if (stateOf(lockFile) != FileState::Missing) {
         return {"cannot use the lock file " + lockFile.path + ": " + error.message()};
     }
@@ -121,12 +124,11 @@ Outcome lockMemory(MemoryFile& memory)
 // reads the memory once, and makes sure a save can be made beside it.
 Outcome takeUp(MemoryFile& memory)
 {
-    std::string taken;
-    if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, taken)) {
+    if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, memory.recovered)) {
         return cannotKeep(memory.name, error);
     }
     bool exists = false;
-    if (Outcome read = readLearning(memory.name, memory.file, memory.saved, exists); !read) {
+    if (Outcome read = readLearning(memory.name, memory.file, memory.saved, exists, memory.savedText); !read) {
         return read;
     }
     // Found out now, not at the first save after an hour of teaching.
@@ -142,15 +144,34 @@ bool sameWeights(const Learning& learned, const OperatingSystem& persona)
            learned.argument == persona.weights(ActionKind::Argument);
 }
 
+// A lock file someone removed or replaced lets another run in, whose saves
+// and this one's would undo each other. The lock is taken again only where
+// nobody holds it now and the file is still what this run last saved.
+std::error_code keepLock(MemoryFile& memory)
+{
+    if (memory.lock.stillOurs()) {
+        return {};
+    }
+    FileLock again;
+    std::string bytes;
+    if (FileLock::take(memory.file, std::chrono::milliseconds(0), again) ||
+        (readFile(memory.file, MEMORY_FILE_LIMIT, bytes) && stateOf(memory.file) != FileState::Missing) ||
+        bytes != memory.savedText) {
+        again.releaseAndRemoveIfMade();
+        return make_error_code(FileRefusal::LockGone);
+    }
+    memory.lock = std::move(again);
+    return {};
+}
+
 std::error_code save(MemoryFile& memory, const OperatingSystem& persona)
 {
     const Learning now{persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
-    // A lock file someone removed lets another run in: that run's saves and
-    // this one's would undo each other.
-    const std::error_code error = memory.lock.stillOurs() ? replaceFile(memory.file, formatMemory(now.plain, now.argument))
-                                                         : make_error_code(FileRefusal::LockGone);
-    if (!error) {
+    std::string text = formatMemory(now.plain, now.argument);
+    std::error_code error = keepLock(memory);
+    if (!error && !(error = replaceFile(memory.file, text))) {
         memory.saved = now;
+        memory.savedText = std::move(text);
         memory.putOffReason.clear();
     }
     return error;
@@ -188,10 +209,10 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look)
     if (Outcome found = findMemory(name, place); !found) {
         return found;
     }
-    if (Outcome read = readLearning(name, place, look.learned, look.exists); !read || look.exists) {
+    std::string bytes;
+    if (Outcome read = readLearning(name, place, look.learned, look.exists, bytes); !read || look.exists) {
         return read;
     }
-    std::string bytes;
     if (newestLeftover(place, isWholeMemory, look.leftover, bytes)) {
         look.learned = parseMemory(bytes).learned;
         look.exists = true;

@@ -20,10 +20,13 @@ struct MemoryFile {
     FileLock lock;     // FILE.lock beside it, held for the run
     // What the file holds: all zero while it does not exist.
     Learning saved;
+    std::string savedText;  // its bytes, as last read or saved
     // A save another program blocked waits for the next change or the end:
     // what it tried to save, and why it could not.
     Learning putOff;
     std::string putOffReason;
+    // The leftover save put in place of a missing file at the start, if any.
+    std::string recovered;
 };
 
 // Takes up the memory file before the first prompt: judges it, locks it for

@@ -1,4 +1,5 @@
 #include "console.h"
+#include "posix_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,24 +40,23 @@ void takeUpTheUsersCharacters()
     static_cast<void>(taken);
 }
 
-// Writes all of bytes to standard output, or gives the system's reason why not.
-std::error_code writeWhole(std::string_view bytes)
+}  // namespace
+
+std::error_code writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(written));
         } else if (written == 0) {
             // No error and no progress: no reason from the system, and no use in trying again.
             return std::make_error_code(std::errc::io_error);
         } else if (errno != EINTR) {
-            return {errno, std::generic_category()};
+            return lastError();
         }
     }
     return {};
 }
-
-}  // namespace
 
 const bool WINDOWS_CONSOLE_HABITS = false;
 
@@ -79,10 +79,7 @@ std::optional<std::string> calendarTimeText(std::int64_t seconds)
     }
     const std::time_t time = seconds;  // in range, as checked
     const char* text = std::ctime(&time);
-    if (text == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(text);
+    return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
 }
 
 StandardStreams prepareProcess()
@@ -110,15 +107,11 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
 
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
 {
-    for (;;) {
-        const ssize_t count = ::read(STDIN_FILENO, buffer, size);
-        if (count >= 0 || errno != EINTR) {
-            if (count < 0) {
-                error = std::error_code(errno, std::generic_category());
-            }
-            return count;
-        }
+    ssize_t count = -1;
+    while ((count = ::read(STDIN_FILENO, buffer, size)) < 0 && errno == EINTR) {
     }
+    error = count < 0 ? lastError() : error;
+    return count;
 }
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
@@ -133,15 +126,14 @@ std::error_code writeStandardOutput(std::string_view first, std::string_view sec
             continue;
         }
         if (written <= 0) {
-            return written == 0 ? std::make_error_code(std::errc::io_error)
-                                : std::error_code(errno, std::generic_category());
+            return written == 0 ? std::make_error_code(std::errc::io_error) : lastError();
         }
         const auto taken = static_cast<std::size_t>(written);
         second.remove_prefix(taken > first.size() ? taken - first.size() : 0);
         first.remove_prefix(std::min(taken, first.size()));
     }
-    const std::error_code error = writeWhole(first);
-    return error ? error : writeWhole(second);
+    const std::error_code error = writeAll(STDOUT_FILENO, first);
+    return error ? error : writeAll(STDOUT_FILENO, second);
 }
 
 void writeToStandardError(std::string_view text)

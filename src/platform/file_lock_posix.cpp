@@ -11,6 +11,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +25,16 @@ void FileLock::release()
     }
 }
 
+std::string ownerOf(const FilePlace& place)
+{
+    struct stat status {};
+    if (::fstatat(folderOf(place), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return {};
+    }
+    const passwd* user = ::getpwuid(status.st_uid);
+    return user != nullptr ? user->pw_name : std::to_string(status.st_uid);
+}
+
 FilePlace lockPlace(const FilePlace& file)
 {
     return placeBeside(file, file.name + ".lock");
@@ -33,7 +44,7 @@ namespace {
 
 // The lock file beside file, opened for locking: read-only is enough, so
 // that whoever may read it may lock it, and a lock root made stays usable.
-std::error_code openLock(const FilePlace& lockFile, Descriptor& lock, bool& made)
+std::error_code openLock(const FilePlace& file, const FilePlace& lockFile, Descriptor& lock, bool& made)
 {
     constexpr int LOCKING = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING | O_CREAT | O_EXCL, 0644));
@@ -49,8 +60,11 @@ std::error_code openLock(const FilePlace& lockFile, Descriptor& lock, bool& made
         return S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
                                        : make_error_code(FileRefusal::NotRegularFile);
     }
+    if (!made && !mayUseLock(status.st_uid, ::geteuid(), ownerOfSaves(file))) {
+        return FileRefusal::OthersLock;
+    }
     // One made now is readable by all, whatever the umask; one found there
-    // may be anyone's file, linked there, and is left as it is.
+    // is left as it is.
     if (made) {
         ::fchmod(lock.fd, 0644);
         giveToFolderOwner(folderOf(lockFile), lock.fd);
@@ -68,7 +82,7 @@ std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds 
     const FilePlace lockFile = lockPlace(file);
     Descriptor opened(-1);
     bool made = false;
-    if (const std::error_code error = openLock(lockFile, opened, made)) {
+    if (const std::error_code error = openLock(file, lockFile, opened, made)) {
         return error;
     }
     const auto deadline = std::chrono::steady_clock::now() + patience;

@@ -9,11 +9,9 @@ namespace gorvandel {
 
 namespace {
 
-// Room for the random part after ".tmp-"; an older version put up to 20
-// digits there.
-constexpr std::size_t SUFFIX_ROOM = 20;
-constexpr std::size_t SUFFIX_LENGTH = 12;
-constexpr std::string_view SUFFIX_CHARACTERS = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr std::string_view MARK = ".tmp-";
+// 1.2.0 ended its temporary names in up to this many digits.
+constexpr std::size_t OLDER_DIGITS = 20;
 
 bool continuesCharacter(char byte)
 {
@@ -40,6 +38,9 @@ std::error_code judgeFile(const FileFacts& file, UserId me)
     }
     if (!file.regular) {
         return FileRefusal::NotRegularFile;
+    }
+    if (file.mountPoint) {
+        return FileRefusal::MountPoint;
     }
     if (file.owner != me && me != ROOT) {
         return FileRefusal::OtherUsersFile;
@@ -76,18 +77,27 @@ bool namesDevice(std::string_view path)
            number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
-std::string temporaryPrefix(const std::string& name, std::size_t longest, bool& whole)
+std::string temporaryPrefix(const std::string& name, std::size_t longest)
 {
-    constexpr std::string_view MARK = ".tmp-";
-    std::size_t keep = name.size();
-    whole = keep + MARK.size() + SUFFIX_ROOM <= longest;
-    if (!whole) {
-        keep = longest > MARK.size() + SUFFIX_ROOM ? longest - MARK.size() - SUFFIX_ROOM : 0;
-        while (keep > 0 && keep < name.size() && continuesCharacter(name[keep])) {
-            --keep;
-        }
+    if (name.size() + MARK.size() + SUFFIX_LENGTH <= longest) {
+        return name + std::string(MARK);
     }
-    return name.substr(0, keep) + std::string(MARK);
+    // Cut short, the name is followed by a digest of all of it, so that two
+    // names cut alike never share their temporary files.
+    std::uint64_t digest = 14695981039346656037ULL;
+    for (const char byte : name) {
+        digest = (digest ^ static_cast<unsigned char>(byte)) * 1099511628211ULL;
+    }
+    std::string mark = "~";
+    for (int place = 0; place < 13; ++place, digest /= SUFFIX_CHARACTERS.size()) {
+        mark += SUFFIX_CHARACTERS[digest % SUFFIX_CHARACTERS.size()];
+    }
+    const std::size_t room = MARK.size() + SUFFIX_LENGTH + mark.size();
+    std::size_t keep = longest > room ? longest - room : 0;
+    while (keep > 0 && continuesCharacter(name[keep])) {
+        --keep;
+    }
+    return name.substr(0, keep) + mark + std::string(MARK);
 }
 
 namespace {
@@ -115,13 +125,18 @@ void restartTemporarySuffixes(std::uint64_t seed)
     suffixGenerator().seed(seed);
 }
 
-bool isTemporaryName(std::string_view name, std::string_view prefix)
+TemporaryForm temporaryForm(std::string_view name, std::string_view prefix)
 {
-    if (name.size() <= prefix.size() || name.size() > prefix.size() + SUFFIX_ROOM ||
-        name.compare(0, prefix.size(), prefix) != 0) {
-        return false;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) {
+        return TemporaryForm::None;
     }
-    return name.find_first_not_of(SUFFIX_CHARACTERS, prefix.size()) == std::string_view::npos;
+    const std::string_view suffix = name.substr(prefix.size());
+    if (suffix.size() == SUFFIX_LENGTH && suffix.find_first_not_of(SUFFIX_CHARACTERS) == std::string_view::npos) {
+        return TemporaryForm::Current;
+    }
+    return suffix.size() <= OLDER_DIGITS && suffix.find_first_not_of("0123456789") == std::string_view::npos
+               ? TemporaryForm::Older
+               : TemporaryForm::None;
 }
 
 }  // namespace gorvandel

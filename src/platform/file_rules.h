@@ -21,6 +21,14 @@ constexpr bool mayFollowLink(UserId linkOwner, UserId me)
     return linkOwner == me || linkOwner == ROOT;
 }
 
+// Rule 3: a lock file found is used only when this user, root or the owner
+// of the file's saves owns it: anyone else could hold it to keep this run
+// out, or remove it to let a second run in.
+constexpr bool mayUseLock(UserId lockOwner, UserId me, UserId fileOwner)
+{
+    return lockOwner == me || lockOwner == ROOT || lockOwner == fileOwner;
+}
+
 // What the system says of a file that stands where a kept file is.
 struct FileFacts {
     bool directory = false;
@@ -29,6 +37,7 @@ struct FileFacts {
     std::uint64_t links = 1;
     bool ownerMayWrite = true;
     bool unchangeable = false;  // append-only or immutable
+    bool mountPoint = false;    // mounted on its own, which a rename cannot replace
 };
 
 // Rule 2: why a save may not replace this file, if it may not.
@@ -47,19 +56,27 @@ constexpr UserId ownerOfNewFile(UserId me, UserId folderOwner)
 // or colon.
 bool namesDevice(std::string_view path);
 
-// The start of the names of a file's temporary files: the name (cut short,
-// never inside a UTF-8 character, where a whole one would not fit in longest
-// bytes) and ".tmp-". whole tells whether the name was kept whole.
-std::string temporaryPrefix(const std::string& name, std::size_t longest, bool& whole);
+// The start of the names of a file's temporary files: the name and ".tmp-".
+// A name with no room for that and the random letters in longest bytes is
+// cut short (never inside a UTF-8 character) and marked with a digest of
+// all of it.
+std::string temporaryPrefix(const std::string& name, std::size_t longest);
 
-// Random letters and digits that end a temporary file's name.
+// The random letters and digits that end a temporary file's name.
+constexpr std::size_t SUFFIX_LENGTH = 12;
+constexpr std::string_view SUFFIX_CHARACTERS = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+// SUFFIX_LENGTH of SUFFIX_CHARACTERS, at random.
 std::string temporarySuffix();
 
 // Starts the random letters of temporarySuffix again from seed, so that a
 // test may know which names come next.
 void restartTemporarySuffixes(std::uint64_t seed);
 
-// Whether name is one of the temporary files whose names start with prefix.
-bool isTemporaryName(std::string_view name, std::string_view prefix);
+// Whether name, beside a file whose temporary names start with prefix, has
+// the form of one: the random letters this version puts (Current), 1.2.0's
+// digits (Older), or neither.
+enum class TemporaryForm { None, Current, Older };
+TemporaryForm temporaryForm(std::string_view name, std::string_view prefix);
 
 }  // namespace gorvandel

@@ -3,8 +3,8 @@
 #include "leftovers.h"
 
 #include <algorithm>
-#include <utility>
 #include <iterator>
+#include <utility>
 
 namespace gorvandel {
 
@@ -37,28 +37,37 @@ std::string FileRefusalCategory::message(int refusal) const
         "the file is append-only or immutable",
         "its folder is append-only or immutable",
         "it names a device, not a file",
+        "it belongs to another user",
+        "it is a mount point, which a save cannot replace; keep the memory in a mounted folder instead",
     };
     const auto index = static_cast<std::size_t>(refusal) - 1;
     return index < std::size(reasons) ? reasons[index] : "refused";
 }
 
-// The leftovers that isWhole accepts, newest first.
-std::vector<Leftover> wholeLeftovers(const FilePlace& file, const IsWhole& isWhole,
-                                     std::vector<std::string>* contents = nullptr)
+// The leftovers beside file that are the program's own, newest first: of
+// the form it names them now and, where isWhole is given, of either form
+// holding a whole file, or nothing, as a save stopped before it wrote
+// leaves one.
+std::vector<Leftover> ownLeftovers(const FilePlace& file, const IsWhole& isWhole)
 {
     std::vector<Leftover> found = leftoversBeside(file);
     std::sort(found.begin(), found.end(), [](const Leftover& a, const Leftover& b) { return a.modified > b.modified; });
-    std::vector<Leftover> whole;
-    for (Leftover& leftover : found) {
-        std::string bytes;
-        if (!readFile(leftover.place, 1 << 20, bytes) && isWhole(bytes)) {
-            whole.push_back(std::move(leftover));
-            if (contents != nullptr) {
-                contents->push_back(std::move(bytes));
-            }
+    const auto foreign = [&isWhole](Leftover& leftover) {
+        if (!isWhole) {
+            return leftover.form != TemporaryForm::Current;
         }
-    }
-    return whole;
+        return readFile(leftover.place, 1 << 20, leftover.bytes) ||
+               !(isWhole(leftover.bytes) || (leftover.bytes.empty() && leftover.form == TemporaryForm::Current));
+    };
+    found.erase(std::remove_if(found.begin(), found.end(), foreign), found.end());
+    return found;
+}
+
+// The newest of leftovers that may stand for the file: with isWhole, not an empty one.
+std::vector<Leftover>::iterator newestTakeable(std::vector<Leftover>& leftovers, const IsWhole& isWhole)
+{
+    return std::find_if(leftovers.begin(), leftovers.end(),
+                        [&isWhole](const Leftover& leftover) { return !isWhole || !leftover.bytes.empty(); });
 }
 
 }  // namespace
@@ -112,20 +121,23 @@ std::string lastLines(const std::string& text, std::size_t lines, bool cut, bool
 std::error_code recoverLeftovers(const FilePlace& file, const IsWhole& isWhole, std::string& taken)
 {
     const FileState state = stateOf(file);
-    if (state == FileState::Missing) {
-        const std::vector<Leftover> whole = wholeLeftovers(file, isWhole);
-        if (whole.empty()) {
-            return {};  // a torn one may be all there is: it stays
-        }
-        if (const std::error_code error = moveOver(whole.front().place, file)) {
-            return error;
-        }
-        taken = whole.front().place.path;
-    } else if (state == FileState::Other) {
+    if (state == FileState::Other) {
         return {};  // judged elsewhere
     }
-    // A whole file stands: what is beside it is older, or torn.
-    for (const Leftover& leftover : leftoversBeside(file)) {
+    std::vector<Leftover> own = ownLeftovers(file, isWhole);
+    const auto newest = newestTakeable(own, isWhole);
+    if (state == FileState::Missing) {
+        if (newest == own.end()) {
+            return {};  // nothing whole: what is there stays
+        }
+        if (const std::error_code error = moveOver(newest->place, file)) {
+            return error;
+        }
+        taken = newest->place.path;
+        own.erase(newest);
+    }
+    // A whole file stands: the program's own files beside it are older, or torn.
+    for (const Leftover& leftover : own) {
         removeFile(leftover.place);
     }
     return {};
@@ -136,13 +148,13 @@ bool newestLeftover(const FilePlace& file, const IsWhole& isWhole, std::string& 
     if (stateOf(file) != FileState::Missing) {
         return false;
     }
-    std::vector<std::string> contents;
-    const std::vector<Leftover> whole = wholeLeftovers(file, isWhole, &contents);
-    if (whole.empty()) {
+    std::vector<Leftover> own = ownLeftovers(file, isWhole);
+    const auto newest = newestTakeable(own, isWhole);
+    if (newest == own.end()) {
         return false;
     }
-    path = whole.front().place.path;
-    bytes = std::move(contents.front());
+    path = newest->place.path;
+    bytes = std::move(newest->bytes);
     return true;
 }
 

@@ -1,5 +1,6 @@
-// The file model (files.h) on POSIX systems: reading, judging, locking,
-// saving and appending; finding a file is in path_walk_posix.cpp.
+// The file model (files.h) on POSIX systems: reading, judging, saving and
+// appending; finding a file is in path_walk_posix.cpp, its lock in
+// file_lock_posix.cpp.
 
 #include "file_rules.h"
 #include "files.h"
@@ -8,13 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <thread>
-#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -31,23 +28,10 @@ HeldFolder::~HeldFolder()
 
 namespace {
 
+// A FIFO at the name must not stall the program: it is opened, and refused.
 constexpr int READING = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (count == 0 || (count < 0 && errno != EINTR)) {
-            errno = count == 0 ? EIO : errno;
-            return false;
-        }
-        written += count > 0 ? static_cast<std::size_t>(count) : 0;
-    }
-    return true;
-}
-
-// Reads count bytes at offset, or up to the end.
+// Reads up to count bytes at offset: fewer at the end of the file.
 std::error_code readAt(int fd, off_t offset, std::size_t count, std::string& bytes)
 {
     bytes.resize(count);
@@ -66,8 +50,7 @@ std::error_code readAt(int fd, off_t offset, std::size_t count, std::string& byt
     return {};
 }
 
-// Whether the file open at fd is marked append-only or immutable; a file
-// system that keeps no such marks has none.
+// Whether the file open at fd is marked append-only or immutable.
 bool unchangeable(int fd)
 {
     int flags = 0;
@@ -83,12 +66,15 @@ FileFacts factsOf(int fd, const struct stat& status)
     facts.links = status.st_nlink;
     facts.ownerMayWrite = (status.st_mode & S_IWUSR) != 0;
     facts.unchangeable = facts.regular && unchangeable(fd);
+    // Linux 5.8 and later tell a file mounted on its own.
+    struct statx mount {};
+    facts.mountPoint = facts.regular && ::statx(fd, "", AT_EMPTY_PATH, 0, &mount) == 0 &&
+                       (mount.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
     return facts;
 }
 
-// Opens the regular file at place for reading, as rule 2 judges it; what
-// stands there (a folder, a link, a FIFO that must not stall the program)
-// is never read.
+// Opens the regular file at place for reading; what else stands there is
+// never read.
 std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct stat& status)
 {
     opened.reset(::openat(folderOf(file), file.name.c_str(), READING));
@@ -101,12 +87,16 @@ std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct sta
     return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
 }
 
-// Makes a file of the program's beside file under a fresh temporary name:
-// made new, so nothing anyone put there is written through or over.
+int openFolder(const FilePlace& file)
+{
+    return ::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Makes a file beside file under a fresh temporary name: made new, so
+// nothing anyone put there is written through or over.
 std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace& temporary)
 {
-    bool whole = true;
-    const std::string prefix = temporaryPrefix(file.name, longestName(file), whole);
+    const std::string prefix = temporaryPrefix(file.name, longestName(file));
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = placeBeside(file, prefix + temporarySuffix());
         made.reset(::openat(folderOf(temporary), temporary.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
@@ -118,42 +108,44 @@ std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace
     return std::make_error_code(std::errc::file_exists);
 }
 
-// Gives the new file at fd the access list (POSIX ACL) of the file it
-// replaces: left behind, the group bits that showed the list's mask would
-// give the file's group what the list gave other users and groups.
+// Gives the new file at fd exactly the access list (POSIX ACL) of the file it
+// replaces, and none where that had none, whatever the folder's default
+// list gave it. A list that cannot be read or given fails the save, which
+// would otherwise widen who may use the file; a file system that keeps no
+// lists has none to give.
 std::error_code keepAccessList(const FilePlace& file, int fd)
 {
     constexpr const char* ACCESS_LIST = "system.posix_acl_access";
+    const auto none = [] { return errno == ENODATA || errno == ENOTSUP; };
     const Descriptor old(::openat(folderOf(file), file.name.c_str(), READING));
     const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
-    std::string list(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-    if (list.empty()) {
-        return {};
+    if (size < 0) {
+        return old.fd >= 0 && none() && (::fremovexattr(fd, ACCESS_LIST) == 0 || none()) ? std::error_code()
+                                                                                           : lastError();
     }
-    if (::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size()) != size ||
-        ::fsetxattr(fd, ACCESS_LIST, list.data(), list.size(), 0) != 0) {
+    std::string list(static_cast<std::size_t>(size), '\0');
+    const ssize_t got = ::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size());
+    if (got < 0 || ::fsetxattr(fd, ACCESS_LIST, list.data(), static_cast<std::size_t>(got), 0) != 0) {
         return lastError();
     }
     return {};
 }
 
-// Gives the new file at fd the owner, group and permission bits a save
-// leaves it: those of the file it replaces, else its maker's (root's new
-// file in another user's folder being that user's) with the mode 0600. A
-// user may give only a group of theirs; otherwise the folder's stays.
+// Gives the new file at fd the owner, group, access list and permission
+// bits of the file it replaces, else its maker's with the mode 0600. A user
+// may give only a group of theirs; otherwise the folder's stays.
 std::error_code takeOverFrom(const FilePlace& file, int fd)
 {
     struct stat old {};
-    const bool replacing =
-        ::fstatat(folderOf(file), file.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
-    if (!replacing) {
+    if (::fstatat(folderOf(file), file.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode)) {
         giveToFolderOwner(folderOf(file), fd);
         return ::fchmod(fd, 0600) == 0 ? std::error_code() : lastError();
     }
     const int given = ::fchown(fd, ::geteuid() == ROOT ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
     static_cast<void>(given);
     // After the owner: giving a file away clears its set-id bits.
-    return ::fchmod(fd, old.st_mode & 0777) == 0 ? keepAccessList(file, fd) : lastError();
+    const std::error_code error = keepAccessList(file, fd);
+    return error || ::fchmod(fd, old.st_mode & 0777) == 0 ? error : lastError();
 }
 
 }  // namespace
@@ -173,18 +165,15 @@ std::error_code checkKeepable(const FilePlace& file)
 {
     Descriptor opened(-1);
     struct stat status {};
-    const std::error_code error = openToRead(file, opened, status);
-    if (error && error != std::errc::no_such_file_or_directory) {
-        // A link there is refused as not being a file; the folder's reason stands otherwise.
-        return error == std::errc::too_many_symbolic_link_levels ? make_error_code(FileRefusal::NotRegularFile)
-                                                                 : error;
+    std::error_code error = openToRead(file, opened, status);
+    if (error == std::errc::too_many_symbolic_link_levels) {
+        return FileRefusal::NotRegularFile;  // a link there
     }
-    if (!error) {
-        if (const std::error_code refused = judgeFile(factsOf(opened.fd, status), ::geteuid())) {
-            return refused;
-        }
+    if (error != std::errc::no_such_file_or_directory &&
+        (error || (error = judgeFile(factsOf(opened.fd, status), ::geteuid())))) {
+        return error;
     }
-    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(openFolder(file));
     return folder.fd >= 0 && unchangeable(folder.fd) ? make_error_code(FileRefusal::FolderUnchangeable)
                                                      : std::error_code();
 }
@@ -192,7 +181,7 @@ std::error_code checkKeepable(const FilePlace& file)
 std::error_code checkCanSave(const FilePlace& file)
 {
     // A save flushes the folder, which only one that may read it can open.
-    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(openFolder(file));
     Descriptor made(-1);
     FilePlace temporary;
     if (const std::error_code error = folder.fd < 0 ? lastError() : makeTemporary(file, made, temporary)) {
@@ -206,15 +195,10 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
 {
     Descriptor opened(-1);
     struct stat status {};
-    if (const std::error_code error = openToRead(file, opened, status)) {
-        return error;
-    }
-    if (static_cast<std::uintmax_t>(status.st_size) > limit) {
-        return std::make_error_code(std::errc::file_too_large);
-    }
-    // One more byte than it should hold shows a file that grew meanwhile.
     std::string read;
-    if (const std::error_code error = readAt(opened.fd, 0, limit + 1, read)) {
+    // One more byte than it may hold shows a file too long, or one that grew meanwhile.
+    std::error_code error = openToRead(file, opened, status);
+    if (error || (error = readAt(opened.fd, 0, limit + 1, read))) {
         return error;
     }
     if (read.size() > limit) {
@@ -229,54 +213,36 @@ std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_
 {
     Descriptor opened(-1);
     struct stat status {};
-    if (const std::error_code error = openToRead(file, opened, status)) {
+    std::string tail;
+    // One byte more than the limit tells whether a line starts at it.
+    std::error_code error = openToRead(file, opened, status);
+    const off_t from = error ? 0 : status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
+    if (error || (error = readAt(opened.fd, from, static_cast<std::size_t>(status.st_size - from), tail))) {
         return error;
     }
-    // From the end back, in ever larger steps, until enough lines are read;
-    // one byte more than the limit tells whether a line starts at it.
-    const off_t earliest = status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
-    std::string tail;
-    off_t start = status.st_size;
-    for (off_t step = 64 * 1024; start > earliest; step *= 2) {
-        const off_t from = std::max(earliest, start - step);
-        std::string chunk;
-        if (const std::error_code error = readAt(opened.fd, from, static_cast<std::size_t>(start - from), chunk)) {
-            return error;
-        }
-        tail.insert(0, chunk);
-        start = from;
-        bytes = lastLines(tail, lines, false, more);
-        if (more) {
-            return {};
-        }
-    }
-    bytes = lastLines(tail, lines, start > 0, more);
+    bytes = lastLines(tail, lines, from > 0, more);
     return {};
 }
 
 std::error_code replaceFile(const FilePlace& file, const std::string& contents)
 {
     // Opened first: flushing it is the last step, and must not be the one that fails.
-    const Descriptor folder(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(openFolder(file));
     Descriptor written(-1);
     FilePlace temporary;
     std::error_code error = folder.fd < 0 ? lastError() : makeTemporary(file, written, temporary);
     if (error) {
         return error;
     }
-    if ((error = takeOverFrom(file, written.fd)) || !writeAll(written.fd, contents) || ::fsync(written.fd) != 0 ||
-        ::close(written.release()) != 0 || ::renameat(folderOf(temporary), temporary.name.c_str(), folderOf(file),
-                                                      file.name.c_str()) != 0) {
+    if ((error = takeOverFrom(file, written.fd)) || (error = writeAll(written.fd, contents)) ||
+        ::fsync(written.fd) != 0 || ::close(written.release()) != 0 ||
+        ::renameat(folderOf(temporary), temporary.name.c_str(), folderOf(file), file.name.c_str()) != 0) {
         error = error ? error : lastError();
         removeFile(temporary);
         return error;
     }
-    // The rename is durable once the folder is on disk. Some file systems
-    // cannot flush a folder (EINVAL); the rename stands there too.
-    if (::fsync(folder.fd) != 0 && errno != EINVAL) {
-        return lastError();
-    }
-    return {};
+    // Some file systems cannot flush a folder (EINVAL); the rename stands there too.
+    return ::fsync(folder.fd) != 0 && errno != EINVAL ? lastError() : std::error_code();
 }
 
 std::error_code appendLines(const FilePlace& file, const std::string& lines)
@@ -292,15 +258,12 @@ std::error_code appendLines(const FilePlace& file, const std::string& lines)
     if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
         return errno == ELOOP ? make_error_code(FileRefusal::NotRegularFile) : lastError();
     }
-    if (const std::error_code refused = judgeFile(factsOf(opened.fd, status), ::geteuid())) {
-        return refused;
-    }
     std::string last;
-    if (const std::error_code error = status.st_size > 0 ? readAt(opened.fd, status.st_size - 1, 1, last)
-                                                         : std::error_code()) {
+    std::error_code error = judgeFile(factsOf(opened.fd, status), ::geteuid());
+    if (error || (error = readAt(opened.fd, std::max<off_t>(status.st_size - 1, 0), 1, last))) {
         return error;
     }
-    return writeAll(opened.fd, last == "\n" || last.empty() ? lines : "\n" + lines) ? std::error_code() : lastError();
+    return writeAll(opened.fd, last == "\n" || last.empty() ? lines : "\n" + lines);
 }
 
 bool mayPassSoon(const std::error_code&)
@@ -311,10 +274,8 @@ bool mayPassSoon(const std::error_code&)
 
 std::error_code moveOver(const FilePlace& from, const FilePlace& to)
 {
-    if (::renameat(folderOf(from), from.name.c_str(), folderOf(to), to.name.c_str()) != 0) {
-        return lastError();
-    }
-    return {};
+    return ::renameat(folderOf(from), from.name.c_str(), folderOf(to), to.name.c_str()) != 0 ? lastError()
+                                                                                             : std::error_code();
 }
 
 void removeFile(const FilePlace& place)
@@ -324,11 +285,10 @@ void removeFile(const FilePlace& place)
 
 std::vector<Leftover> leftoversBeside(const FilePlace& file)
 {
-    bool whole = true;
-    const std::string prefix = temporaryPrefix(file.name, longestName(file), whole);
-    Descriptor listed(::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::string prefix = temporaryPrefix(file.name, longestName(file));
+    Descriptor listed(openFolder(file));
     std::vector<Leftover> found;
-    DIR* const folder = !whole || listed.fd < 0 ? nullptr : ::fdopendir(listed.fd);
+    DIR* const folder = listed.fd < 0 ? nullptr : ::fdopendir(listed.fd);
     if (folder == nullptr) {
         return found;
     }
@@ -336,11 +296,12 @@ std::vector<Leftover> leftoversBeside(const FilePlace& file)
     const UserId owner = ownerOfSaves(file);
     while (const dirent* entry = ::readdir(folder)) {
         struct stat status {};
-        if (isTemporaryName(entry->d_name, prefix) &&
+        const TemporaryForm form = temporaryForm(entry->d_name, prefix);
+        if (form != TemporaryForm::None &&
             ::fstatat(folderOf(file), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode) &&
             status.st_uid == owner) {
             found.push_back({placeBeside(file, entry->d_name),
-                             status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec});
+                             status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec, form, {}});
         }
     }
     ::closedir(folder);

@@ -99,8 +99,7 @@ std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
 std::error_code makeTemporary(const FilePlace& file, Handle& made, FilePlace& temporary, DWORD flags = 0)
 {
     const std::size_t slash = file.name.find_last_of("/\\") + 1;
-    bool whole = true;
-    const std::string prefix = temporaryPrefix(file.name.substr(slash), 255, whole);
+    const std::string prefix = temporaryPrefix(file.name.substr(slash), 255);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = placeBeside(file, prefix + temporarySuffix());
         made.reset(CreateFileW(widenedPath(temporary.name).c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr,
@@ -308,19 +307,18 @@ void removeFile(const FilePlace& place)
 std::vector<Leftover> leftoversBeside(const FilePlace& file)
 {
     const std::size_t slash = file.name.find_last_of("/\\") + 1;
-    bool whole = true;
-    const std::string prefix = temporaryPrefix(file.name.substr(slash), 255, whole);
+    const std::string prefix = temporaryPrefix(file.name.substr(slash), 255);
     std::vector<Leftover> found;
     WIN32_FIND_DATAW entry{};
-    const HANDLE search = whole ? FindFirstFileW(widenedPath(file.name.substr(0, slash) + prefix + "*").c_str(), &entry)
-                                : INVALID_HANDLE_VALUE;
+    const HANDLE search = FindFirstFileW(widenedPath(file.name.substr(0, slash) + prefix + "*").c_str(), &entry);
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
         const std::string name = narrowed(entry.cFileName);
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && isTemporaryName(name, prefix)) {
+        const TemporaryForm form = temporaryForm(name, prefix);
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && form != TemporaryForm::None) {
             const auto modified = static_cast<std::int64_t>(
                 (static_cast<std::uint64_t>(entry.ftLastWriteTime.dwHighDateTime) << 32) |
                 entry.ftLastWriteTime.dwLowDateTime);
-            found.push_back({placeBeside(file, name), modified});
+            found.push_back({placeBeside(file, name), modified, form, {}});
         }
     }
     if (search != INVALID_HANDLE_VALUE) {

@@ -3,6 +3,7 @@
 // What the recovery of leftover temporary files (rule 6 of files.h) needs
 // of each system; files.cpp decides with it.
 
+#include "file_rules.h"
 #include "files.h"
 
 #include <cstdint>
@@ -19,11 +20,12 @@ std::string lastLines(const std::string& text, std::size_t lines, bool cut, bool
 struct Leftover {
     FilePlace place;
     std::int64_t modified = 0;  // when it was last written, in the system's units
+    TemporaryForm form = TemporaryForm::None;
+    std::string bytes;  // read only where its contents decide
 };
 
-// The temporary files beside file that a save of it made: named after it,
-// and on POSIX owned by whom its saves give it to. None when its name is too
-// long to be kept whole in theirs, where another file's might look alike.
+// The files beside file with a name of a temporary file of its, and on
+// POSIX owned by whom its saves give it to.
 std::vector<Leftover> leftoversBeside(const FilePlace& file);
 
 // Renames from over to, in one step.

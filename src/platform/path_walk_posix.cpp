@@ -6,6 +6,7 @@
 #include "files.h"
 #include "posix_files.h"
 
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -66,13 +67,9 @@ FilePlace placeBeside(const FilePlace& file, const std::string& name)
 
 namespace {
 
-// A folder is held open only to name files in it; where the system can,
-// without the right to list it, as a path through it needs none.
-#ifdef O_PATH
+// A folder is held open only to name files in it: without the right to
+// list it, as a path through it needs none.
 constexpr int FOLDER = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-constexpr int FOLDER = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
 
 // The first name of a path, taken off it.
 std::string takeName(std::string& rest)
@@ -83,21 +80,16 @@ std::string takeName(std::string& rest)
     return name;
 }
 
-// Reads the link open at link.
+// Reads the link open at link: a target longer than a path may be leads nowhere.
 std::error_code readLink(int link, std::string& target)
 {
-    std::string buffer(256, '\0');
-    for (;;) {
-        const ssize_t length = ::readlinkat(link, "", buffer.data(), buffer.size());
-        if (length < 0) {
-            return lastError();
-        }
-        if (static_cast<std::size_t>(length) < buffer.size()) {
-            target.assign(buffer, 0, static_cast<std::size_t>(length));
-            return {};
-        }
-        buffer.resize(buffer.size() * 2);
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlinkat(link, "", buffer, sizeof buffer);
+    if (length < 0 || static_cast<std::size_t>(length) == sizeof buffer) {
+        return length < 0 ? lastError() : std::make_error_code(std::errc::filename_too_long);
     }
+    target.assign(buffer, static_cast<std::size_t>(length));
+    return {};
 }
 
 std::string joined(const std::string& folder, const std::string& name)

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -46,6 +47,9 @@ inline int folderOf(const FilePlace& place)
 {
     return place.folder ? place.folder->fd() : AT_FDCWD;
 }
+
+// Writes all of bytes to fd, or gives the system's reason why not.
+std::error_code writeAll(int fd, std::string_view bytes);
 
 // The longest name the folder of place takes.
 std::size_t longestName(const FilePlace& place);

@@ -54,7 +54,7 @@ void cut(HistoryFile& history, std::chrono::milliseconds patience)
     bool more = false;
     std::string taken;
     if (FileLock::take(history.place, patience, lock) ||
-        recoverLeftovers(history.place, [](const std::string&) { return true; }, taken) ||
+        recoverLeftovers(history.place, IsWhole(), taken) ||
         readFileEnd(history.place, HISTORY_LIMIT, HISTORY_READ_LIMIT, bytes, more) || !more) {
         return;
     }
