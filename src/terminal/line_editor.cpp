@@ -63,18 +63,17 @@ int readByte(EditLine* editor, char& byte)
 {
     for (;;) {
         followTerminal(editor);
-        struct pollfd input {
-            STDIN_FILENO, POLLIN, 0
-        };
-        const int ready = ::poll(&input, 1, -1);
+        struct pollfd inputs[] = {{STDIN_FILENO, POLLIN, 0}, {signalWakeUp(), POLLIN, 0}};
+        const int ready = ::poll(inputs, 2, -1);
         if (ready < 0 && errno != EINTR) {
             return -1;
         }
-        if (ready <= 0) {
+        if (ready <= 0 || (inputs[1].revents & POLLIN) != 0) {
+            takeWakeUps();
             continue;
         }
-        // A signal that came with the key (poll reports the key then, not
-        // the signal) is followed before the key is.
+        // A signal that came with the key, handled as poll returned (after
+        // it looked at the wake-up), is followed before the key is.
         followTerminal(editor);
         const ssize_t count = ::read(STDIN_FILENO, &byte, 1);
         if (count >= 0 || (errno != EINTR && errno != EAGAIN)) {

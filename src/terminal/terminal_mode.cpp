@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,6 +17,18 @@ namespace {
 struct termios terminalMode {};
 volatile std::sig_atomic_t continued = 0;
 volatile std::sig_atomic_t resized = 0;
+// A pipe that a noted signal writes to, so that a wait for a key wakes up
+// for it however late before the wait it came.
+int wakeUp[2] = {-1, -1};
+
+void wake()
+{
+    const int savedErrno = errno;
+    if (wakeUp[1] >= 0 && ::write(wakeUp[1], "", 1) < 0) {
+        // Full: a wake-up is waiting already.
+    }
+    errno = savedErrno;
+}
 
 // Every handler here calls only what is safe in a signal handler.
 
@@ -56,11 +69,25 @@ extern "C" void stopInTerminalMode(int)
 extern "C" void noteContinued(int)
 {
     continued = 1;
+    wake();
 }
 
 extern "C" void noteResized(int)
 {
     resized = 1;
+    wake();
+}
+
+void makeWakeUpPipe()
+{
+    if (::pipe(wakeUp) != 0) {
+        wakeUp[0] = wakeUp[1] = -1;
+        return;
+    }
+    for (const int end : wakeUp) {
+        ::fcntl(end, F_SETFD, FD_CLOEXEC);
+        ::fcntl(end, F_SETFL, ::fcntl(end, F_GETFL) | O_NONBLOCK);
+    }
 }
 
 bool ignored(int signal)
@@ -109,9 +136,22 @@ void handleTerminalSignals()
     for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
         handle(signal, restoreModeAndEnd, static_cast<int>(SA_RESETHAND));
     }
+    makeWakeUpPipe();
     handle(SIGTSTP, stopInTerminalMode, SA_RESTART);
     handle(SIGCONT, noteContinued, SA_RESTART);
     handle(SIGWINCH, noteResized, SA_RESTART);
+}
+
+int signalWakeUp()
+{
+    return wakeUp[0];
+}
+
+void takeWakeUps()
+{
+    char bytes[64];
+    while (wakeUp[0] >= 0 && ::read(wakeUp[0], bytes, sizeof bytes) > 0) {
+    }
 }
 
 bool takeContinued()

@@ -25,6 +25,11 @@ bool terminalShowsEditing();
 // report EINTR.
 void handleTerminalSignals();
 
+// What a wait for a key waits on as well (-1: nothing): it can be read once
+// SIGCONT or SIGWINCH has come, until takeWakeUps.
+int signalWakeUp();
+void takeWakeUps();
+
 // Whether the program went on after a stop (SIGCONT) since the last call.
 bool takeContinued();
 

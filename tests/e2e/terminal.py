@@ -128,6 +128,9 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"first"', terminal.answer("do something with first"))
         self.assertIn('"first"', terminal.answer(UP))
         self.assertIn('"é"', terminal.answer("do something with é"))  # in the C locale too
+        terminal.type("")
+        os.write(terminal.fd, b"do something with \xc3x\xe9\xa9y\r")  # bytes that start no character are dropped
+        terminal.expect(b'"xy"[^\n]*\r\n' + re.escape(text("prompt")).encode())
         self.assertEqual(terminal.answer("rewrd" + LEFT * 2 + "a"), "")  # judged: nothing to say
         self.assertNotEqual(terminal.answer("do som\t"), text("unknown"))
         self.assertIn('"report.txt"', terminal.answer("do something with rep\t"))
