@@ -100,17 +100,6 @@ class Terminal:
         _, status = os.waitpid(self.pid, 0)
         return status
 
-    def child(self):
-        """The process the program started, by the parent /proc gives each."""
-        for entry in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open(f"/proc/{entry}/stat") as process:
-                    if int(process.read().rsplit(")", 1)[1].split()[1]) == self.pid:
-                        return int(entry)
-            except (OSError, IndexError):
-                pass
-        raise AssertionError(f"{self.pid} started nothing")
-
 class AtATerminal(unittest.TestCase):
     def setUp(self):
         work = tempfile.TemporaryDirectory()
@@ -267,10 +256,12 @@ class AtATerminal(unittest.TestCase):
 
     def test_a_signal_ends_gorvandel_alone_with_the_terminal_as_it_was_and_the_history_kept(self):
         history = os.path.join(self.folder, "history")
-        terminal = Terminal(self.folder, self.state, history=history, wrapper=("/bin/sh", "-c", '"$0"; echo "cleanup $?"'))
+        script = 'sh -c \'echo $$; exec "$0"\' "$0"; echo "cleanup $?"'  # says the program's process id
+        terminal = Terminal(self.folder, self.state, history=history, wrapper=("/bin/sh", "-c", script))
+        program = int(terminal.expect(r"(\d+)\r\n").group(1))
         terminal.expect(re.escape(text("prompt")))
         terminal.answer("do something")
-        os.kill(terminal.child(), signal.SIGTERM)
+        os.kill(program, signal.SIGTERM)
         terminal.expect(f"cleanup {128 + signal.SIGTERM}")
         self.assertEqual(terminal.status(), 0)
         self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
