@@ -273,6 +273,7 @@ class AtATerminal(unittest.TestCase):
         terminal.type("do something with fi")
         terminal.expect("with fi")
         terminal.type("\x1a")
+        time.sleep(0.2)  # taken while the program waits for a key, not with the next one
         self.assertIn('"first"', terminal.answer("rst"))
         terminal.type("exit\r")
         self.assertEqual(terminal.status(), 0)
