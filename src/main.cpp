@@ -64,7 +64,7 @@ LineReader commandReader()
     if (talkingToTerminal()) {
         std::string notice;
         LineReader editor = lineEditor(
-            historyFile(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")), notice);
+            historyPlace(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")), notice);
         if (!notice.empty()) {
             reportFailure(notice);  // the session goes on
         }

@@ -15,15 +15,38 @@ using gorvandel::HistoryFile;
 using Lines = std::vector<std::string>;
 using namespace std::chrono_literals;
 
-TEST(History, FileFromTheEnvironment)
+// Only the default place makes its folders; a relative HOME gives none, saying why.
+TEST(History, PlaceFromTheEnvironment)
 {
-    using gorvandel::historyFile;
-    EXPECT_EQ(historyFile("/h/mine", "/state", "/home/u"), "/h/mine");
-    EXPECT_EQ(historyFile("", "/state", "/home/u"), "");
-    EXPECT_EQ(historyFile(nullptr, "/state", "/home/u"), "/state/gorvandel/history");
-    EXPECT_EQ(historyFile(nullptr, "relative", "/home/u"), "/home/u/.local/state/gorvandel/history");
-    EXPECT_EQ(historyFile(nullptr, "", "/home/u"), "/home/u/.local/state/gorvandel/history");
-    EXPECT_EQ(historyFile(nullptr, nullptr, nullptr), "");
+    using gorvandel::historyPlace;
+    const auto is = [](const gorvandel::HistoryPlace& place, const std::string& path, bool makeFolders) {
+        return place.path == path && place.makeFolders == makeFolders && place.problem.empty();
+    };
+    EXPECT_TRUE(is(historyPlace("/h/mine", "/state", "/home/u"), "/h/mine", false));
+    EXPECT_TRUE(is(historyPlace("", "/state", "/home/u"), "", false));
+    EXPECT_TRUE(is(historyPlace(nullptr, "/state", "homerel"), "/state/gorvandel/history", true));
+    EXPECT_TRUE(is(historyPlace(nullptr, "relative", "/home/u"), "/home/u/.local/state/gorvandel/history", true));
+    EXPECT_TRUE(is(historyPlace(nullptr, "", "/home/u"), "/home/u/.local/state/gorvandel/history", true));
+    EXPECT_TRUE(is(historyPlace(nullptr, nullptr, nullptr), "", false));
+    const gorvandel::HistoryPlace relative = historyPlace(nullptr, "relative", "homerel");
+    EXPECT_EQ(relative.path, "");
+    EXPECT_EQ(relative.problem, "the history is not kept: HOME (homerel) is not an absolute path");
+}
+
+// A history the user named is kept only in a folder that exists; nothing is made.
+TEST(History, ANamedHistoryInAMissingFolderIsPassedOver)
+{
+    const TemporaryFolder folder;
+    for (const bool makeFolders : {false, true}) {
+        HistoryFile history;
+        std::string problem;
+        const std::string file = folder / "missing/history";
+        gorvandel::openHistory({file, makeFolders, ""}, history, problem);
+        EXPECT_EQ(problem, makeFolders ? "" : "the history is not kept in " + file + ": its folder does not exist");
+        gorvandel::appendToHistory(history, "typed");
+        gorvandel::closeHistory(history);
+        EXPECT_EQ(fs::exists(file), makeFolders);
+    }
 }
 
 TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
@@ -38,6 +61,11 @@ TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
     }
     ASSERT_EQ(history.size(), gorvandel::HISTORY_LIMIT);
     EXPECT_EQ(history.front(), "100");
+}
+
+gorvandel::HistoryPlace inDefaultPlace(const std::string& path)
+{
+    return {path, true, ""};
 }
 
 std::string numbered(int from, int to)
@@ -56,7 +84,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     const std::string file = folder / "state/gorvandel/history";
     HistoryFile history;
     std::string problem;
-    EXPECT_EQ(gorvandel::openHistory(file, history, problem), Lines{});
+    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), history, problem), Lines{});
     EXPECT_EQ(problem, "");
     EXPECT_FALSE(fs::exists(folder / "state"));  // made with the first line
     for (const char* line : {"first", "", "first", "second"}) {
@@ -70,7 +98,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     write(file, contentsOf(file) + "other session\n\nother session\nwithout a newline");
     {
         HistoryFile other;
-        gorvandel::openHistory(file, other, problem);
+        gorvandel::openHistory(inDefaultPlace(file), other, problem);
         gorvandel::FileLock held;
         ASSERT_FALSE(gorvandel::FileLock::take(other.place, 0ms, held));
         const auto start = std::chrono::steady_clock::now();
@@ -82,7 +110,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
 
     write(file, numbered(0, 1100));
     HistoryFile last;
-    EXPECT_EQ(gorvandel::openHistory(file, last, problem).front(), "100");
+    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), last, problem).front(), "100");
     gorvandel::closeHistory(last);
     EXPECT_EQ(contentsOf(file), numbered(100, 1100));
     EXPECT_EQ(namesOf(folder / "state/gorvandel"), (std::vector<std::string>{"history", "history.lock"}));
@@ -95,13 +123,13 @@ TEST(History, OnlyTheEndOfALongHistoryIsRead)
     write(folder / "history", "too long a line to be kept\n" + numbered(0, 2000));
     HistoryFile history;
     std::string problem;
-    const Lines lines = gorvandel::openHistory(folder / "history", history, problem);
+    const Lines lines = gorvandel::openHistory(inDefaultPlace(folder / "history"), history, problem);
     EXPECT_EQ(lines.size(), gorvandel::HISTORY_LIMIT);
     EXPECT_EQ(lines.back(), "1999");
     EXPECT_EQ(contentsOf(folder / "history"), numbered(1000, 2000));
     // Nor more than its last bytes: a line that starts before them goes, however few the lines.
     write(folder / "history", std::string(gorvandel::HISTORY_READ_LIMIT, 'x') + "\nlast\n");
-    EXPECT_EQ(gorvandel::openHistory(folder / "history", history, problem), Lines{"last"});
+    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(folder / "history"), history, problem), Lines{"last"});
     EXPECT_EQ(contentsOf(folder / "history"), "last\n");
 }
 
@@ -120,7 +148,7 @@ TEST(History, OneThatCannotBeUsedIsPassedOverAndNothingIsMadeBesideIt)
     for (const auto& [name, why] : passedOver) {
         HistoryFile history;
         std::string problem;
-        EXPECT_EQ(gorvandel::openHistory(folder / name, history, problem), Lines{});
+        EXPECT_EQ(gorvandel::openHistory({folder / name, false, ""}, history, problem), Lines{});
         EXPECT_EQ(problem, "the history is not kept in " + (folder / name) + ": " + why);
         gorvandel::appendToHistory(history, "typed");
         gorvandel::closeHistory(history);

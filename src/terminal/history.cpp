@@ -33,7 +33,8 @@ std::vector<std::string> historyIn(const std::string& bytes)
 void writeWaiting(HistoryFile& history, std::chrono::milliseconds patience)
 {
     if (!history.found) {
-        history.found = !findFile(history.path, history.place, MissingFolders::Make);
+        history.found = !findFile(history.path, history.place,
+                                  history.makeFolders ? MissingFolders::Make : MissingFolders::Refuse);
         history.usable = history.found;
     }
     FileLock lock;
@@ -67,16 +68,19 @@ void cut(HistoryFile& history, std::chrono::milliseconds patience)
 
 }  // namespace
 
-std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, const char* home)
+HistoryPlace historyPlace(const char* gorvandelHistory, const char* xdgStateHome, const char* home)
 {
     if (gorvandelHistory != nullptr) {
-        return gorvandelHistory;
+        return {gorvandelHistory, false, ""};
     }
     if (isSet(xdgStateHome) && xdgStateHome[0] == '/') {
-        return std::string(xdgStateHome) + "/gorvandel/history";
+        return {std::string(xdgStateHome) + "/gorvandel/history", true, ""};
+    }
+    if (isSet(home) && home[0] != '/') {
+        return {"", false, "the history is not kept: HOME (" + std::string(home) + ") is not an absolute path"};
     }
     if (isSet(home)) {
-        return std::string(home) + "/.local/state/gorvandel/history";
+        return {std::string(home) + "/.local/state/gorvandel/history", true, ""};
     }
     return {};
 }
@@ -92,13 +96,21 @@ void addToHistory(std::vector<std::string>& history, const std::string& line)
     }
 }
 
-std::vector<std::string> openHistory(const std::string& path, HistoryFile& history, std::string& problem)
+std::vector<std::string> openHistory(const HistoryPlace& place, HistoryFile& history, std::string& problem)
 {
     history = HistoryFile{};
-    history.path = path;
+    history.path = place.path;
+    history.makeFolders = place.makeFolders;
+    const std::string& path = place.path;
     std::error_code error = path.empty() ? std::error_code() : findFile(path, history.place);
     history.found = !path.empty() && !error;
-    // Its folders are made with its first line.
+    problem = place.problem;
+    // The default place's folders are made with its first line; one the
+    // user named is kept only in a folder that exists.
+    if (error == std::errc::no_such_file_or_directory && !place.makeFolders) {
+        history.usable = false;
+        problem = "the history is not kept in " + path + ": its folder does not exist";
+    }
     if (path.empty() || error == std::errc::no_such_file_or_directory) {
         return {};
     }

@@ -27,11 +27,20 @@ constexpr std::size_t HISTORY_LIMIT = 1000;
 // A line that starts before them goes at the next cut.
 constexpr std::size_t HISTORY_READ_LIMIT = 4 * 1024 * 1024;
 
-// The history file for these environment values (each null when unset):
-// $GORVANDEL_HISTORY when set, and none when it is set but empty; else
-// $XDG_STATE_HOME/gorvandel/history when that is an absolute path; else
-// $HOME/.local/state/gorvandel/history. Empty when there is none.
-std::string historyFile(const char* gorvandelHistory, const char* xdgStateHome, const char* home);
+// Where the history is kept.
+struct HistoryPlace {
+    std::string path;          // empty: nowhere
+    bool makeFolders = false;  // its missing folders are made with its first line
+    std::string problem;       // why it is kept nowhere, when the user should know
+};
+
+// The history's place for these environment values (each null when unset):
+// $GORVANDEL_HISTORY when set, in a folder that must exist, and none when it
+// is set but empty; else $XDG_STATE_HOME/gorvandel/history when that is an
+// absolute path; else $HOME/.local/state/gorvandel/history, when HOME is an
+// absolute path (a relative one would put it under whatever folder the
+// program was started in: none, and a problem that says so).
+HistoryPlace historyPlace(const char* gorvandelHistory, const char* xdgStateHome, const char* home);
 
 // Adds line unless it is empty or repeats the last line; the oldest lines
 // go beyond HISTORY_LIMIT.
@@ -40,6 +49,7 @@ void addToHistory(std::vector<std::string>& history, const std::string& line);
 // A history file in use.
 struct HistoryFile {
     std::string path;  // empty: no history is kept
+    bool makeFolders = false;
     FilePlace place;
     bool found = false;   // place holds the file (its folders may be made only at the first line)
     bool usable = true;   // false once it is passed over
@@ -47,9 +57,9 @@ struct HistoryFile {
     std::string waiting;   // lines typed that wait for the lock
 };
 
-// Takes up the history file at path: its last HISTORY_LIMIT lines, oldest
+// Takes up the history file at place: its last HISTORY_LIMIT lines, oldest
 // first, or none. When it cannot be used, problem says why.
-std::vector<std::string> openHistory(const std::string& path, HistoryFile& history, std::string& problem);
+std::vector<std::string> openHistory(const HistoryPlace& place, HistoryFile& history, std::string& problem);
 
 // Appends a line typed (not an empty one, nor one that repeats the last).
 void appendToHistory(HistoryFile& history, const std::string& line);

@@ -37,6 +37,7 @@ bool takeEntryPoints(void* library)
     take(library, "el_cursor", functions.el_cursor, found);
     take(library, "el_deletestr", functions.el_deletestr, found);
     take(library, "el_source", functions.el_source, found);
+    take(library, "el_resize", functions.el_resize, found);
     take(library, "history_init", functions.history_init, found);
     take(library, "history_end", functions.history_end, found);
     take(library, "history", functions.history, found);

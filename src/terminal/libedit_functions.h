@@ -23,6 +23,7 @@ struct LibeditFunctions {
     decltype(::el_cursor)* el_cursor;
     decltype(::el_deletestr)* el_deletestr;
     decltype(::el_source)* el_source;
+    decltype(::el_resize)* el_resize;
     decltype(::history_init)* history_init;
     decltype(::history_end)* history_end;
     decltype(::history)* history;

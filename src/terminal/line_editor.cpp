@@ -7,14 +7,19 @@
 #include "key_bindings.h"
 #include "libedit_functions.h"
 #include "lines.h"
+#include "shown_text.h"
 #include "standard_output.h"
 #include "terminal_mode.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <cwchar>
 #include <exception>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -36,6 +41,72 @@ char* promptText(EditLine*)
 {
     static std::string prompt(PROMPT);
     return prompt.data();
+}
+
+// Draws the line again after the program went on from a stop, and follows
+// the window's size, which may have changed meanwhile too.
+void followTerminal(EditLine* editor)
+{
+    const bool continued = takeContinued();
+    if (takeResized() || continued) {
+        libedit().el_resize(editor);
+    }
+    if (continued) {
+        libedit().el_set(editor, EL_REFRESH);
+    }
+}
+
+// The next byte typed: 1, or 0 at the end of input, or -1 with errno. A
+// signal that comes meanwhile is followed, and the byte waited for again:
+// a read is never given up for one (a stop that nothing carries out).
+int readByte(EditLine* editor, char& byte)
+{
+    for (;;) {
+        followTerminal(editor);
+        struct pollfd inputs[] = {{STDIN_FILENO, POLLIN, 0}, {signalWakeUp(), POLLIN, 0}};
+        const int ready = ::poll(inputs, 2, -1);
+        if (ready < 0 && errno != EINTR) {
+            return -1;
+        }
+        if (ready <= 0 || (inputs[1].revents & POLLIN) != 0) {
+            takeWakeUps();
+            continue;
+        }
+        // A signal that came with the key, handled as poll returned (after
+        // it looked at the wake-up), is followed before the key is.
+        followTerminal(editor);
+        const ssize_t count = ::read(STDIN_FILENO, &byte, 1);
+        if (count >= 0 || (errno != EINTR && errno != EAGAIN)) {
+            return static_cast<int>(count);
+        }
+    }
+}
+
+// Reads one character for libedit, decoded by the locale's character set;
+// a byte that starts no character is passed over, as libedit passes it over.
+int readCharacter(EditLine* editor, wchar_t* character)
+{
+    std::mbstate_t state{};
+    bool inCharacter = false;
+    for (;;) {
+        char byte = 0;
+        if (const int count = readByte(editor, byte); count != 1) {
+            *character = L'\0';
+            return count;
+        }
+        std::size_t decoded = std::mbrtowc(character, &byte, 1, &state);
+        if (decoded == static_cast<std::size_t>(-1) && inCharacter) {
+            // A character cut short: this byte may start the next one.
+            state = std::mbstate_t{};
+            decoded = std::mbrtowc(character, &byte, 1, &state);
+        }
+        inCharacter = decoded == static_cast<std::size_t>(-2);
+        if (decoded == static_cast<std::size_t>(-1)) {
+            state = std::mbstate_t{};
+        } else if (!inCharacter) {
+            return 1;
+        }
+    }
 }
 
 // More choices than this are listed only when the user says so, as shells ask.
@@ -187,9 +258,10 @@ EditorHandle makeEditor(History* history, bool interruptIgnored)
     EditLine* el = editor.get();
     libedit().el_set(el, EL_SETFP, 2, stderr);
     libedit().el_set(el, EL_EDITOR, "emacs");
-    // On Ctrl-C or Ctrl-Z libedit puts the terminal back in its normal mode
-    // before the signal takes effect, and takes it up again after fg.
-    libedit().el_set(el, EL_SIGNAL, 1);
+    // Keys are read here, not by libedit, so that the signals handled in
+    // terminal_mode.h are followed between keys; libedit's own handling of
+    // signals would send them on to the whole process group.
+    libedit().el_wset(el, EL_GETCFN, &readCharacter);
     libedit().el_set(el, EL_PROMPT, &promptText);
     libedit().el_set(el, EL_HIST, libedit().history, history);
     // Wide names: libedit keeps them as given, where it would leak its own
@@ -222,17 +294,61 @@ void takeTheLocalesCharacters()
     }
 }
 
-HistoryHandle makeHistory(const std::vector<std::string>& lines)
+// The history as libedit holds it. libedit stops at a line whose bytes are
+// no characters in the locale (Latin-1 under UTF-8, say) and goes no
+// further back: such a line is held as shown safely, and its own bytes are
+// given back when it is recalled as it was.
+struct EditorHistory {
+    HistoryHandle handle;
+    std::map<int, std::string> bytesOf;  // by event number, of each line held as shown
+};
+
+bool readsInLocale(const std::string& line)
 {
-    HistoryHandle history(libedit().history_init(), libedit().history_end);
-    if (!history) {
+    return std::mbstowcs(nullptr, line.c_str(), 0) != static_cast<std::size_t>(-1);
+}
+
+void enter(EditorHistory& history, const std::string& line)
+{
+    HistEvent event;
+    if (readsInLocale(line)) {
+        libedit().history(history.handle.get(), &event, H_ENTER, line.c_str());
+        return;
+    }
+    libedit().history(history.handle.get(), &event, H_ENTER, shownSafely(line).c_str());
+    if (libedit().history(history.handle.get(), &event, H_CURR) == 0) {
+        history.bytesOf[event.num] = line;
+    }
+    if (history.bytesOf.size() > HISTORY_LIMIT) {
+        history.bytesOf.erase(history.bytesOf.begin());
+    }
+}
+
+// A line entered just as the history line last recalled shows (or the
+// newest, when none was) is that line, with its own bytes.
+void takeRecalledBytes(EditorHistory& history, std::string& line)
+{
+    HistEvent event;
+    if (history.bytesOf.empty() || libedit().history(history.handle.get(), &event, H_CURR) != 0) {
+        return;
+    }
+    const auto recalled = history.bytesOf.find(event.num);
+    if (recalled != history.bytesOf.end() && line == event.str) {
+        line = recalled->second;
+    }
+}
+
+EditorHistory makeHistory(const std::vector<std::string>& lines)
+{
+    EditorHistory history{HistoryHandle(libedit().history_init(), libedit().history_end), {}};
+    if (!history.handle) {
         throw std::bad_alloc();
     }
     HistEvent event;
-    libedit().history(history.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
-    libedit().history(history.get(), &event, H_SETUNIQUE, 1);
+    libedit().history(history.handle.get(), &event, H_SETSIZE, static_cast<int>(HISTORY_LIMIT));
+    libedit().history(history.handle.get(), &event, H_SETUNIQUE, 1);
     for (const std::string& line : lines) {
-        libedit().history(history.get(), &event, H_ENTER, line.c_str());
+        enter(history, line);
     }
     return history;
 }
@@ -240,12 +356,12 @@ HistoryHandle makeHistory(const std::vector<std::string>& lines)
 // The editor's state for a run; the history file is cut when it ends.
 struct EditingSession {
     HistoryFile file;
-    HistoryHandle history;
+    EditorHistory history;
     EditorHandle editor;
 
-    EditingSession(const std::string& path, bool interruptIgnored, std::string& problem)
-        : history(makeHistory(openHistory(path, file, problem))),
-          editor(makeEditor(history.get(), interruptIgnored))
+    EditingSession(const HistoryPlace& place, bool interruptIgnored, std::string& problem)
+        : history(makeHistory(openHistory(place, file, problem))),
+          editor(makeEditor(history.handle.get(), interruptIgnored))
     {
     }
     EditingSession(const EditingSession&) = delete;
@@ -257,6 +373,12 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 {
     // The date line is written without a flush; libedit writes through stdio.
     flushOutput();
+    // A stop or a resize before the prompt needs no drawing again; a new
+    // size is taken up.
+    takeContinued();
+    if (takeResized()) {
+        libedit().el_resize(session.editor.get());
+    }
     int count = 0;
     const char* text = libedit().el_gets(session.editor.get(), &count);
     const int readError = errno;
@@ -275,8 +397,8 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
         removeCarriageReturn(line);
     }
     if (!line.empty()) {
-        HistEvent event;
-        libedit().history(session.history.get(), &event, H_ENTER, line.c_str());
+        takeRecalledBytes(session.history, line);
+        enter(session.history, line);
     }
     appendToHistory(session.file, line);
     return ReadResult::Line;
@@ -284,7 +406,7 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 
 }  // namespace
 
-LineReader lineEditor(const std::string& historyFile, std::string& notice)
+LineReader lineEditor(const HistoryPlace& history, std::string& notice)
 {
     if (!terminalShowsEditing()) {
         return {};
@@ -294,8 +416,8 @@ LineReader lineEditor(const std::string& historyFile, std::string& notice)
         return {};
     }
     takeTheLocalesCharacters();
-    restoreTerminalModeOnSignals();
-    auto session = std::make_shared<EditingSession>(historyFile, keepIgnoredSignalsIgnored(), notice);
+    handleTerminalSignals();
+    auto session = std::make_shared<EditingSession>(history, interruptIgnored(), notice);
     return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history.h"
 #include "line_reader.h"
 
 #include <string>
@@ -7,7 +8,7 @@
 namespace gorvandel {
 
 // A reader of command lines at a terminal, through libedit: a line can be
-// edited, Up and Down walk the history of historyFile (empty: a history for
+// edited, Up and Down walk the history kept at history (none: a history for
 // this run only) and Tab completes (see completion.h). It gives the command
 // loop the lines the plain reader would, and the screen shows what the
 // plain reader shows. Each line typed goes to the history file at once; it
@@ -15,6 +16,6 @@ namespace gorvandel {
 // where the terminal cannot show an edited line (see terminal_mode.h), or
 // where libedit cannot be loaded. notice says what the user should know: a
 // history passed over, or line editing that could not be had, and why.
-LineReader lineEditor(const std::string& historyFile, std::string& notice);
+LineReader lineEditor(const HistoryPlace& history, std::string& notice);
 
 }  // namespace gorvandel

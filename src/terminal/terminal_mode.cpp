@@ -1,10 +1,12 @@
 #include "terminal_mode.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
 
+#include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,13 +15,104 @@ namespace gorvandel {
 namespace {
 
 struct termios terminalMode {};
+volatile std::sig_atomic_t continued = 0;
+volatile std::sig_atomic_t resized = 0;
+// A pipe that a noted signal writes to, so that a wait for a key wakes up
+// for it however late before the wait it came.
+int wakeUp[2] = {-1, -1};
+
+void wake()
+{
+    const int savedErrno = errno;
+    if (wakeUp[1] >= 0 && ::write(wakeUp[1], "", 1) < 0) {
+        // Full: a wake-up is waiting already.
+    }
+    errno = savedErrno;
+}
+
+// Every handler here calls only what is safe in a signal handler.
 
 extern "C" void restoreModeAndEnd(int signal)
 {
-    // Both calls are safe in a signal handler; the handler was reset on
-    // entry, so the signal then ends the program as it would have.
+    // The handler was reset on entry and the signal is blocked in it, so
+    // the signal raised again ends the program as it would have, once the
+    // handler returns.
     ::tcsetattr(STDIN_FILENO, TCSANOW, &terminalMode);
     ::raise(signal);
+}
+
+extern "C" void stopInTerminalMode(int)
+{
+    const int savedErrno = errno;
+    struct termios editing {};
+    const bool editingKnown = ::tcgetattr(STDIN_FILENO, &editing) == 0;
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &terminalMode);
+    // Stopped by the default action, taken while SIGTSTP is unblocked; a
+    // stop the system discards (an orphaned process group) returns at once.
+    struct sigaction stopping {}, handling {};
+    stopping.sa_handler = SIG_DFL;
+    sigemptyset(&stopping.sa_mask);
+    ::sigaction(SIGTSTP, &stopping, &handling);
+    ::raise(SIGTSTP);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    ::sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+    ::sigprocmask(SIG_BLOCK, &stop, nullptr);
+    ::sigaction(SIGTSTP, &handling, nullptr);
+    if (editingKnown) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &editing);
+    }
+    errno = savedErrno;
+}
+
+extern "C" void noteContinued(int)
+{
+    continued = 1;
+    wake();
+}
+
+extern "C" void noteResized(int)
+{
+    resized = 1;
+    wake();
+}
+
+void makeWakeUpPipe()
+{
+    if (::pipe(wakeUp) != 0) {
+        wakeUp[0] = wakeUp[1] = -1;
+        return;
+    }
+    for (const int end : wakeUp) {
+        ::fcntl(end, F_SETFD, FD_CLOEXEC);
+        ::fcntl(end, F_SETFL, ::fcntl(end, F_GETFL) | O_NONBLOCK);
+    }
+}
+
+bool ignored(int signal)
+{
+    struct sigaction current {};
+    return ::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+void handle(int signal, void (*handler)(int), int flags)
+{
+    if (ignored(signal)) {
+        return;
+    }
+    struct sigaction handling {};
+    handling.sa_handler = handler;
+    handling.sa_flags = flags;
+    sigemptyset(&handling.sa_mask);
+    ::sigaction(signal, &handling, nullptr);
+}
+
+bool take(volatile std::sig_atomic_t& noted)
+{
+    const bool was = noted != 0;
+    noted = 0;
+    return was;
 }
 
 }  // namespace
@@ -35,38 +128,45 @@ bool terminalShowsEditing()
     return std::getenv("INSIDE_EMACS") == nullptr && !echoOff;
 }
 
-void restoreTerminalModeOnSignals()
+void handleTerminalSignals()
 {
     if (::tcgetattr(STDIN_FILENO, &terminalMode) != 0) {
         return;
     }
     for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
-        struct sigaction current {};
-        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) {
-            continue;
-        }
-        struct sigaction restoring {};
-        restoring.sa_handler = restoreModeAndEnd;
-        restoring.sa_flags = static_cast<int>(SA_RESETHAND);
-        sigemptyset(&restoring.sa_mask);
-        ::sigaction(signal, &restoring, nullptr);
+        handle(signal, restoreModeAndEnd, static_cast<int>(SA_RESETHAND));
+    }
+    makeWakeUpPipe();
+    handle(SIGTSTP, stopInTerminalMode, SA_RESTART);
+    handle(SIGCONT, noteContinued, SA_RESTART);
+    handle(SIGWINCH, noteResized, SA_RESTART);
+}
+
+int signalWakeUp()
+{
+    return wakeUp[0];
+}
+
+void takeWakeUps()
+{
+    char bytes[64];
+    while (wakeUp[0] >= 0 && ::read(wakeUp[0], bytes, sizeof bytes) > 0) {
     }
 }
 
-bool keepIgnoredSignalsIgnored()
+bool takeContinued()
 {
-    sigset_t ignored;
-    sigemptyset(&ignored);
-    for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGTSTP}) {
-        struct sigaction current {};
-        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
-            sigaddset(&ignored, signal);
-        }
-    }
-    // Blocked as well as ignored, such a signal never reaches the handler
-    // libedit puts in place while it reads.
-    ::sigprocmask(SIG_BLOCK, &ignored, nullptr);
-    return sigismember(&ignored, SIGINT) == 1;
+    return take(continued);
+}
+
+bool takeResized()
+{
+    return take(resized);
+}
+
+bool interruptIgnored()
+{
+    return ignored(SIGINT);
 }
 
 }  // namespace gorvandel

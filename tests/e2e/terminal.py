@@ -8,6 +8,7 @@ import re
 import select
 import signal
 import stat
+import struct
 import subprocess
 import sys
 import tempfile
@@ -39,7 +40,7 @@ class Terminal:
     """One run of the program with a pseudo-terminal as its terminal."""
 
     def __init__(self, folder, state, output=None, history=None, interrupt=signal.SIG_DFL, cwd=None, arguments=(),
-                 environment=(), change_mode=None):
+                 environment=(), change_mode=None, wrapper=()):
         self.fd, self.terminal = os.openpty()
         if change_mode:
             mode = termios.tcgetattr(self.terminal)
@@ -59,7 +60,8 @@ class Terminal:
                 signal.signal(signal.SIGINT, interrupt)
                 variables = {"TERM": "xterm", "HOME": folder, "XDG_STATE_HOME": state, **dict(environment)}
                 variables.update({"GORVANDEL_HISTORY": history} if history else {})
-                os.execve(PROGRAM, [PROGRAM, *arguments], variables)
+                command = [*wrapper, PROGRAM, *arguments]
+                os.execve(command[0], command, variables)
             finally:
                 os._exit(127)
         self.seen = b""
@@ -115,6 +117,9 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"first"', terminal.answer("do something with first"))
         self.assertIn('"first"', terminal.answer(UP))
         self.assertIn('"é"', terminal.answer("do something with é"))  # in the C locale too
+        terminal.type("")
+        os.write(terminal.fd, b"do something with \xc3x\xe9\xa9y\r")  # bytes that start no character are dropped
+        terminal.expect(b'"xy"[^\n]*\r\n' + re.escape(text("prompt")).encode())
         self.assertEqual(terminal.answer("rewrd" + LEFT * 2 + "a"), "")  # judged: nothing to say
         self.assertNotEqual(terminal.answer("do som\t"), text("unknown"))
         self.assertIn('"report.txt"', terminal.answer("do something with rep\t"))
@@ -248,6 +253,59 @@ class AtATerminal(unittest.TestCase):
         status = terminal.status()
         self.assertTrue(os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT)
         self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
+
+    def test_a_signal_ends_gorvandel_alone_with_the_terminal_as_it_was_and_the_history_kept(self):
+        history = os.path.join(self.folder, "history")
+        script = 'sh -c \'echo $$; exec "$0"\' "$0"; echo "cleanup $?"'  # says the program's process id
+        terminal = Terminal(self.folder, self.state, history=history, wrapper=("/bin/sh", "-c", script))
+        program = int(terminal.expect(r"(\d+)\r\n").group(1))
+        terminal.expect(re.escape(text("prompt")))
+        terminal.answer("do something")
+        os.kill(program, signal.SIGTERM)
+        terminal.expect(f"cleanup {128 + signal.SIGTERM}")
+        self.assertEqual(terminal.status(), 0)
+        self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
+        with open(history) as lines:
+            self.assertEqual(lines.read(), "do something\n")
+
+    def test_ctrl_z_where_nothing_can_stop_it_changes_nothing(self):
+        terminal = self.start()  # a session of its own, as tmux's "exec gorvandel" has: no job control
+        terminal.type("do something with fi")
+        terminal.expect("with fi")
+        terminal.type("\x1a")
+        time.sleep(0.2)  # taken while the program waits for a key, not with the next one
+        self.assertIn('"first"', terminal.answer("rst"))
+        terminal.type("exit\r")
+        self.assertEqual(terminal.status(), 0)
+
+    @unittest.skipUnless(os.path.exists("/bin/bash"), "needs bash, for job control")
+    def test_ctrl_z_and_fg_at_a_shell_give_the_terminal_back_and_a_new_window_size_is_followed(self):
+        for name in ("aaaa1", "aaaa2"):
+            open(os.path.join(self.folder, name), "w").close()
+        mode = r"(?:^|\n)([0-9a-f]+(?::[0-9a-f]+){10,})\r\n"  # as stty -g gives it
+        terminal = Terminal(self.folder, self.state, wrapper=("/bin/bash", "-c", 'set -m; stty -g; "$0"; stty -g; fg'))
+        before = terminal.expect(mode).group(1)
+        terminal.type("do something with aaaa")
+        terminal.expect("with aaaa")
+        terminal.type("\x1a")
+        self.assertEqual(terminal.expect(mode).group(1), before)  # while it is stopped
+        terminal.expect(re.escape(text("prompt")) + "do something with aaaa")  # drawn again at fg
+        fcntl.ioctl(terminal.fd, termios.TIOCSWINSZ, struct.pack("4H", 24, 10, 0, 0))
+        terminal.type("\t")
+        terminal.expect(r"\naaaa1 *\r\naaaa2 *\r\n")  # one name to a line in ten columns
+        terminal.type("\x15exit\r")
+        self.assertEqual(terminal.status(), 0)
+
+    def test_a_history_line_not_in_the_locales_characters_is_shown_safely_and_recalled_as_its_bytes(self):
+        history = os.path.join(self.folder, "history")
+        with open(history, "wb") as lines:
+            lines.write(b"do something with good1\ndo something with caf\xe9\ndo something with good2\n")
+        terminal = self.start(history=history)  # whose C locale is read as UTF-8
+        self.assertIn('"good1"', terminal.answer(UP * 3))
+        terminal.type(UP * 3)  # past good1 again, and good2
+        terminal.expect(r"caf\?")  # drawn over good2
+        terminal.type("\r")
+        terminal.expect(b'"caf\xe9"')
 
     def test_each_line_is_in_the_history_at_once_and_one_that_cannot_be_used_is_passed_over_saying_why(self):
         history = os.path.join(self.folder, "history")
