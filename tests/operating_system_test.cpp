@@ -63,22 +63,24 @@ TEST(Choice, TheChancesAreThoseOfTheChoice)
     }
 }
 
-// Zero weights for a table, but for one entry.
-Weights zerosWith(std::size_t count, int index, int weight)
+// Zero weights for a table, but for one entry (the last for index -1).
+Weights zerosWith(ActionKind kind, int index, int weight)
 {
-    Weights weights(count, 0);
-    weights.at(static_cast<std::size_t>(index)) = static_cast<gorvandel::Weight>(weight);
+    const gorvandel::Learning nothing;
+    Weights weights = kind == ActionKind::Plain ? nothing.plain : nothing.argument;
+    weights.at(index < 0 ? weights.size() - 1 : static_cast<std::size_t>(index)) = static_cast<gorvandel::Weight>(weight);
     return weights;
 }
 
 TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
 {
     const std::string noData = expectedTexts("no-data").at(0) + "\n";
-    ScriptedDraws draws{{3, 1, 6, 4, 8}};
+    // Past the favourite, the second draw picks the argument table's last index.
+    ScriptedDraws draws{{0, 1, 6, 4, static_cast<int>(gorvandel::ARGUMENT_ACTION_COUNT) - 2}};
     OperatingSystem persona({}, std::ref(draws));
     CapturedOutput output;
     persona.reward();  // nothing to judge yet
-    persona.doSomethingWith("report");
+    persona.doSomethingWith("report");  // index 0, judged like any other
     persona.reward();
     persona.doSomething();
     persona.doSomething();
@@ -86,12 +88,13 @@ TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
     persona.punish();  // judged already
     EXPECT_EQ(output.text().substr(0, noData.size()), noData);
     EXPECT_EQ(output.text().substr(output.text().size() - noData.size()), noData);
-    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 3, 1));
-    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(8, 6, -1));
-    // Index 9, there after exploring past the favourite, is only in the argument table.
+    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(ActionKind::Argument, 0, 1));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(ActionKind::Plain, 6, -1));
     persona.doSomethingWith("");
     persona.punish();
-    EXPECT_EQ(persona.weights(ActionKind::Argument), Weights({0, 0, 0, 1, 0, 0, 0, 0, 0, -1}));
+    Weights judged = zerosWith(ActionKind::Argument, -1, -1);
+    judged.front() = 1;
+    EXPECT_EQ(persona.weights(ActionKind::Argument), judged);
 }
 
 TEST(Persona, WeightsStopAtFiveAndMinusFive)
@@ -109,21 +112,21 @@ TEST(Persona, WeightsStopAtFiveAndMinusFive)
         persona.doSomethingWith("x");
         persona.punish();
     }
-    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(8, 2, 5));
-    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 7, -5));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(ActionKind::Plain, 2, 5));
+    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(ActionKind::Argument, 7, -5));
 }
 
 TEST(Persona, StartsFromWhatItLearnedAndOnlyFromWhatFits)
 {
     gorvandel::Learning learned;
-    learned.argument.at(9) = 5;
+    learned.argument.back() = 5;
     const OperatingSystem persona(learned);
     EXPECT_EQ(persona.weights(ActionKind::Argument), learned.argument);
-    EXPECT_EQ(persona.weights(ActionKind::Plain), Weights(8, 0));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(ActionKind::Plain, 0, 0));
 
     learned.plain.at(0) = 6;
     EXPECT_THROW(OperatingSystem{learned}, std::invalid_argument);
-    learned.plain = Weights(9, 0);
+    learned.plain = Weights(gorvandel::PLAIN_ACTION_COUNT + 1, 0);
     EXPECT_THROW(OperatingSystem{learned}, std::invalid_argument);
 }
 
