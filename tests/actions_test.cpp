@@ -17,14 +17,14 @@ using gorvandel::plainActionTable;
 // Where the plain action that writes what the expected text describes stands in its table.
 std::size_t plainIndexOf(const std::string& described)
 {
-    const auto texts = plainActionTexts();
+    const auto texts = expectedTexts("plain described");
     return static_cast<std::size_t>(std::find(texts.begin(), texts.end(), described) - texts.begin());
 }
 
 // An action's index is its identity: each writes its own text and a line end.
 TEST(Actions, EachWritesItsTextInTableOrder)
 {
-    const auto plainTexts = plainActionTexts();
+    const auto plainTexts = expectedTexts("plain described");
     const auto fixed = expectedTexts("plain");
     const auto argumentTexts = expectedTexts("argument");
     ASSERT_EQ(plainTexts.size(), plainActionTable().size());

@@ -85,7 +85,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     HistoryFile last;
     EXPECT_EQ(gorvandel::openHistory(file, last, problem).front(), "100");
     gorvandel::closeHistory(last);
-    EXPECT_TRUE(sameText(contentsOf(file), numbered(100, LIMIT + 100)));
+    EXPECT_TRUE(contentsOf(file) == numbered(100, LIMIT + 100)) << "not the last lines";
     EXPECT_EQ(namesOf(folder / "state/gorvandel"), (std::vector<std::string>{"history", "history.lock"}));
 }
 
@@ -99,7 +99,7 @@ TEST(History, OnlyTheEndOfALongHistoryIsRead)
     const Lines lines = gorvandel::openHistory(folder / "history", history, problem);
     EXPECT_EQ(lines.size(), gorvandel::HISTORY_LIMIT);
     EXPECT_EQ(lines.back(), std::to_string(2 * LIMIT - 1));
-    EXPECT_TRUE(sameText(contentsOf(folder / "history"), numbered(LIMIT, 2 * LIMIT)));
+    EXPECT_TRUE(contentsOf(folder / "history") == numbered(LIMIT, 2 * LIMIT)) << "not the last lines";
     // Nor more than its last bytes: a line that starts before them goes, however few the lines.
     write(folder / "history", std::string(gorvandel::HISTORY_READ_LIMIT, 'x') + "\nlast\n");
     EXPECT_EQ(gorvandel::openHistory(folder / "history", history, problem), Lines{"last"});

@@ -99,16 +99,3 @@ inline std::string contentsOf(const std::string& path)
     return contents.str();
 }
 
-// Whether a long text is the one expected; where not, where it first differs, in a line.
-inline testing::AssertionResult sameText(const std::string& got, const std::string& expected)
-{
-    if (got == expected) {
-        return testing::AssertionSuccess();
-    }
-    std::size_t at = 0;
-    while (at < got.size() && at < expected.size() && got[at] == expected[at]) {
-        ++at;
-    }
-    return testing::AssertionFailure() << got.size() << " bytes for " << expected.size() << "; from byte " << at << ": \""
-                                       << got.substr(at, 30) << "\" for \"" << expected.substr(at, 30) << "\"";
-}
