@@ -134,7 +134,7 @@ owners) # root writes for another user only what that user could, and leaves the
     [ "$status" -eq 0 ] && [ "$(stat -c %U:%G:%a "$m")" = nobody:nogroup:640 ] || fail "root took the file: $(stat -c %U:%G:%a "$m")"
     ;;
 marks) # a file marked append-only is refused before the first prompt, and no lock is made beside it
-    run $'do something\nreward' -m "$work/marked"
+    run $'do something\nreward' -m "$work/made" && cp "$work/made" "$work/marked"
     chattr +a "$work/marked" 2>"$work/err" || skip "no append-only mark here: $(brief "$work/err")"
     run 'reward' -m "$work/marked" && chattr -a "$work/marked"
     expect_failure 2 "cannot keep a memory in $work/marked: the file is append-only or immutable"
