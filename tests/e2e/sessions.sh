@@ -103,6 +103,9 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     # Another user's file is never written by an ordinary user: refused before the first prompt.
     if [ "$(id -u)" -ne 0 ]; then
         run 'reward' -m /etc/passwd && expect_failure 2 "cannot keep a memory in /etc/passwd: the file belongs to another user"
+        # A folder that cannot be read cannot be flushed after a save: found out at the start, with nothing left there.
+        mkdir -m 300 "$work/unread" && run 'exit' -m "$work/unread/m" && chmod 700 "$work/unread"
+        expect_failure 2 "cannot keep a memory in $work/unread/m: Permission denied" && [ -z "$(ls -A "$work/unread")" ] || fail "left: $(ls -A "$work/unread")"
     fi
     ;;
 owners) # root writes for another user only what that user could, and leaves the user's files the user's
