@@ -18,7 +18,7 @@ std::size_t choose(const Weights& weights, ScriptedDraws& draws)
     return chooseIndex(weights, std::ref(draws));
 }
 
-TEST(Choice, FavouriteIsTheLowestIndexAmongTheHighestPositiveWeights)
+TEST(Choice, FavouriteIsTheFirstOfTheHighestPositiveWeightsAndAtFiveTakesNoDraw)
 {
     EXPECT_EQ(findFavourite(Weights(8, 0)), -1);
     EXPECT_EQ(findFavourite({-1, -5, 0, -3, 0, 0, 0, -2}), -1);
@@ -26,11 +26,7 @@ TEST(Choice, FavouriteIsTheLowestIndexAmongTheHighestPositiveWeights)
     EXPECT_EQ(findFavourite({0, 2, 0, 2, 0, 0, 0, 1}), 1);
     EXPECT_EQ(findFavourite({1, 0, 3, -5, 4, 4, 0, 2, 0, 0}), 4);
     EXPECT_EQ(findFavourite({3}), -1);  // a lone action is no favourite
-}
-
-TEST(Choice, FavouriteOfWeightFiveDrawsNothing)
-{
-    ScriptedDraws none;
+    ScriptedDraws none;  // nor is a draw taken for one of weight 5
     EXPECT_EQ(choose({0, 0, 5, 0, 0, 5, 0, 0}, none), 2u);
     EXPECT_EQ(none.taken, 0u);
 }

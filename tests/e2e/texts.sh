@@ -4,7 +4,6 @@ texts_file=$(dirname "${BASH_SOURCE[0]}")/../expected_texts.txt
 text() { # NAME: every text of that name (a basic regular expression), one per line
     sed -n "s/^\($1\) \"\(.*\)\"\r\{0,1\}\$/\2/p" "$texts_file"
 }
-PLAIN_ACTIONS='plain\|described' # every plain action, in table order
 
 argument_lines() { # ARGUMENT: the line of each argument action for ARGUMENT
     local form
