@@ -24,11 +24,7 @@ expect_failure() {
 
 case $group in
 transcripts) # standard input as the program reads it: input, then the whole output
-    cases=(
-        $'exit\ndo something\n' "$P$BYE"
-        '' "$P"$'\n'"$BYE"
-        $'reward\nnonsense\nexit' "$P$NO_DATA$P$UNKNOWN$P$BYE"
-    )
+    cases=($'exit\ndo something\n' "$P$BYE" '' "$P"$'\n'"$BYE" $'reward\nnonsense\nexit' "$P$NO_DATA$P$UNKNOWN$P$BYE")
     for ((c = 0; c < ${#cases[@]}; c += 2)); do
         run "${cases[c]}"
         printf '%s' "${cases[c + 1]}" | cmp -s - "$work/out" || fail "session $((c / 2)): got [$(brief "$work/out")]"
@@ -106,8 +102,8 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
 owners) # root writes for another user only what that user could, and leaves the user's files the user's
     [ "$(id -u)" -eq 0 ] || skip "needs root to act for another user"
     chmod 755 "$work" && mkdir -m 1777 "$work/shared" && printf 'x' >"$work/shared/root's" && chmod 666 "$work/shared/root's"
-    printf 'reward\n' | setpriv --reuid=nobody --regid=nogroup --clear-groups "$program" -m "$work/shared/root's" \
-        >"$work/out" 2>"$work/err"
+    as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    printf 'reward\n' | "${as_nobody[@]}" "$program" -m "$work/shared/root's" >"$work/out" 2>"$work/err"
     status=$? && expect_failure 2 "cannot keep a memory in $work/shared/root's: the file belongs to another user"
     [ "$(ls -A "$work/shared")" = "root's" ] || fail "a refused file of another user's: $(ls -A "$work/shared")"
     # Root follows no link another user made, and makes nothing there or where it leads; root's own it follows.
@@ -122,8 +118,7 @@ owners) # root writes for another user only what that user could, and leaves the
     chown nobody "$work/sticky/dir" && { printf 'do something\n'; sleep 1; printf 'reward\n'; } |
         "$program" -m "$work/sticky/dir/m" >"$work/racing" &
     wait_for "$work/racing" "the first answer of the session in $work/sticky/dir"
-    setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c \
-        "mv '$work/sticky/dir' '$work/sticky/moved' && ln -s '$work/etc' '$work/sticky/dir'"
+    "${as_nobody[@]}" sh -c "mv '$work/sticky/dir' '$work/sticky/moved' && ln -s '$work/etc' '$work/sticky/dir'"
     wait $!
     [ "$(cat "$work/etc/m")" = secret ] && grep -q '^plain' "$work/sticky/moved/m" || fail "a save went through a link made later"
     # A file root saves stays its owner's.
@@ -198,10 +193,8 @@ failures) # every failure ends with status 1 and one line on standard error
     # With the default signal setting a closed pipe ends it as it ends every filter.
     { sleep 0.3; echo exit; } | { "$program" 2>"$work/err"; echo $? >"$work/status"; } | head -c 11 >/dev/null
     [ "$(cat "$work/status")" -eq 141 ] && [ ! -s "$work/err" ] || fail "SIGPIPE: status $(cat "$work/status")"
-    "$program" <"$work" >/dev/null 2>"$work/err"
-    status=$? && expect_failure 1 "cannot read standard input: Is a directory"
-    "$program" <&- >/dev/null 2>"$work/err"
-    status=$? && expect_failure 1 "cannot read standard input: Bad file descriptor"
+    "$program" <"$work" >/dev/null 2>"$work/err"; status=$? && expect_failure 1 "cannot read standard input: Is a directory"
+    "$program" <&- >/dev/null 2>"$work/err"; status=$? && expect_failure 1 "cannot read standard input: Bad file descriptor"
     # Memory runs out on one long line, at whichever allocation the limit stops; three times the line is enough.
     [ -n "${GORVANDEL_SANITIZED:-}" ] && echo "ok $group (the memory limits are skipped: sanitizers reserve too much)" && exit 0
     { printf 'do something with '; head -c 100000000 /dev/zero | tr '\0' x; } >"$work/long"

@@ -6,7 +6,6 @@ text() { # NAME: every text of that name (a basic regular expression), one per l
 }
 
 argument_lines() { # ARGUMENT: the line of each argument action for ARGUMENT
-    local form
     text argument | while IFS= read -r form; do printf '%s\n' "${form/\%s/"$1"}"; done
 }
 
