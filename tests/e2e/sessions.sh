@@ -73,8 +73,7 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
     # What a killed save left beside a whole file is removed by the next run.
-    temporary=$m.tmp-k1lled && touch "$temporary"
-    run 'exit' -m "$m"
+    temporary=$m.tmp-k1lled && touch "$temporary" && run 'exit' -m "$m"
     [ "$status" -eq 0 ] && [ ! -e "$temporary" ] || fail "a killed program blocked its memory or left its file: status $status"
     # Not a memory: refused before the first prompt, nothing said on standard output, the file's bytes unchanged.
     printf 'gorvandel memory 1\nplain 0 0 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 6\n' >"$m" && cp "$m" "$work/kept"

@@ -171,7 +171,8 @@ class AtATerminal(unittest.TestCase):
     def test_completion_by_the_characters_of_a_locale_that_is_not_utf8(self):
         locales = os.path.join(self.folder, "locales")
         os.mkdir(locales)
-        subprocess.run(["localedef", "-i", "en_US", "-f", "ISO-8859-1", os.path.join(locales, "latin1")], check=True)
+        if os.system(f"localedef -i en_US -f ISO-8859-1 '{locales}/latin1' 2>/dev/null"):
+            self.skipTest("localedef could not make a Latin-1 locale (Debian package locales)")
         for name in (b"a\xb0\xb0", b"a\xb0\xb1"):  # a°° and a°±
             open(os.path.join(self.folder.encode(), name), "w").close()
         terminal = self.start(environment=(("LOCPATH", locales), ("LC_ALL", "latin1")))
