@@ -14,7 +14,7 @@ inline std::vector<std::string> expectedTexts(const std::string& names)
     std::vector<std::string> texts;
     for (std::string line; std::getline(file, line);) {
         const std::size_t quote = line.find(" \"");
-        if (quote != std::string::npos && (" " + names + " ").find(" " + line.substr(0, quote) + " ") != std::string::npos) {
+        if (quote < line.size() && (" " + names + " ").find(" " + line.substr(0, quote) + " ") != std::string::npos) {
             texts.push_back(line.substr(quote + 2, line.rfind('"') - quote - 2));
         }
     }

@@ -26,7 +26,7 @@ TEST(Choice, FavouriteIsTheFirstOfTheHighestPositiveWeightsAndAtFiveTakesNoDraw)
     EXPECT_EQ(findFavourite({0, 2, 0, 2, 0, 0, 0, 1}), 1);
     EXPECT_EQ(findFavourite({1, 0, 3, -5, 4, 4, 0, 2, 0, 0}), 4);
     EXPECT_EQ(findFavourite({3}), -1);  // a lone action is no favourite
-    ScriptedDraws none;  // nor is a draw taken for one of weight 5
+    ScriptedDraws none;
     EXPECT_EQ(choose({0, 0, 5, 0, 0, 5, 0, 0}, none), 2u);
     EXPECT_EQ(none.taken, 0u);
 }
@@ -59,24 +59,24 @@ TEST(Choice, TheChancesAreThoseOfTheChoice)
     }
 }
 
-// Zero weights for a table, but for one entry (the last for index -1).
+// Zero weights for a table, but for one entry.
 Weights zerosWith(ActionKind kind, int index, int weight)
 {
     const gorvandel::Learning nothing;
     Weights weights = kind == ActionKind::Plain ? nothing.plain : nothing.argument;
-    weights.at(index < 0 ? weights.size() - 1 : static_cast<std::size_t>(index)) = static_cast<gorvandel::Weight>(weight);
+    weights.at(static_cast<std::size_t>(index)) = static_cast<gorvandel::Weight>(weight);
     return weights;
 }
 
 TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
 {
     const std::string noData = expectedTexts("no-data").at(0) + "\n";
-    // Past the favourite, the second draw picks the argument table's last index.
+    // Action 0 is judged like any other; past the favourite, the second draw picks the argument table's last.
     ScriptedDraws draws{{0, 1, 6, 4, static_cast<int>(gorvandel::ARGUMENT_ACTION_COUNT) - 2}};
     OperatingSystem persona({}, std::ref(draws));
     CapturedOutput output;
     persona.reward();  // nothing to judge yet
-    persona.doSomethingWith("report");  // index 0, judged like any other
+    persona.doSomethingWith("report");
     persona.reward();
     persona.doSomething();
     persona.doSomething();
@@ -88,8 +88,8 @@ TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
     EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(ActionKind::Plain, 6, -1));
     persona.doSomethingWith("");
     persona.punish();
-    Weights judged = zerosWith(ActionKind::Argument, -1, -1);
-    judged.front() = 1;
+    Weights judged = zerosWith(ActionKind::Argument, 0, 1);
+    judged.back() = -1;
     EXPECT_EQ(persona.weights(ActionKind::Argument), judged);
 }
 

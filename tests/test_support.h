@@ -98,4 +98,3 @@ inline std::string contentsOf(const std::string& path)
     contents << file.rdbuf();
     return contents.str();
 }
-

@@ -125,18 +125,17 @@ owners) # root writes for another user only what that user could, and leaves the
     [ "$status" -eq 0 ] && [ "$(stat -c %U:%G:%a "$m")" = nobody:nogroup:640 ] || fail "root took the file: $(stat -c %U:%G:%a "$m")"
     ;;
 marks) # a file marked append-only is refused before the first prompt, and no lock is made beside it
-    run $'do something\nreward' -m "$work/made" && cp "$work/made" "$work/marked"
-    chattr +a "$work/marked" 2>"$work/err" || skip "no append-only mark here: $(brief "$work/err")"
-    run 'reward' -m "$work/marked" && chattr -a "$work/marked"
+    touch "$work/marked" && chattr +a "$work/marked" 2>"$work/err" || skip "no append-only mark here: $(brief "$work/err")"
+    chattr -a "$work/marked" && run $'do something\nreward' -m "$work/made" && cp "$work/made" "$work/marked"
+    chattr +a "$work/marked" && run 'reward' -m "$work/marked" && chattr -a "$work/marked"
     expect_failure 2 "cannot keep a memory in $work/marked: the file is append-only or immutable"
     [ ! -e "$work/marked.lock" ] || fail "a lock was made beside the marked file"
     ;;
 read-only) # a read-only file system is named as such
+    mkdir "$work/ro" && unshare -m mount -t tmpfs tmpfs "$work/ro" 2>"$work/err" || skip "no mount namespace here: $(brief "$work/err")"
     run $'do something\nreward' -m "$work/kept"
-    mkdir "$work/ro" && mount_read_only="mount -t tmpfs -o size=1m tmpfs '$work/ro' && cp '$work/kept' '$work/ro/m' &&
-        mount -o remount,ro '$work/ro'"
-    unshare -m sh -c "$mount_read_only" 2>"$work/err" || skip "no file system of our own to mount: $(brief "$work/err")"
-    unshare -m sh -c "$mount_read_only && printf 'reward\n' | '$program' -m '$work/ro/m'" >"$work/out" 2>"$work/err"
+    unshare -m sh -c "mount -t tmpfs -o size=1m tmpfs '$work/ro' && cp '$work/kept' '$work/ro/m' && mount -o remount,ro '$work/ro' &&
+        printf 'reward\n' | '$program' -m '$work/ro/m'" >"$work/out" 2>"$work/err"
     status=$? && expect_failure 2 "cannot keep a memory in $work/ro/m: Read-only file system"
     ;;
 show) # --show draws what a memory file holds, only reading it
