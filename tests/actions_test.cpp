@@ -2,6 +2,7 @@
 #include "console.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -13,21 +14,28 @@ namespace {
 using gorvandel::argumentActionTable;
 using gorvandel::plainActionTable;
 
+// Where the plain action that writes what the expected text describes stands in its table.
+std::size_t plainIndexOf(const std::string& described)
+{
+    const auto texts = expectedTexts("plain described");
+    return static_cast<std::size_t>(std::find(texts.begin(), texts.end(), described) - texts.begin());
+}
+
 // An action's index is its identity: each writes its own text and a line end.
 TEST(Actions, EachWritesItsTextInTableOrder)
 {
-    const auto plainTexts = expectedTexts("plain");
+    const auto plainTexts = expectedTexts("plain described");
+    const auto fixed = expectedTexts("plain");
     const auto argumentTexts = expectedTexts("argument");
-    ASSERT_EQ(plainTexts.size(), 5u);
+    ASSERT_EQ(plainTexts.size(), plainActionTable().size());
     ASSERT_EQ(argumentTexts.size(), argumentActionTable().size());
     for (std::size_t i = 0; i < plainTexts.size(); ++i) {
-        CapturedOutput output;
-        plainActionTable().at(i)();
-        EXPECT_EQ(output.text(), plainTexts[i] + "\n") << "plain action " << i;
-    }
-    const auto described = expectedTexts("described");
-    for (std::size_t i = 0; i < 8; ++i) {  // as --show names them
-        EXPECT_EQ(gorvandel::describePlainAction(i), i < 5 ? plainTexts.at(i) : described.at(i - 5));
+        EXPECT_EQ(gorvandel::describePlainAction(i), plainTexts[i]);  // as --show names them
+        if (std::find(fixed.begin(), fixed.end(), plainTexts[i]) != fixed.end()) {
+            CapturedOutput output;
+            plainActionTable().at(i)();
+            EXPECT_EQ(output.text(), plainTexts[i] + "\n") << "plain action " << i;
+        }
     }
     const std::string argument = R"(  say "hi", \n 100% %s)";
     for (std::size_t i = 0; i < argumentTexts.size(); ++i) {
@@ -42,12 +50,11 @@ TEST(Actions, NumbersInHexadecimalAndDecimal)
 {
     CapturedOutput output;
     const auto plain = plainActionTable();
-    ASSERT_EQ(plain.size(), 8u);
     std::srand(7);
     const int first = std::rand(), second = std::rand();
     std::srand(7);
-    plain.at(5)();
-    plain.at(6)();
+    plain.at(plainIndexOf(expectedTexts("described").at(0)))();
+    plain.at(plainIndexOf(expectedTexts("described").at(1)))();
     std::ostringstream expected;
     expected << "0x" << std::hex << first << '\n' << std::dec << second << '\n';
     EXPECT_EQ(output.delivered(), expected.str());
@@ -57,7 +64,7 @@ TEST(Actions, DateLineIsTheCalendarTextOrASayWhenThereIsNone)
 {
     const auto before = gorvandel::currentCalendarTime();
     CapturedOutput output;
-    plainActionTable().at(7)();
+    plainActionTable().at(plainIndexOf(expectedTexts("described").at(2)))();
     const auto after = gorvandel::currentCalendarTime();
     EXPECT_TRUE(output.text() == gorvandel::dateLine(before) || output.text() == gorvandel::dateLine(after));
     EXPECT_EQ(output.delivered(), "") << "its newline flushed";

@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
-// Every text of one name, in the file's order; none when the file is missing.
-inline std::vector<std::string> expectedTexts(const std::string& name)
+// Every text of the names given (separated by spaces), in the file's order; none
+// when the file is missing. "plain described" gives the plain actions in table order.
+inline std::vector<std::string> expectedTexts(const std::string& names)
 {
     std::ifstream file(GORVANDEL_EXPECTED_TEXTS);
     std::vector<std::string> texts;
-    const std::string start = name + " \"";
     for (std::string line; std::getline(file, line);) {
-        if (line.compare(0, start.size(), start) == 0) {
-            texts.push_back(line.substr(start.size(), line.rfind('"') - start.size()));
+        const std::size_t quote = line.find(" \"");
+        if (quote < line.size() && (" " + names + " ").find(" " + line.substr(0, quote) + " ") != std::string::npos) {
+            texts.push_back(line.substr(quote + 2, line.rfind('"') - quote - 2));
         }
     }
     return texts;

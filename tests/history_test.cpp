@@ -14,6 +14,7 @@ namespace fs = std::filesystem;
 using gorvandel::HistoryFile;
 using Lines = std::vector<std::string>;
 using namespace std::chrono_literals;
+constexpr int LIMIT = static_cast<int>(gorvandel::HISTORY_LIMIT);
 
 // Only the default place makes its folders; a relative HOME gives none, saying why.
 TEST(History, PlaceFromTheEnvironment)
@@ -56,7 +57,7 @@ TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
         gorvandel::addToHistory(history, line);
     }
     EXPECT_EQ(history, (Lines{"a", "b", "a"}));
-    for (int i = 0; i < 1100; ++i) {
+    for (int i = 0; i < LIMIT + 100; ++i) {
         gorvandel::addToHistory(history, std::to_string(i));
     }
     ASSERT_EQ(history.size(), gorvandel::HISTORY_LIMIT);
@@ -108,11 +109,11 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     gorvandel::appendToHistory(history, "fourth");
     EXPECT_EQ(contentsOf(file), "first\nsecond\nother session\n\nother session\nwithout a newline\nthird\nfourth\n");
 
-    write(file, numbered(0, 1100));
+    write(file, numbered(0, LIMIT + 100));
     HistoryFile last;
     EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), last, problem).front(), "100");
     gorvandel::closeHistory(last);
-    EXPECT_EQ(contentsOf(file), numbered(100, 1100));
+    EXPECT_TRUE(contentsOf(file) == numbered(100, LIMIT + 100)) << "not the last lines";
     EXPECT_EQ(namesOf(folder / "state/gorvandel"), (std::vector<std::string>{"history", "history.lock"}));
 }
 
@@ -120,13 +121,13 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
 TEST(History, OnlyTheEndOfALongHistoryIsRead)
 {
     const TemporaryFolder folder;
-    write(folder / "history", "too long a line to be kept\n" + numbered(0, 2000));
+    write(folder / "history", "too long a line to be kept\n" + numbered(0, 2 * LIMIT));
     HistoryFile history;
     std::string problem;
     const Lines lines = gorvandel::openHistory(inDefaultPlace(folder / "history"), history, problem);
     EXPECT_EQ(lines.size(), gorvandel::HISTORY_LIMIT);
-    EXPECT_EQ(lines.back(), "1999");
-    EXPECT_EQ(contentsOf(folder / "history"), numbered(1000, 2000));
+    EXPECT_EQ(lines.back(), std::to_string(2 * LIMIT - 1));
+    EXPECT_TRUE(contentsOf(folder / "history") == numbered(LIMIT, 2 * LIMIT)) << "not the last lines";
     // Nor more than its last bytes: a line that starts before them goes, however few the lines.
     write(folder / "history", std::string(gorvandel::HISTORY_READ_LIMIT, 'x') + "\nlast\n");
     EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(folder / "history"), history, problem), Lines{"last"});

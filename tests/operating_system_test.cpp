@@ -18,7 +18,7 @@ std::size_t choose(const Weights& weights, ScriptedDraws& draws)
     return chooseIndex(weights, std::ref(draws));
 }
 
-TEST(Choice, FavouriteIsTheLowestIndexAmongTheHighestPositiveWeights)
+TEST(Choice, FavouriteIsTheFirstOfTheHighestPositiveWeightsAndAtFiveTakesNoDraw)
 {
     EXPECT_EQ(findFavourite(Weights(8, 0)), -1);
     EXPECT_EQ(findFavourite({-1, -5, 0, -3, 0, 0, 0, -2}), -1);
@@ -26,10 +26,6 @@ TEST(Choice, FavouriteIsTheLowestIndexAmongTheHighestPositiveWeights)
     EXPECT_EQ(findFavourite({0, 2, 0, 2, 0, 0, 0, 1}), 1);
     EXPECT_EQ(findFavourite({1, 0, 3, -5, 4, 4, 0, 2, 0, 0}), 4);
     EXPECT_EQ(findFavourite({3}), -1);  // a lone action is no favourite
-}
-
-TEST(Choice, FavouriteOfWeightFiveDrawsNothing)
-{
     ScriptedDraws none;
     EXPECT_EQ(choose({0, 0, 5, 0, 0, 5, 0, 0}, none), 2u);
     EXPECT_EQ(none.taken, 0u);
@@ -64,9 +60,10 @@ TEST(Choice, TheChancesAreThoseOfTheChoice)
 }
 
 // Zero weights for a table, but for one entry.
-Weights zerosWith(std::size_t count, int index, int weight)
+Weights zerosWith(ActionKind kind, int index, int weight)
 {
-    Weights weights(count, 0);
+    const gorvandel::Learning nothing;
+    Weights weights = kind == ActionKind::Plain ? nothing.plain : nothing.argument;
     weights.at(static_cast<std::size_t>(index)) = static_cast<gorvandel::Weight>(weight);
     return weights;
 }
@@ -74,7 +71,8 @@ Weights zerosWith(std::size_t count, int index, int weight)
 TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
 {
     const std::string noData = expectedTexts("no-data").at(0) + "\n";
-    ScriptedDraws draws{{3, 1, 6, 4, 8}};
+    // Action 0 is judged like any other; past the favourite, the second draw picks the argument table's last.
+    ScriptedDraws draws{{0, 1, 6, 4, static_cast<int>(gorvandel::ARGUMENT_ACTION_COUNT) - 2}};
     OperatingSystem persona({}, std::ref(draws));
     CapturedOutput output;
     persona.reward();  // nothing to judge yet
@@ -86,12 +84,13 @@ TEST(Persona, JudgesTheLatestActionOnceInItsOwnTable)
     persona.punish();  // judged already
     EXPECT_EQ(output.text().substr(0, noData.size()), noData);
     EXPECT_EQ(output.text().substr(output.text().size() - noData.size()), noData);
-    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 3, 1));
-    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(8, 6, -1));
-    // Index 9, there after exploring past the favourite, is only in the argument table.
+    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(ActionKind::Argument, 0, 1));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(ActionKind::Plain, 6, -1));
     persona.doSomethingWith("");
     persona.punish();
-    EXPECT_EQ(persona.weights(ActionKind::Argument), Weights({0, 0, 0, 1, 0, 0, 0, 0, 0, -1}));
+    Weights judged = zerosWith(ActionKind::Argument, 0, 1);
+    judged.back() = -1;
+    EXPECT_EQ(persona.weights(ActionKind::Argument), judged);
 }
 
 TEST(Persona, WeightsStopAtFiveAndMinusFive)
@@ -109,21 +108,21 @@ TEST(Persona, WeightsStopAtFiveAndMinusFive)
         persona.doSomethingWith("x");
         persona.punish();
     }
-    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(8, 2, 5));
-    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(10, 7, -5));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(ActionKind::Plain, 2, 5));
+    EXPECT_EQ(persona.weights(ActionKind::Argument), zerosWith(ActionKind::Argument, 7, -5));
 }
 
 TEST(Persona, StartsFromWhatItLearnedAndOnlyFromWhatFits)
 {
     gorvandel::Learning learned;
-    learned.argument.at(9) = 5;
+    learned.argument.back() = 5;
     const OperatingSystem persona(learned);
     EXPECT_EQ(persona.weights(ActionKind::Argument), learned.argument);
-    EXPECT_EQ(persona.weights(ActionKind::Plain), Weights(8, 0));
+    EXPECT_EQ(persona.weights(ActionKind::Plain), zerosWith(ActionKind::Plain, 0, 0));
 
     learned.plain.at(0) = 6;
     EXPECT_THROW(OperatingSystem{learned}, std::invalid_argument);
-    learned.plain = Weights(9, 0);
+    learned.plain = Weights(gorvandel::PLAIN_ACTION_COUNT + 1, 0);
     EXPECT_THROW(OperatingSystem{learned}, std::invalid_argument);
 }
 

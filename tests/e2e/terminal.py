@@ -97,8 +97,13 @@ class Terminal:
         return (self.expect(r"\r\n([^\n]*\r\n)?" + re.escape(text("prompt"))).group(1) or b"").decode().strip()
 
     def status(self):
-        _, status = os.waitpid(self.pid, 0)
-        return status
+        """Waits for the program to end, 10 seconds at most; returns how it ended."""
+        for _ in range(1000):
+            if (ended := os.waitpid(self.pid, os.WNOHANG))[0]:
+                return ended[1]
+            time.sleep(0.01)
+        os.kill(self.pid, signal.SIGKILL)
+        raise AssertionError(f"the program did not end within 10 seconds; it wrote {self.seen[-200:]!r}")
 
 class AtATerminal(unittest.TestCase):
     def setUp(self):
@@ -116,7 +121,7 @@ class AtATerminal(unittest.TestCase):
         terminal = self.start(environment=(("INSIDE_EMACS", "29.1,term:0.96"),))  # Emacs's M-x term: TERM not dumb
         self.assertIn('"first"', terminal.answer("do something with first"))
         self.assertIn('"first"', terminal.answer(UP))
-        self.assertIn('"é"', terminal.answer("do something with é"))  # in the C locale too
+        self.assertIn('"é"', terminal.answer("xdo something with é\x01\x04"))  # C locale; Ctrl-D at the start deletes
         terminal.type("")
         os.write(terminal.fd, b"do something with \xc3x\xe9\xa9y\r")  # bytes that start no character are dropped
         terminal.expect(b'"xy"[^\n]*\r\n' + re.escape(text("prompt")).encode())
@@ -171,7 +176,8 @@ class AtATerminal(unittest.TestCase):
     def test_completion_by_the_characters_of_a_locale_that_is_not_utf8(self):
         locales = os.path.join(self.folder, "locales")
         os.mkdir(locales)
-        subprocess.run(["localedef", "-i", "en_US", "-f", "ISO-8859-1", os.path.join(locales, "latin1")], check=True)
+        if os.system(f"localedef -i en_US -f ISO-8859-1 '{locales}/latin1' 2>/dev/null"):
+            self.skipTest("localedef could not make a Latin-1 locale (Debian package locales)")
         for name in (b"a\xb0\xb0", b"a\xb0\xb1"):  # a°° and a°±
             open(os.path.join(self.folder.encode(), name), "w").close()
         terminal = self.start(environment=(("LOCPATH", locales), ("LC_ALL", "latin1")))
@@ -212,8 +218,9 @@ class AtATerminal(unittest.TestCase):
             self.assertEqual(b"\x1b[" in terminal.seen, painted)
 
     def test_the_date_line_shows_before_the_next_prompt(self):
-        terminal = self.start(arguments=("-s", "1"))  # whose first plain action is the date line
-        self.assertRegex(terminal.answer("do something"), r"^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4}$")
+        terminal = self.start(arguments=("-s", "1"))
+        date = re.compile(r"[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4}")
+        self.assertTrue(any(date.fullmatch(terminal.answer("do something")) for _ in range(100)), "no date line in 100")
         terminal.type("exit\r")
         self.assertEqual(terminal.status(), 0)
 
