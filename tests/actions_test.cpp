@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -26,7 +27,7 @@ TEST(Actions, EachWritesItsTextInTableOrder)
         EXPECT_EQ(output.text(), plainTexts[i] + "\n") << "plain action " << i;
     }
     const auto described = expectedTexts("described");
-    for (std::size_t i = 0; i < 8; ++i) {  // as --show names them
+    for (std::size_t i = 0; i < gorvandel::PLAIN_ACTION_COUNT; ++i) {  // as --show names them
         EXPECT_EQ(gorvandel::describePlainAction(i), i < 5 ? plainTexts.at(i) : described.at(i - 5));
     }
     const std::string argument = R"(  say "hi", \n 100% %s)";
@@ -36,6 +37,24 @@ TEST(Actions, EachWritesItsTextInTableOrder)
         EXPECT_EQ(output.text(), withArgument(argumentTexts[i], argument) + "\n") << "argument action " << i;
         EXPECT_EQ(gorvandel::describeArgumentAction(i, "TEXT"), withArgument(argumentTexts[i], "TEXT"));
     }
+}
+
+// The memory file names each action by a word of its own in its table.
+template <typename Row, std::size_t Count> void expectNamesApart(const Row (&rows)[Count])
+{
+    std::set<std::string_view> names;
+    for (const Row& row : rows) {
+        EXPECT_TRUE(!row.name.empty() && row.name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") ==
+                                             std::string_view::npos)
+            << row.name;
+        EXPECT_TRUE(names.insert(row.name).second) << row.name << " twice";
+    }
+}
+
+TEST(Actions, EachHasANameOfItsOwnInItsTable)
+{
+    expectNamesApart(gorvandel::PLAIN_ACTIONS);
+    expectNamesApart(gorvandel::ARGUMENT_ACTIONS);
 }
 
 TEST(Actions, NumbersInHexadecimalAndDecimal)
