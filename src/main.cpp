@@ -29,6 +29,14 @@ using namespace gorvandel;
 
 constexpr bool LINE_EDITING = GORVANDEL_LINE_EDITING;
 
+// What a step found that a person should know, though the program goes on.
+void reportNotices(const Outcome& outcome)
+{
+    for (const std::string& notice : outcome.notices) {
+        reportFailure(notice);
+    }
+}
+
 int failWith(int status, const std::string& what)
 {
     reportFailure(what);
@@ -81,7 +89,9 @@ int showWhatWasLearned(const Options& options)
 {
     MemoryLook look;
     if (!options.memoryFile.empty()) {
-        if (const Outcome read = readMemoryFile(options.memoryFile, look); !read) {
+        const Outcome read = readMemoryFile(options.memoryFile, look);
+        reportNotices(read);
+        if (!read) {
             return failWith(EXIT_STATUS_USAGE, read.failure);
         }
     }
@@ -101,7 +111,9 @@ int runSession(const Options& options)
     MemoryFile memory;
     AfterCommand afterCommand;
     if (!options.memoryFile.empty()) {
-        if (const Outcome opened = openMemoryFile(options.memoryFile, memory); !opened) {
+        const Outcome opened = openMemoryFile(options.memoryFile, memory);
+        reportNotices(opened);
+        if (!opened) {
             return failWith(EXIT_STATUS_USAGE, opened.failure);
         }
         afterCommand = [&memory](const OperatingSystem& persona) {

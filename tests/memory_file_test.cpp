@@ -12,8 +12,16 @@ namespace fs = std::filesystem;
 using gorvandel::MemoryFile;
 using gorvandel::openMemoryFile;
 
-const std::string LEARNED = "gorvandel memory 1\nplain 0 0 3 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n";
-const std::string REWARDED = "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n";
+// Plain action 2 of weight `plain`, the last argument action of -2.
+gorvandel::Learning learning(gorvandel::Weight plain)
+{
+    gorvandel::Learning learned;
+    learned.plain.at(2) = plain;
+    learned.argument.back() = -2;
+    return learned;
+}
+
+const std::string LEARNED = gorvandel::formatMemory(learning(3));
 
 struct Judged {
     ScriptedDraws draws{{2, 2, 2, 2}};
@@ -44,11 +52,18 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 {
     const TemporaryFolder folder;
     const std::string name = folder / "m";
-    write(name, LEARNED);
+    // A newer version's line: said once, where it stands, and kept by every save.
+    const std::string newer = " plain\tteleport  +3 ";
+    write(name, LEARNED.substr(0, LEARNED.size() - 4) + newer + "\r\nend\n");
     MemoryFile memory;
-    ASSERT_TRUE(openMemoryFile(name, memory));
-    EXPECT_EQ(memory.saved.plain.at(2), 3);
-    EXPECT_EQ(memory.saved.argument.at(9), -2);
+    const gorvandel::Outcome opened = openMemoryFile(name, memory);
+    ASSERT_TRUE(opened);
+    const std::size_t line = gorvandel::PLAIN_ACTION_COUNT + gorvandel::ARGUMENT_ACTION_COUNT + 2;
+    EXPECT_EQ(opened.notices, std::vector<std::string>{name + ":" + std::to_string(line) +
+                                                       ": 'plain teleport' names no action this version knows; "
+                                                       "the line is kept as it stands"});
+    EXPECT_EQ(memory.saved.plain, learning(3).plain);
+    EXPECT_EQ(memory.saved.argument, learning(3).argument);
 
     Judged judged(memory.saved);
     judged.persona.doSomething();
@@ -57,7 +72,7 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
     EXPECT_FALSE(fs::exists(name)) << "saved without a change";
     judged.persona.reward();
     EXPECT_TRUE(keep(memory, judged.persona));
-    EXPECT_EQ(contentsOf(name), REWARDED);
+    EXPECT_EQ(contentsOf(name), gorvandel::formatMemory(learning(4), {newer}));
     fs::remove(name);
     EXPECT_TRUE(keep(memory, judged.persona));  // what was saved is known: no second save
     EXPECT_FALSE(fs::exists(name));
@@ -95,6 +110,45 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     EXPECT_EQ(memory.saved.plain.at(2), 3);
     EXPECT_EQ(contentsOf(name), LEARNED);
     EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-67890"));
+
+    // No save leaves an empty file: one is no leftover.
+    write(folder / "e.tmp-12345", "");
+    ASSERT_TRUE(gorvandel::readMemoryFile(folder / "e", look));
+    EXPECT_FALSE(look.exists || !look.leftover.empty()) << look.leftover;
+}
+
+// 1.3.0's memory: each table's weights by position.
+std::string firstFormat(const gorvandel::Learning& learned)
+{
+    std::string text = "gorvandel memory 1\nplain";
+    for (const auto weight : learned.plain) {
+        text += " " + std::to_string(weight);
+    }
+    text += "\nargument";
+    for (const auto weight : learned.argument) {
+        text += " " + std::to_string(weight);
+    }
+    return text + "\n";
+}
+
+// Saves are in the second format, whatever was read: an empty file, or 1.3.0's.
+TEST(MemoryFile, AnEmptyOrFirstFormatMemoryIsSavedInTheSecond)
+{
+    const TemporaryFolder folder;
+    const std::string name = folder / "m";
+    for (const std::string& before : {std::string(), firstFormat(learning(3))}) {
+        write(name, before);
+        MemoryFile memory;
+        ASSERT_TRUE(openMemoryFile(name, memory));
+        Judged judged(memory.saved);
+        EXPECT_TRUE(keep(memory, judged.persona));
+        EXPECT_EQ(contentsOf(name), before) << "saved without a change";
+        gorvandel::Learning rewarded = memory.saved;
+        ++rewarded.plain.at(2);
+        judged.reward();
+        EXPECT_TRUE(keep(memory, judged.persona));
+        EXPECT_EQ(contentsOf(name), gorvandel::formatMemory(rewarded));
+    }
 }
 
 TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
@@ -117,9 +171,9 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
     EXPECT_TRUE(locked.rfind("cannot use the lock file ", 0) == 0 && locked.find("locked.lock: ") != std::string::npos)
         << locked;
     // Not a memory: the lock made to read it goes again.
-    write(folder / "bad", "gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n");
+    write(folder / "bad", "gorvandel memory 2\nplain hello 6\n");
     EXPECT_EQ(openMemoryFile(folder / "bad", memory).failure, (folder / "bad") + ":2: weight 6 is outside -5 to 5");
-    EXPECT_EQ(contentsOf(folder / "bad"), "gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n");
+    EXPECT_EQ(contentsOf(folder / "bad"), "gorvandel memory 2\nplain hello 6\n");
     EXPECT_FALSE(fs::exists(name + ".lock") || fs::exists(folder / "d.lock") || fs::exists(folder / "no") ||
                  fs::exists(folder / "bad.lock"));
 }
@@ -149,7 +203,7 @@ TEST(MemoryFile, ASaveBlockedForAMomentIsPutOff)
     CloseHandle(held);
     EXPECT_EQ(namesOf(folder.path), (std::vector<std::string>{"m", "m.lock"}));  // the tries left nothing
     EXPECT_TRUE(finishMemory(memory, judged.persona));
-    EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 5 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
+    EXPECT_EQ(contentsOf(name), gorvandel::formatMemory(learning(5)));
 }
 #endif
 

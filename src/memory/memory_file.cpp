@@ -28,14 +28,25 @@ Outcome refused(const std::string& name, const std::error_code& error)
     return error == std::errc::is_a_directory ? cannotRead(name, error) : cannotKeep(name, error);
 }
 
+// What a save left: never an empty file, which is the user's.
 bool isWholeMemory(const std::string& bytes)
 {
-    return parseMemory(bytes).problem.empty();
+    const MemoryText text = parseMemory(bytes);
+    return text.problem.empty() && !text.empty;
 }
 
-// Reads the memory at place into learned: all zero, and exists false, when
+// Says each line that names no action this version knows, once, where it is read.
+void noticeUnknownLines(const std::string& name, const MemoryText& text, Outcome& outcome)
+{
+    for (const UnknownLine& line : text.unknown) {
+        outcome.notices.push_back(name + ":" + std::to_string(line.number) + ": '" + line.name +
+                                  "' names no action this version knows; the line is kept as it stands");
+    }
+}
+
+// Reads the memory at place into text: all zero, and exists false, when
 // there is no file there.
-Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, bool& exists)
+Outcome readLearning(const std::string& name, const FilePlace& place, MemoryText& text, bool& exists)
 {
     std::string bytes;
     const std::error_code error = readFile(place, MEMORY_FILE_LIMIT, bytes);
@@ -43,12 +54,13 @@ Outcome readLearning(const std::string& name, const FilePlace& place, Learning& 
     if (error && exists) {
         return cannotRead(name, error);
     }
-    MemoryText text = parseMemory(bytes);
-    if (exists && !text.problem.empty()) {
+    text = exists ? parseMemory(bytes) : MemoryText();
+    if (!text.problem.empty()) {
         return {name + ":" + std::to_string(text.problemLine) + ": " + text.problem};
     }
-    learned = exists ? std::move(text.learned) : Learning();
-    return {};
+    Outcome read;
+    noticeUnknownLines(name, text, read);
+    return read;
 }
 
 // Locks the memory for this run with FILE.lock beside it.
@@ -81,14 +93,20 @@ Outcome takeUp(MemoryFile& memory)
         return cannotKeep(memory.name, error);
     }
     bool exists = false;
-    if (Outcome read = readLearning(memory.name, memory.file, memory.saved, exists); !read) {
+    MemoryText text;
+    Outcome read = readLearning(memory.name, memory.file, text, exists);
+    if (!read) {
         return read;
+    }
+    memory.saved = std::move(text.learned);
+    for (UnknownLine& line : text.unknown) {
+        memory.unknownLines.push_back(std::move(line.text));
     }
     // Found out now, not at the first save after an hour of teaching.
     if (const std::error_code error = checkCanSave(memory.file)) {
         return cannotKeep(memory.name, error);
     }
-    return {};
+    return read;
 }
 
 bool sameWeights(const Learning& learned, const OperatingSystem& persona)
@@ -102,7 +120,7 @@ std::error_code save(MemoryFile& memory, const OperatingSystem& persona)
     const Learning now{persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
     // A lock file someone removed lets another run in: that run's saves and
     // this one's would undo each other.
-    const std::error_code error = memory.lock.stillOurs() ? replaceFile(memory.file, formatMemory(now.plain, now.argument))
+    const std::error_code error = memory.lock.stillOurs() ? replaceFile(memory.file, formatMemory(now, memory.unknownLines))
                                                          : make_error_code(FileRefusal::LockGone);
     if (!error) {
         memory.saved = now;
@@ -147,7 +165,12 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look)
         // A folder that is not there holds no memory yet.
         return error == std::errc::no_such_file_or_directory ? Outcome() : cannotRead(name, error);
     }
-    if (Outcome read = readLearning(name, place, look.learned, look.exists); !read || look.exists) {
+    MemoryText text;
+    bool exists = false;
+    Outcome read = readLearning(name, place, text, exists);
+    look.learned = std::move(text.learned);
+    look.exists = exists && !text.empty;
+    if (!read || exists) {
         return read;
     }
     std::string bytes;

@@ -10,6 +10,7 @@
 #include "operating_system.h"
 
 #include <string>
+#include <vector>
 
 namespace gorvandel {
 
@@ -18,8 +19,10 @@ struct MemoryFile {
     std::string name;  // as the user gave it, for messages
     FilePlace file;    // the file itself, symbolic links followed
     FileLock lock;     // FILE.lock beside it, held for the run
-    // What the file holds: all zero while it does not exist.
+    // What the file holds: all zero while it does not exist; and its lines
+    // that name no action this version knows, which every save writes back.
     Learning saved;
+    std::vector<std::string> unknownLines;
     // A save another program blocked waits for the next change or the end:
     // what it tried to save, and why it could not.
     Learning putOff;
@@ -29,7 +32,8 @@ struct MemoryFile {
 // Takes up the memory file before the first prompt: judges it, locks it for
 // this run (FILE.lock beside it), puts back the last save that a crash left
 // beside a missing file, loads it when it exists, and makes sure that it
-// can be saved there. When anything is wrong the file is left exactly as it
+// can be saved there. Its notices name each line that names no action this
+// version knows. When anything is wrong the file is left exactly as it
 // was, and nothing is made beside it.
 Outcome openMemoryFile(const std::string& name, MemoryFile& memory);
 
@@ -41,7 +45,8 @@ struct MemoryLook {
 };
 
 // Reads what the memory file holds, for a look only: no lock, nothing made,
-// and nothing asked of the file that only a save needs.
+// and nothing asked of the file that only a save needs. Its notices are
+// those of openMemoryFile.
 Outcome readMemoryFile(const std::string& name, MemoryLook& look);
 
 // Saves the persona's weights when they differ from what the file holds,
