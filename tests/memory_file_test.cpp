@@ -42,9 +42,8 @@ struct Judged {
 
 gorvandel::Outcome keep(MemoryFile& memory, const gorvandel::OperatingSystem& persona)
 {
-    std::string notice;
-    const gorvandel::Outcome kept = keepLearning(memory, persona, notice);
-    EXPECT_EQ(notice, "");
+    const gorvandel::Outcome kept = keepLearning(memory, persona);
+    EXPECT_TRUE(kept.notices.empty());
     return kept;
 }
 
@@ -191,14 +190,14 @@ TEST(MemoryFile, ASaveBlockedForAMomentIsPutOff)
     const HANDLE held = CreateFileW((folder.path / "m").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     judged.reward();
-    std::string notice;
-    EXPECT_TRUE(keepLearning(memory, judged.persona, notice));
+    const gorvandel::Outcome putOff = keepLearning(memory, judged.persona);
+    ASSERT_TRUE(putOff);
+    ASSERT_EQ(putOff.notices.size(), 1u);
+    const std::string& notice = putOff.notices[0];
     EXPECT_EQ(notice.rfind("cannot save memory file " + name + ": ", 0), 0u) << notice;
     EXPECT_EQ(notice.substr(notice.size() - 33), "; trying again at the next change");
     judged.reward();
-    notice.clear();
-    EXPECT_TRUE(keepLearning(memory, judged.persona, notice));
-    EXPECT_EQ(notice, "");  // said once
+    EXPECT_TRUE(keep(memory, judged.persona));  // said once
     EXPECT_EQ(finishMemory(memory, judged.persona).failure.rfind("cannot save memory file " + name + ": ", 0), 0u);
     CloseHandle(held);
     EXPECT_EQ(namesOf(folder.path), (std::vector<std::string>{"m", "m.lock"}));  // the tries left nothing

@@ -181,7 +181,7 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look)
     return {};
 }
 
-Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::string& notice)
+Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
 {
     // Unchanged since the last save, or since a save that was put off.
     if (sameWeights(memory.saved, persona) || (!memory.putOffReason.empty() && sameWeights(memory.putOff, persona))) {
@@ -194,12 +194,13 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::st
     if (!mayPassSoon(error)) {
         return cannotSave(memory, error.message());
     }
+    Outcome putOff;
     if (memory.putOffReason.empty()) {
-        notice = "cannot save memory file " + memory.name + ": " + error.message() + "; trying again at the next change";
+        putOff.notices.push_back(cannotSave(memory, error.message()).failure + "; trying again at the next change");
     }
     memory.putOff = {persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
     memory.putOffReason = error.message();
-    return {};
+    return putOff;
 }
 
 Outcome finishMemory(MemoryFile& memory, const OperatingSystem& persona)

@@ -52,8 +52,8 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look);
 // Saves the persona's weights when they differ from what the file holds,
 // replacing the file whole. When that fails the file holds what it held,
 // and the session ends; but a save another program blocks for a moment is
-// put off to the next change, and notice then says so (the first time only).
-Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::string& notice);
+// put off to the next change, and a notice then says so (the first time only).
+Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona);
 
 // At the end of a session: saves what a blocked save put off, or says what
 // was not saved.

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <histedit.h>
@@ -284,19 +285,27 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 
 }  // namespace
 
-LineReader lineEditor(const std::string& historyFile, std::string& notice)
+LineEditor lineEditor(const std::string& historyFile)
 {
     if (!terminalShowsEditing()) {
         return {};
     }
+    LineEditor started;
     if (std::string problem; !loadLibedit(problem)) {
-        notice = "no line editing: " + problem;
-        return {};
+        started.outcome.notices.push_back("no line editing: " + problem);
+        return started;
     }
     takeTheLocalesCharacters();
     restoreTerminalModeOnSignals();
+    std::string notice;
     auto session = std::make_shared<EditingSession>(historyFile, keepIgnoredSignalsIgnored(), notice);
-    return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
+    if (!notice.empty()) {
+        started.outcome.notices.push_back(std::move(notice));
+    }
+    started.reader = [session](std::string& line, std::error_code& error) {
+        return readEditedLine(*session, line, error);
+    };
+    return started;
 }
 
 }  // namespace gorvandel
