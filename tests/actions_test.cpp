@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -37,24 +36,6 @@ TEST(Actions, EachWritesItsTextInTableOrder)
         EXPECT_EQ(output.text(), withArgument(argumentTexts[i], argument) + "\n") << "argument action " << i;
         EXPECT_EQ(gorvandel::describeArgumentAction(i, "TEXT"), withArgument(argumentTexts[i], "TEXT"));
     }
-}
-
-// The memory file names each action by a word of its own in its table.
-template <typename Row, std::size_t Count> void expectNamesApart(const Row (&rows)[Count])
-{
-    std::set<std::string_view> names;
-    for (const Row& row : rows) {
-        EXPECT_TRUE(!row.name.empty() && row.name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") ==
-                                             std::string_view::npos)
-            << row.name;
-        EXPECT_TRUE(names.insert(row.name).second) << row.name << " twice";
-    }
-}
-
-TEST(Actions, EachHasANameOfItsOwnInItsTable)
-{
-    expectNamesApart(gorvandel::PLAIN_ACTIONS);
-    expectNamesApart(gorvandel::ARGUMENT_ACTIONS);
 }
 
 TEST(Actions, NumbersInHexadecimalAndDecimal)

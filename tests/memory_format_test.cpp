@@ -1,8 +1,10 @@
+#include "lines.h"
 #include "memory_format.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <string>
 #include <utility>
@@ -12,8 +14,9 @@ namespace {
 
 using gorvandel::parseMemory;
 using namespace std::string_literals;
+using Lines = std::vector<std::string>;
 
-// The first format's lines: every weight of a table, by position.
+// 1.3.0's line for a table: its weights by position, the last one given.
 std::string positional(const std::string& table, std::size_t count, const std::string& last = "0")
 {
     std::string line = table;
@@ -23,108 +26,83 @@ std::string positional(const std::string& table, std::size_t count, const std::s
     return line + " " + last + "\n";
 }
 
-gorvandel::Learning someLearning()
+Lines linesOf(const std::string& text)
+{
+    const auto views = gorvandel::splitLines(text);
+    return {views.begin(), views.end()};
+}
+
+std::string textOf(const Lines& lines)
+{
+    return std::accumulate(lines.begin(), lines.end(), std::string(), [](auto text, auto& line) { return text + line + "\n"; });
+}
+
+gorvandel::Learning learning(gorvandel::Weight firstPlain, gorvandel::Weight lastArgument)
 {
     gorvandel::Learning learned;
-    learned.plain.front() = -5;
-    learned.plain.back() = 5;
-    learned.argument[1] = 4;
-    learned.argument.back() = -1;
+    learned.plain.front() = firstPlain;
+    learned.argument.back() = lastArgument;
     return learned;
-}
-
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text.find('\n', at);
-        lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
-
-std::string textOf(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\n";
-    }
-    return text;
 }
 
 void expectLearning(const std::string& text, const gorvandel::Learning& learned)
 {
     const gorvandel::MemoryText read = parseMemory(text);
     EXPECT_EQ(read.problemLine, 0u) << read.problem << "\nin\n" << text;
-    EXPECT_EQ(read.learned.plain, learned.plain);
-    EXPECT_EQ(read.learned.argument, learned.argument);
+    EXPECT_TRUE(read.learned.plain == learned.plain && read.learned.argument == learned.argument) << text;
 }
 
 TEST(MemoryFormat, EachWeightStandsByItsActionsNameInAnyOrder)
 {
-    const gorvandel::Learning learned = someLearning();
-    const std::string text = gorvandel::formatMemory(learned);
-    std::vector<std::string> lines = linesOf(text);
+    const std::string text = gorvandel::formatMemory(learning(-5, 4));
+    Lines lines = linesOf(text);
     ASSERT_EQ(lines.size(), 2 + gorvandel::PLAIN_ACTION_COUNT + gorvandel::ARGUMENT_ACTION_COUNT);
-    EXPECT_EQ(lines.front(), "gorvandel memory 2");
-    EXPECT_EQ(lines[1], "plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name) + " -5");
-    EXPECT_EQ(lines.back(), "end");
+    EXPECT_EQ(lines[0] + "|" + lines[1] + "|" + lines.back(),
+              "gorvandel memory 2|plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name) + " -5|end");
     std::shuffle(lines.begin() + 1, lines.end() - 1, std::mt19937(7));
-    expectLearning(textOf(lines), learned);
+    expectLearning(textOf(lines), learning(-5, 4));
     // A person's edits: marks, blanks, signs, CR LF ends and blank lines; an action not named is 0.
-    std::string edited = "\xEF\xBB\xBF gorvandel\tmemory  02\r\n\n" + textOf({lines.begin() + 1, lines.end()});
-    edited.replace(edited.find(" -1\n"), 4, "\t-1 \r\n");
-    expectLearning(edited + "\n \n", learned);
-    edited.erase(edited.find("argument "), edited.find('\n', edited.find("argument ")) + 1 - edited.find("argument "));
-    gorvandel::Learning lessLearned = learned;
-    lessLearned.argument.front() = 0;
-    expectLearning(edited, lessLearned);
+    const std::string first = "plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name) + " -5";
+    std::string edited = "\xEF\xBB\xBF gorvandel\tmemory  02\r\n\n";
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+        const std::size_t blank = lines[i].rfind(' ');
+        edited += lines[i] == first ? "" : " " + lines[i].substr(0, blank) + "\t+" + lines[i].substr(blank + 1) + " \r\n";
+    }
+    expectLearning(edited + "end\r\n\n \n", learning(0, 4));
     // Notepad's "Unicode" and PowerShell's ">": UTF-16 with a byte-order mark.
     std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF";
     for (const char c : text) {
         littleEndian += {c, '\0'};
         bigEndian += {'\0', c};
     }
-    expectLearning(littleEndian, learned);
-    expectLearning(bigEndian, learned);
-    // The first format, by position, as 1.3.0 wrote it.
-    const std::string first = "gorvandel memory 1\n" + positional("plain", gorvandel::PLAIN_ACTION_COUNT, "+5") +
-                              positional("argument", gorvandel::ARGUMENT_ACTION_COUNT, "-1");
-    gorvandel::Learning firstLearned;
-    firstLearned.plain.back() = 5;
-    firstLearned.argument.back() = -1;
-    expectLearning(first, firstLearned);
+    expectLearning(littleEndian, learning(-5, 4));
+    expectLearning(bigEndian, learning(-5, 4));
+    // 1.3.0's format, by position.
+    expectLearning("gorvandel memory 1\n" + positional("plain", gorvandel::PLAIN_ACTION_COUNT) +
+                       positional("argument", gorvandel::ARGUMENT_ACTION_COUNT, "+4"),
+                   learning(0, 4));
     // An empty file is a memory that has learned nothing yet.
-    for (const std::string& empty : {""s, "\n \r\n"s}) {
-        EXPECT_TRUE(parseMemory(empty).empty);
-        expectLearning(empty, {});
-    }
-    EXPECT_FALSE(parseMemory(text).empty);
+    EXPECT_TRUE(parseMemory("").empty && parseMemory("\n \r\n").empty);
+    expectLearning("\n \r\n", {});
 }
 
 TEST(MemoryFormat, ALineNamingNoKnownActionIsKeptAsItStands)
 {
-    std::vector<std::string> lines = linesOf(gorvandel::formatMemory(someLearning()));
-    const std::vector<std::string> unknown{"plain teleport 3", " plian\thello  +2 ", "argument send-ea-twice"};
+    Lines lines = linesOf(gorvandel::formatMemory(learning(-5, 4)));
+    const Lines unknown{"plain teleport 3", " plian\thello  +2 ", "argument"};
     lines.insert(lines.begin() + 3, unknown[0]);
     lines.insert(lines.end() - 1, unknown.begin() + 1, unknown.end());
     const gorvandel::MemoryText read = parseMemory(textOf(lines));
-    EXPECT_EQ(read.problem, "");
-    EXPECT_EQ(read.learned.plain, someLearning().plain);
-    ASSERT_EQ(read.unknown.size(), 3u);
-    EXPECT_EQ(read.unknown[0].number, 4u);
-    EXPECT_EQ(read.unknown[0].name, "plain teleport");
-    EXPECT_EQ(read.unknown[1].number, lines.size() - 2);
-    EXPECT_EQ(read.unknown[1].name, "plian hello");
-    std::vector<std::string> kept;
+    expectLearning(textOf(lines), learning(-5, 4));
+    Lines kept;
     for (const auto& line : read.unknown) {
-        kept.push_back(line.text);
+        kept.push_back(std::to_string(line.number) + " " + line.name + "|" + line.text);
     }
-    EXPECT_EQ(kept, unknown);
-    const std::string saved = gorvandel::formatMemory(read.learned, kept);
-    EXPECT_EQ(saved.substr(saved.size() - 4), "end\n");
-    EXPECT_NE(saved.find("\n" + textOf(unknown) + "end\n"), std::string::npos) << saved;
+    EXPECT_EQ(kept, (Lines{"4 plain teleport|" + unknown[0], std::to_string(lines.size() - 2) + " plian hello|" + unknown[1],
+                           std::to_string(lines.size() - 1) + " argument|argument"}));
+    const std::string saved = gorvandel::formatMemory(read.learned, {unknown[1], unknown[0]});
+    EXPECT_EQ(saved.substr(saved.size() - textOf({unknown[1], unknown[0], "end"}).size()),
+              textOf({unknown[1], unknown[0], "end"}));
 }
 
 TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
@@ -132,9 +110,9 @@ TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
     const std::string plain = positional("plain", gorvandel::PLAIN_ACTION_COUNT);
     const std::string argument = positional("argument", gorvandel::ARGUMENT_ACTION_COUNT);
     const std::string header = "gorvandel memory 1\n";
-    const std::string named = gorvandel::formatMemory({});
-    const std::string body = named.substr(0, named.size() - 4);  // without its end
+    const std::string whole = gorvandel::formatMemory({});
     const std::string hello = "plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name);
+    const std::string named = "gorvandel memory 2\n" + hello;
     const std::pair<std::string, std::string> refused[] = {
         {"gorvandel\n", "1: not a gorvandel memory file (the first line must be 'gorvandel memory 2')"},
         {"gorvandel memory 0\n" + plain + argument, "1: not a gorvandel memory file"},
@@ -145,20 +123,16 @@ TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
         {header + argument + plain, "2: expected 'plain' and "},
         {header + positional("plain", gorvandel::PLAIN_ACTION_COUNT, "6") + argument, "2: weight 6 is outside -5 to 5"},
         {header + plain + positional("argument", gorvandel::ARGUMENT_ACTION_COUNT, "-6"), "3: weight -6 is outside"},
-        {header + plain + positional("argument", gorvandel::ARGUMENT_ACTION_COUNT, "+1000000000"), "3: weight '+1000"},
         {header + positional("plain", gorvandel::PLAIN_ACTION_COUNT, "+-3") + argument, "2: weight '+-3' is not a"},
         {header + plain, "3: missing: 'argument' and "},
         {header + plain + argument + "reward\n", "4: more lines than a memory holds"},
         {header + "plain 0 0 0 0\0 0 0 0 0\n"s + argument, "2: not text"},
         // Cut off anywhere, a copy lacks its end.
-        {body + "\n\n", std::to_string(linesOf(body).size() + 1) + ": missing: 'end', the last line of a whole memory"},
-        {"gorvandel memory 2\n", "2: missing: 'end'"},
-        {"gorvandel memory 2\n" + hello + " 1\nend\n" + hello + " 2\n", "4: more lines than a memory holds (after 'end')"},
-        {"gorvandel memory 2\n" + hello + " 1\n\n" + hello + " 2\nend\n", "4: '" + hello + "' is given twice (first on line 2)"},
-        {"gorvandel memory 2\nplain x 1\nplain x 1\nend\n", "3: 'plain x' is given twice (first on line 2)"},
-        {"gorvandel memory 2\n" + hello + "\nend\n", "2: expected '" + hello + "' and one weight"},
-        {"gorvandel memory 2\n" + hello + " 1 2\nend\n", "2: expected '" + hello + "' and one weight"},
-        {"gorvandel memory 2\n" + hello + " 6\nend\n", "2: weight 6 is outside -5 to 5"},
+        {whole.substr(0, whole.size() - 4) + "\n\n", std::to_string(linesOf(whole).size()) + ": missing: 'end', the last"},
+        {named + " 1\nend\n" + hello + " 2\n", "4: more lines than a memory holds (after 'end')"},
+        {named + " 1\n\n" + hello + " 2\nend\n", "4: '" + hello + "' is given twice (first on line 2)"},
+        {named + " 1 2\nend\n", "2: expected '" + hello + "' and one weight"},
+        {named + " 6\nend\n", "2: weight 6 is outside -5 to 5"},
         {"\xFF\xFEg\0\x01\0"s, "1: not text"},
     };
     for (const auto& [text, expected] : refused) {

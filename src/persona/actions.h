@@ -61,6 +61,30 @@ inline constexpr ArgumentActionRow ARGUMENT_ACTIONS[] = {
     {"send-ubisoft", "Send file \"", "\" to Ubisoft"},
 };
 
+// The memory file finds an action by its name: a word of a-z, 0-9 and '-',
+// none twice in a table.
+constexpr bool isNameCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+template <typename Row, std::size_t Count> constexpr bool namesApart(const Row (&rows)[Count])
+{
+    for (std::size_t i = 0; i < Count; ++i) {
+        bool wellFormed = !rows[i].name.empty();
+        for (const char c : rows[i].name) {
+            wellFormed = wellFormed && isNameCharacter(c);
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            wellFormed = wellFormed && rows[j].name != rows[i].name;
+        }
+        if (!wellFormed) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(namesApart(PLAIN_ACTIONS) && namesApart(ARGUMENT_ACTIONS), "an action's name is badly formed or taken");
+
 constexpr std::size_t PLAIN_ACTION_COUNT = std::size(PLAIN_ACTIONS);
 constexpr std::size_t ARGUMENT_ACTION_COUNT = std::size(ARGUMENT_ACTIONS);
 
