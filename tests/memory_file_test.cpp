@@ -117,8 +117,8 @@ TEST(MemoryFile, AnEmptyOrFirstFormatMemoryIsSavedInTheSecond)
     const TemporaryFolder folder;
     const std::string name = folder / "m";
     std::string firstFormat = "gorvandel memory 1\nplain";  // 1.3.0's: weights by position
-    for (std::size_t i = 0; i < gorvandel::PLAIN_ACTION_COUNT + gorvandel::ARGUMENT_ACTION_COUNT; ++i) {
-        firstFormat += i == gorvandel::PLAIN_ACTION_COUNT ? "\nargument 0" : " 0";
+    for (std::size_t i = 0; i < gorvandel::FIRST_FORMAT_PLAIN_COUNT + gorvandel::FIRST_FORMAT_ARGUMENT_COUNT; ++i) {
+        firstFormat += i == gorvandel::FIRST_FORMAT_PLAIN_COUNT ? "\nargument 0" : " 0";
     }
     for (const std::string& before : {std::string(), firstFormat + "\n"}) {
         write(name, before);

@@ -16,14 +16,14 @@ using gorvandel::parseMemory;
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
 
-// 1.3.0's line for a table: its weights by position, the last one given.
-std::string positional(const std::string& table, std::size_t count, const std::string& last = "0")
+// 1.3.0's line for a table: its weights by position, the first one given.
+std::string positional(const std::string& table, std::size_t count, const std::string& first = "0")
 {
-    std::string line = table;
+    std::string line = table + " " + first;
     for (std::size_t i = 1; i < count; ++i) {
         line += " 0";
     }
-    return line + " " + last + "\n";
+    return line + "\n";
 }
 
 Lines linesOf(const std::string& text)
@@ -37,11 +37,11 @@ std::string textOf(const Lines& lines)
     return std::accumulate(lines.begin(), lines.end(), std::string(), [](auto text, auto& line) { return text + line + "\n"; });
 }
 
-gorvandel::Learning learning(gorvandel::Weight firstPlain, gorvandel::Weight lastArgument)
+gorvandel::Learning learning(gorvandel::Weight firstPlain, gorvandel::Weight firstArgument)
 {
     gorvandel::Learning learned;
     learned.plain.front() = firstPlain;
-    learned.argument.back() = lastArgument;
+    learned.argument.front() = firstArgument;
     return learned;
 }
 
@@ -78,8 +78,8 @@ TEST(MemoryFormat, EachWeightStandsByItsActionsNameInAnyOrder)
     expectLearning(littleEndian, learning(-5, 4));
     expectLearning(bigEndian, learning(-5, 4));
     // 1.3.0's format, by position.
-    expectLearning("gorvandel memory 1\n" + positional("plain", gorvandel::PLAIN_ACTION_COUNT) +
-                       positional("argument", gorvandel::ARGUMENT_ACTION_COUNT, "+4"),
+    expectLearning("gorvandel memory 1\n" + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT) +
+                       positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT, "+4"),
                    learning(0, 4));
     // An empty file is a memory that has learned nothing yet.
     EXPECT_TRUE(parseMemory("").empty && parseMemory("\n \r\n").empty);
@@ -107,8 +107,8 @@ TEST(MemoryFormat, ALineNamingNoKnownActionIsKeptAsItStands)
 
 TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
 {
-    const std::string plain = positional("plain", gorvandel::PLAIN_ACTION_COUNT);
-    const std::string argument = positional("argument", gorvandel::ARGUMENT_ACTION_COUNT);
+    const std::string plain = positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT);
+    const std::string argument = positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT);
     const std::string header = "gorvandel memory 1\n";
     const std::string whole = gorvandel::formatMemory({});
     const std::string hello = "plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name);
@@ -119,11 +119,11 @@ TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
         {"gorvandel memories 1\n" + plain + argument, "1: not a gorvandel memory file"},
         {"gorvandel memory 3\n" + plain + argument, "1: memory format version 3 is newer than this program reads (2)"},
         {"gorvandel memory 99999999999\n", "1: memory format version 99999999999 is newer"},
-        {header + positional("plain", gorvandel::PLAIN_ACTION_COUNT - 1) + argument, "2: expected 'plain' and "},
+        {header + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT - 1) + argument, "2: expected 'plain' and "},
         {header + argument + plain, "2: expected 'plain' and "},
-        {header + positional("plain", gorvandel::PLAIN_ACTION_COUNT, "6") + argument, "2: weight 6 is outside -5 to 5"},
-        {header + plain + positional("argument", gorvandel::ARGUMENT_ACTION_COUNT, "-6"), "3: weight -6 is outside"},
-        {header + positional("plain", gorvandel::PLAIN_ACTION_COUNT, "+-3") + argument, "2: weight '+-3' is not a"},
+        {header + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT, "6") + argument, "2: weight 6 is outside -5 to 5"},
+        {header + plain + positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT, "-6"), "3: weight -6 is outside"},
+        {header + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT, "+-3") + argument, "2: weight '+-3' is not a"},
         {header + plain, "3: missing: 'argument' and "},
         {header + plain + argument + "reward\n", "4: more lines than a memory holds"},
         {header + "plain 0 0 0 0\0 0 0 0 0\n"s + argument, "2: not text"},

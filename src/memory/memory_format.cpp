@@ -63,6 +63,53 @@ std::optional<int> wholeNumber(std::string_view text)
     return value;
 }
 
+constexpr std::string_view PLAIN_TABLE = "plain";
+constexpr std::string_view ARGUMENT_TABLE = "argument";
+constexpr std::string_view END_MARK = "end";
+
+template <typename Row, std::size_t Count>
+constexpr std::optional<std::size_t> indexOf(const Row (&rows)[Count], std::string_view name)
+{
+    for (std::size_t i = 0; i < Count; ++i) {
+        if (rows[i].name == name) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// The first format held the weights of 1.3.0's actions by position, in this
+// order; each stands for the action of that name today.
+constexpr std::string_view FIRST_FORMAT_PLAIN[] = {"hello",           "upload",      "download", "random-numbers",
+                                                   "meaning-of-life", "hexadecimal", "decimal",  "date"};
+constexpr std::string_view FIRST_FORMAT_ARGUMENT[] = {"upload", "download", "download-similar", "delete",  "create",
+                                                      "append", "print",    "debug-log",        "send-ea", "send-ubisoft"};
+static_assert(std::size(FIRST_FORMAT_PLAIN) == FIRST_FORMAT_PLAIN_COUNT &&
+              std::size(FIRST_FORMAT_ARGUMENT) == FIRST_FORMAT_ARGUMENT_COUNT);
+
+template <typename Row, std::size_t Count, std::size_t Today>
+constexpr bool allStillNamed(const std::string_view (&names)[Count], const Row (&rows)[Today])
+{
+    for (const std::string_view name : names) {
+        if (!indexOf(rows, name)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(allStillNamed(FIRST_FORMAT_PLAIN, PLAIN_ACTIONS) && allStillNamed(FIRST_FORMAT_ARGUMENT, ARGUMENT_ACTIONS),
+              "an action that a first-format memory names is gone");
+
+// Each weight read by position to the action of that name today.
+template <typename Row, std::size_t Count, std::size_t Today>
+void placeByName(const std::string_view (&names)[Count], const Row (&rows)[Today], const std::vector<Weight>& read,
+                 std::vector<Weight>& weights)
+{
+    for (std::size_t i = 0; i < Count; ++i) {
+        weights[*indexOf(rows, names[i])] = read[i];
+    }
+}
+
 // Reads one weight; the problem, if any.
 std::string readWeight(std::string_view field, Weight& weight)
 {
@@ -80,8 +127,9 @@ std::string readWeight(std::string_view field, Weight& weight)
 
 // Reads "NAME w1 w2 ..." with count weights, the first format's line for a
 // table; the problem, if any.
-std::string readWeights(std::string_view line, std::string_view name, std::size_t count, std::vector<Weight>& weights)
+std::string readWeights(std::string_view line, std::string_view name, std::vector<Weight>& weights)
 {
+    const std::size_t count = weights.size();
     const std::vector<std::string_view> fields = fieldsOf(line);
     const std::string expected = "expected '" + std::string(name) + "' and " + std::to_string(count) + " weights";
     if (fields.empty() || fields[0] != name) {
@@ -156,23 +204,21 @@ bool isBlankLine(std::string_view line)
 // The first format: the tables' lines, the second and third, by position.
 void readTables(const std::vector<std::string_view>& lines, MemoryText& memory)
 {
-    const struct {
-        const char* name;
-        std::size_t count;
-        std::vector<Weight>* weights;
-    } tables[] = {{"plain", PLAIN_ACTION_COUNT, &memory.learned.plain},
-                  {"argument", ARGUMENT_ACTION_COUNT, &memory.learned.argument}};
+    std::vector<Weight> plain(std::size(FIRST_FORMAT_PLAIN)), argument(std::size(FIRST_FORMAT_ARGUMENT));
+    const std::pair<std::string_view, std::vector<Weight>*> tables[] = {{PLAIN_TABLE, &plain},
+                                                                        {ARGUMENT_TABLE, &argument}};
     for (std::size_t line = 2; line <= 3; ++line) {
-        const auto& table = tables[line - 2];
-        std::string problem =
-            line <= lines.size()
-                ? readWeights(lines[line - 1], table.name, table.count, *table.weights)
-                : "missing: '" + std::string(table.name) + "' and " + std::to_string(table.count) + " weights";
+        const auto& [name, weights] = tables[line - 2];
+        std::string problem = line <= lines.size() ? readWeights(lines[line - 1], name, *weights)
+                                                   : "missing: '" + std::string(name) + "' and " +
+                                                         std::to_string(weights->size()) + " weights";
         if (!problem.empty()) {
             memory = problemAt(line, std::move(problem));
             return;
         }
     }
+    placeByName(FIRST_FORMAT_PLAIN, PLAIN_ACTIONS, plain, memory.learned.plain);
+    placeByName(FIRST_FORMAT_ARGUMENT, ARGUMENT_ACTIONS, argument, memory.learned.argument);
     // Blank lines at the end are an editor's, not a memory's.
     for (std::size_t line = 4; line <= lines.size(); ++line) {
         if (!isBlankLine(lines[line - 1])) {
@@ -180,20 +226,6 @@ void readTables(const std::vector<std::string_view>& lines, MemoryText& memory)
             return;
         }
     }
-}
-
-constexpr std::string_view PLAIN_TABLE = "plain";
-constexpr std::string_view ARGUMENT_TABLE = "argument";
-constexpr std::string_view END_MARK = "end";
-
-template <typename Row, std::size_t Count> std::optional<std::size_t> indexOf(const Row (&rows)[Count], std::string_view name)
-{
-    for (std::size_t i = 0; i < Count; ++i) {
-        if (rows[i].name == name) {
-            return i;
-        }
-    }
-    return std::nullopt;
 }
 
 // The weight a line's table and name stand for; none for a name this version does not know.

@@ -19,7 +19,8 @@
 // outlives a run of an older one.
 //
 // Version 1, which 1.3.0 and earlier write and which is still read, held
-// each table's weights by position on one line: "plain 0 0 1 0 0 0 0 0".
+// each table's weights by position on one line: "plain 0 0 1 0 0 0 0 0",
+// the weights of 1.3.0's actions in its order.
 
 #include "operating_system.h"
 
@@ -31,6 +32,11 @@
 namespace gorvandel {
 
 constexpr int MEMORY_FORMAT_VERSION = 2;
+
+// How many weights of each table the first format holds: one for each of
+// 1.3.0's actions, whatever the tables hold now.
+constexpr std::size_t FIRST_FORMAT_PLAIN_COUNT = 8;
+constexpr std::size_t FIRST_FORMAT_ARGUMENT_COUNT = 10;
 
 // A line of the file naming no action this version knows.
 struct UnknownLine {
