@@ -175,7 +175,7 @@ private:
     {
         if (!gorvandel::fitsTheTables({persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)})) {
             breach("weights out of range",
-                   gorvandel::formatMemory(persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)));
+                   gorvandel::formatMemory({persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)}));
         }
         const int last = persona.lastActionIndex();
         const auto tableSize = static_cast<int>(persona.weights(persona.lastActionKind()).size());

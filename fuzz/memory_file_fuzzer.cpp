@@ -1,7 +1,8 @@
 // libFuzzer harness for the memory file's reader: any bytes either read to
 // weights that fit the persona's tables within -5..5, or are refused with a
 // one-line reason and the number of a line the text has (or lacks). What reads is
-// written back in the program's own layout, which reads to the same weights.
+// written back in the program's own layout, which reads to the same weights and
+// keeps every line naming no known action as it stood.
 
 #include "memory_format.h"
 #include "operating_system.h"
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -42,10 +44,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!gorvandel::fitsTheTables(memory.learned)) {
         breach("weights that do not fit the tables", std::string(text));
     }
-    const std::string saved = gorvandel::formatMemory(memory.learned.plain, memory.learned.argument);
+    std::vector<std::string> unknown;
+    for (const gorvandel::UnknownLine& line : memory.unknown) {
+        unknown.push_back(line.text);
+    }
+    const std::string saved = gorvandel::formatMemory(memory.learned, unknown);
     const gorvandel::MemoryText again = gorvandel::parseMemory(saved);
+    bool keptAsTheyStood = again.unknown.size() == unknown.size();
+    for (std::size_t i = 0; keptAsTheyStood && i < unknown.size(); ++i) {
+        keptAsTheyStood = again.unknown[i].text == unknown[i];
+    }
     if (!again.problem.empty() || again.learned.plain != memory.learned.plain ||
-        again.learned.argument != memory.learned.argument) {
+        again.learned.argument != memory.learned.argument || !keptAsTheyStood) {
         breach("what was saved reads back otherwise", saved);
     }
     const gorvandel::OperatingSystem persona(memory.learned);

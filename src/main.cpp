@@ -29,24 +29,23 @@ using namespace gorvandel;
 
 constexpr bool LINE_EDITING = GORVANDEL_LINE_EDITING;
 
-int failWith(int status, const std::string& what)
+// Writes what the outcome says, and gives the exit status for it.
+int finish(const Outcome& outcome, int failureStatus)
 {
-    reportFailure(what);
-    return status;
+    reportOutcome(outcome);
+    return outcome ? EXIT_SUCCESS : failureStatus;
 }
 
-std::string closedReason()
+std::error_code closed()
 {
-    return std::make_error_code(std::errc::bad_file_descriptor).message();
+    return std::make_error_code(std::errc::bad_file_descriptor);
 }
 
 int writeOut(const std::string& text)
 {
     writeOutput(text);
-    if (!flushOutput()) {
-        return failWith(EXIT_STATUS_FAILURE, outputFailure(outputError()).failure);
-    }
-    return EXIT_SUCCESS;
+    flushOutput();
+    return finish(outputSoFar(), EXIT_STATUS_FAILURE);
 }
 
 int usageFailure(const std::string& problem)
@@ -62,14 +61,11 @@ LineReader commandReader()
 {
 #if GORVANDEL_LINE_EDITING
     if (talkingToTerminal()) {
-        std::string notice;
-        LineReader editor = lineEditor(
-            historyPlace(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")), notice);
-        if (!notice.empty()) {
-            reportFailure(notice);  // the session goes on
-        }
-        if (editor) {
-            return editor;
+        LineEditor editor = lineEditor(
+            historyPlace(std::getenv("GORVANDEL_HISTORY"), std::getenv("XDG_STATE_HOME"), std::getenv("HOME")));
+        reportOutcome(editor.outcome);  // notices only: the session goes on
+        if (editor.reader) {
+            return editor.reader;
         }
     }
 #endif
@@ -81,9 +77,11 @@ int showWhatWasLearned(const Options& options)
 {
     MemoryLook look;
     if (!options.memoryFile.empty()) {
-        if (const Outcome read = readMemoryFile(options.memoryFile, look); !read) {
-            return failWith(EXIT_STATUS_USAGE, read.failure);
+        const Outcome read = readMemoryFile(options.memoryFile, look);
+        if (!read) {
+            return finish(read, EXIT_STATUS_USAGE);
         }
+        reportOutcome(read);  // notices only
     }
     const char* noColour = std::getenv("NO_COLOR");
     const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
@@ -95,7 +93,7 @@ int showWhatWasLearned(const Options& options)
     if (!writeToConsoleOutput(picture, error)) {
         return writeOut(picture);
     }
-    return error ? failWith(EXIT_STATUS_FAILURE, "cannot write to standard output: " + error.message()) : EXIT_SUCCESS;
+    return finish(error ? outputFailure(error) : Outcome(), EXIT_STATUS_FAILURE);
 }
 
 int runSession(const Options& options)
@@ -103,18 +101,16 @@ int runSession(const Options& options)
     MemoryFile memory;
     AfterCommand afterCommand;
     if (!options.memoryFile.empty()) {
-        if (const Outcome opened = openMemoryFile(options.memoryFile, memory); !opened) {
-            return failWith(EXIT_STATUS_USAGE, opened.failure);
+        const Outcome opened = openMemoryFile(options.memoryFile, memory);
+        if (!opened) {
+            return finish(opened, EXIT_STATUS_USAGE);
         }
-        if (!memory.recovered.empty()) {
-            reportFailure(options.memoryFile + " was missing: put in place the last save found beside it, " +
-                          memory.recovered);
-        }
+        reportOutcome(opened);  // notices only
         afterCommand = [&memory](const OperatingSystem& persona) {
-            std::string notice;
-            Outcome kept = keepLearning(memory, persona, notice);
-            if (!notice.empty()) {
-                reportFailure(notice);  // the session goes on
+            Outcome kept = keepLearning(memory, persona);
+            if (kept) {
+                reportOutcome(kept);  // notices now: the session goes on
+                return Outcome();
             }
             return kept;
         };
@@ -127,7 +123,7 @@ int runSession(const Options& options)
     if (Outcome finished = finishMemory(memory, *persona); outcome && !finished) {
         outcome = finished;
     }
-    return outcome ? EXIT_SUCCESS : failWith(EXIT_STATUS_FAILURE, outcome.failure);
+    return finish(outcome, EXIT_STATUS_FAILURE);
 }
 
 int runProgram(int argc, char* argv[])
@@ -138,7 +134,7 @@ int runProgram(int argc, char* argv[])
         return usageFailure(options.problem);
     }
     if (!streams.outputOpen) {
-        return failWith(EXIT_STATUS_FAILURE, "cannot write to standard output: " + closedReason());
+        return finish(outputFailure(closed()), EXIT_STATUS_FAILURE);
     }
     if (options.request != Request::Run) {
         return writeOut(options.request == Request::Help ? helpText(LINE_EDITING) : versionText());
@@ -147,7 +143,7 @@ int runProgram(int argc, char* argv[])
         return showWhatWasLearned(options);
     }
     if (!streams.inputOpen) {
-        return failWith(EXIT_STATUS_FAILURE, "cannot read standard input: " + closedReason());
+        return finish(inputFailure(closed()), EXIT_STATUS_FAILURE);
     }
     return runSession(options);
 }

@@ -12,8 +12,16 @@ namespace fs = std::filesystem;
 using gorvandel::MemoryFile;
 using gorvandel::openMemoryFile;
 
-const std::string LEARNED = "gorvandel memory 1\nplain 0 0 3 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n";
-const std::string REWARDED = "gorvandel memory 1\nplain 0 0 4 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n";
+// Plain action 2 of weight plain, the last argument action of weight last.
+gorvandel::Learning learning(gorvandel::Weight plain, gorvandel::Weight last = -2)
+{
+    gorvandel::Learning learned;
+    learned.plain.at(2) = plain;
+    learned.argument.back() = last;
+    return learned;
+}
+
+const std::string LEARNED = gorvandel::formatMemory(learning(3));
 
 struct Judged {
     ScriptedDraws draws{{2, 2, 2, 2}};
@@ -34,9 +42,8 @@ struct Judged {
 
 gorvandel::Outcome keep(MemoryFile& memory, const gorvandel::OperatingSystem& persona)
 {
-    std::string notice;
-    const gorvandel::Outcome kept = keepLearning(memory, persona, notice);
-    EXPECT_EQ(notice, "");
+    const gorvandel::Outcome kept = keepLearning(memory, persona);
+    EXPECT_TRUE(kept.notices.empty());
     return kept;
 }
 
@@ -44,11 +51,13 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 {
     const TemporaryFolder folder;
     const std::string name = folder / "m";
-    write(name, LEARNED);
+    // A newer version's line: said once, where it stands, and kept by every save.
+    const std::string newer = " plain\tteleport  +3 ";
+    write(name, LEARNED.substr(0, LEARNED.size() - 4) + newer + "\r\nend\n");
     MemoryFile memory;
-    ASSERT_TRUE(openMemoryFile(name, memory));
-    EXPECT_EQ(memory.saved.plain.at(2), 3);
-    EXPECT_EQ(memory.saved.argument.at(9), -2);
+    const gorvandel::Outcome opened = openMemoryFile(name, memory);
+    ASSERT_TRUE(opened && opened.notices.size() == 1) << opened.failure;  // its wording: the sessions' test
+    EXPECT_TRUE(memory.saved.plain == learning(3).plain && memory.saved.argument == learning(3).argument);
 
     Judged judged(memory.saved);
     judged.persona.doSomething();
@@ -57,7 +66,7 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
     EXPECT_FALSE(fs::exists(name)) << "saved without a change";
     judged.persona.reward();
     EXPECT_TRUE(keep(memory, judged.persona));
-    EXPECT_EQ(contentsOf(name), REWARDED);
+    EXPECT_EQ(contentsOf(name), gorvandel::formatMemory(learning(4), {newer}));
     fs::remove(name);
     EXPECT_TRUE(keep(memory, judged.persona));  // what was saved is known: no second save
     EXPECT_FALSE(fs::exists(name));
@@ -70,6 +79,7 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
 #ifndef _WIN32  // on Windows a lock file cannot go while it is held
     // A lock file that was removed keeps no other run away: saving then could undo that run's saves.
     // It is taken again only where nobody holds it and the file is what this run last saved.
+    const std::string lastSaved = gorvandel::formatMemory(learning(4), {newer});  // what this run saved last
     const std::string gone = "cannot save memory file " + name +
                              ": its lock file was removed or replaced, so another program may be using it";
     fs::remove(name + ".lock");
@@ -77,13 +87,13 @@ TEST(MemoryFile, LoadsWhatWasLearnedAndSavesOnlyAChange)
     EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // the file went: another run may have removed it
     gorvandel::FileLock other;
     ASSERT_FALSE(gorvandel::FileLock::take(memory.file, {}, other));
-    write(name, REWARDED);
+    write(name, lastSaved);
     EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // another run holds it
     other = gorvandel::FileLock();
     write(name, LEARNED);
     EXPECT_EQ(keep(memory, judged.persona).failure, gone);  // another run saved
-    write(name, REWARDED);
-    EXPECT_TRUE(keep(memory, judged.persona) && memory.lock.stillOurs() && contentsOf(name) != REWARDED);
+    write(name, lastSaved);
+    EXPECT_TRUE(keep(memory, judged.persona) && memory.lock.stillOurs() && contentsOf(name) != lastSaved);
 #endif
 }
 
@@ -104,6 +114,36 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     EXPECT_EQ(memory.saved.plain.at(2), 3);
     EXPECT_EQ(contentsOf(name), LEARNED);
     EXPECT_EQ(memory.recovered, name + ".tmp-12345");
+    EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-67890"));
+
+    // No save leaves an empty file: one is no leftover.
+    write(folder / "e.tmp-12345", "");
+    ASSERT_TRUE(gorvandel::readMemoryFile(folder / "e", look));
+    EXPECT_FALSE(look.exists || !look.leftover.empty()) << look.leftover;
+}
+
+// Saves are in the second format, whatever was read: an empty file, or 1.3.0's.
+TEST(MemoryFile, AnEmptyOrFirstFormatMemoryIsSavedInTheSecond)
+{
+    const TemporaryFolder folder;
+    const std::string name = folder / "m";
+    std::string firstFormat = "gorvandel memory 1\nplain";  // 1.3.0's: weights by position
+    for (std::size_t i = 0; i < gorvandel::FIRST_FORMAT_PLAIN_COUNT + gorvandel::FIRST_FORMAT_ARGUMENT_COUNT; ++i) {
+        firstFormat += i == gorvandel::FIRST_FORMAT_PLAIN_COUNT ? "\nargument 0" : " 0";
+    }
+    for (const std::string& before : {std::string(), firstFormat + "\n"}) {
+        write(name, before);
+        gorvandel::MemoryLook look;
+        EXPECT_TRUE(gorvandel::readMemoryFile(name, look) && look.exists == !before.empty());  // --show: nothing yet
+        MemoryFile memory;
+        ASSERT_TRUE(openMemoryFile(name, memory));
+        Judged judged(memory.saved);
+        EXPECT_TRUE(keep(memory, judged.persona));
+        EXPECT_EQ(contentsOf(name), before) << "saved without a change";
+        judged.reward();
+        EXPECT_TRUE(keep(memory, judged.persona));
+        EXPECT_EQ(contentsOf(name), gorvandel::formatMemory(learning(1, 0)));
+    }
 }
 
 TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
@@ -126,9 +166,9 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
     EXPECT_TRUE(locked.rfind("cannot use the lock file ", 0) == 0 && locked.find("locked.lock: ") != std::string::npos)
         << locked;
     // Not a memory: the lock made to read it goes again.
-    write(folder / "bad", "gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n");
+    write(folder / "bad", "gorvandel memory 2\nplain hello 6\n");
     EXPECT_EQ(openMemoryFile(folder / "bad", memory).failure, (folder / "bad") + ":2: weight 6 is outside -5 to 5");
-    EXPECT_EQ(contentsOf(folder / "bad"), "gorvandel memory 1\nplain 0 0 0 0 0 0 0 6\n");
+    EXPECT_EQ(contentsOf(folder / "bad"), "gorvandel memory 2\nplain hello 6\n");
     EXPECT_FALSE(fs::exists(name + ".lock") || fs::exists(folder / "d.lock") || fs::exists(folder / "no") ||
                  fs::exists(folder / "bad.lock"));
 }
@@ -146,19 +186,18 @@ TEST(MemoryFile, ASaveBlockedForAMomentIsPutOff)
     const HANDLE held = CreateFileW((folder.path / "m").wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     judged.reward();
-    std::string notice;
-    EXPECT_TRUE(keepLearning(memory, judged.persona, notice));
+    const gorvandel::Outcome putOff = keepLearning(memory, judged.persona);
+    ASSERT_TRUE(putOff && putOff.notices.size() == 1);
+    const std::string& notice = putOff.notices[0];
     EXPECT_EQ(notice.rfind("cannot save memory file " + name + ": ", 0), 0u) << notice;
     EXPECT_EQ(notice.substr(notice.size() - 33), "; trying again at the next change");
     judged.reward();
-    notice.clear();
-    EXPECT_TRUE(keepLearning(memory, judged.persona, notice));
-    EXPECT_EQ(notice, "");  // said once
+    EXPECT_TRUE(keep(memory, judged.persona));  // said once
     EXPECT_EQ(finishMemory(memory, judged.persona).failure.rfind("cannot save memory file " + name + ": ", 0), 0u);
     CloseHandle(held);
     EXPECT_EQ(namesOf(folder.path), (std::vector<std::string>{"m", "m.lock"}));  // the tries left nothing
     EXPECT_TRUE(finishMemory(memory, judged.persona));
-    EXPECT_EQ(contentsOf(name), "gorvandel memory 1\nplain 0 0 5 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n");
+    EXPECT_EQ(contentsOf(name), gorvandel::formatMemory(learning(5)));
 }
 #endif
 

@@ -1,7 +1,11 @@
+#include "lines.h"
 #include "memory_format.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,45 +14,126 @@ namespace {
 
 using gorvandel::parseMemory;
 using namespace std::string_literals;
-using Weights = std::vector<gorvandel::Weight>;
+using Lines = std::vector<std::string>;
 
-TEST(MemoryFormat, WhatIsWrittenReadsBackAndAPersonMayEditItsLayout)
+// 1.3.0's line for a table: its weights by position, the first one given.
+std::string positional(const std::string& table, std::size_t count, const std::string& first = "0")
 {
-    const Weights plain{0, -5, 1, 0, 0, 0, 0, 5};
-    const Weights argument{0, 0, 0, 4, 0, 0, 0, 0, 0, -1};
-    const std::string text = gorvandel::formatMemory(plain, argument);
-    EXPECT_EQ(text, "gorvandel memory 1\nplain 0 -5 1 0 0 0 0 5\nargument 0 0 0 4 0 0 0 0 0 -1\n");
-    for (const std::string& edited :
-         {"\xEF\xBB\xBF" + text,
-          " gorvandel\tmemory  01\r\n  plain\t0 -5  +1 0 0 0 0 +5 \r\nargument +0 0 0 4 0 0 0 0 0 -1\n \n"s}) {
-        const gorvandel::MemoryText read = parseMemory(edited);
-        EXPECT_EQ(read.problem, "");
-        EXPECT_EQ(read.learned.plain, plain);
-        EXPECT_EQ(read.learned.argument, argument);
+    std::string line = table + " " + first;
+    for (std::size_t i = 1; i < count; ++i) {
+        line += " 0";
     }
+    return line + "\n";
+}
+
+Lines linesOf(const std::string& text)
+{
+    const auto views = gorvandel::splitLines(text);
+    return {views.begin(), views.end()};
+}
+
+std::string textOf(const Lines& lines)
+{
+    return std::accumulate(lines.begin(), lines.end(), std::string(), [](auto text, auto& line) { return text + line + "\n"; });
+}
+
+gorvandel::Learning learning(gorvandel::Weight firstPlain, gorvandel::Weight firstArgument)
+{
+    gorvandel::Learning learned;
+    learned.plain.front() = firstPlain;
+    learned.argument.front() = firstArgument;
+    return learned;
+}
+
+void expectLearning(const std::string& text, const gorvandel::Learning& learned)
+{
+    const gorvandel::MemoryText read = parseMemory(text);
+    EXPECT_EQ(read.problemLine, 0u) << read.problem << "\nin\n" << text;
+    EXPECT_TRUE(read.learned.plain == learned.plain && read.learned.argument == learned.argument) << text;
+}
+
+TEST(MemoryFormat, EachWeightStandsByItsActionsNameInAnyOrder)
+{
+    const std::string text = gorvandel::formatMemory(learning(-5, 4));
+    Lines lines = linesOf(text);
+    ASSERT_EQ(lines.size(), 2 + gorvandel::PLAIN_ACTION_COUNT + gorvandel::ARGUMENT_ACTION_COUNT);
+    EXPECT_EQ(lines[0] + "|" + lines[1] + "|" + lines.back(),
+              "gorvandel memory 2|plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name) + " -5|end");
+    std::shuffle(lines.begin() + 1, lines.end() - 1, std::mt19937(7));
+    expectLearning(textOf(lines), learning(-5, 4));
+    // A person's edits: marks, blanks, signs, CR LF ends and blank lines; an action not named is 0.
+    const std::string first = "plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name) + " -5";
+    std::string edited = "\xEF\xBB\xBF gorvandel\tmemory  02\r\n\n";
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+        const std::size_t blank = lines[i].rfind(' ');
+        edited += lines[i] == first ? "" : " " + lines[i].substr(0, blank) + "\t+" + lines[i].substr(blank + 1) + " \r\n";
+    }
+    expectLearning(edited + "end\r\n\n \n", learning(0, 4));
+    // Notepad's "Unicode" and PowerShell's ">": UTF-16 with a byte-order mark.
+    std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF";
+    for (const char c : text) {
+        littleEndian += {c, '\0'};
+        bigEndian += {'\0', c};
+    }
+    expectLearning(littleEndian, learning(-5, 4));
+    expectLearning(bigEndian, learning(-5, 4));
+    // 1.3.0's format, by position.
+    expectLearning("gorvandel memory 1\n" + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT) +
+                       positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT, "+4"),
+                   learning(0, 4));
+    // An empty file is a memory that has learned nothing yet.
+    EXPECT_TRUE(parseMemory("").empty && parseMemory("\n \r\n").empty);
+    expectLearning("\n \r\n", {});
+}
+
+TEST(MemoryFormat, ALineNamingNoKnownActionIsKeptAsItStands)
+{
+    Lines lines = linesOf(gorvandel::formatMemory(learning(-5, 4)));
+    const Lines unknown{"plain teleport 3", " plian\thello  +2 ", "argument"};
+    lines.insert(lines.begin() + 3, unknown[0]);
+    lines.insert(lines.end() - 1, unknown.begin() + 1, unknown.end());
+    const gorvandel::MemoryText read = parseMemory(textOf(lines));
+    expectLearning(textOf(lines), learning(-5, 4));
+    Lines kept;
+    for (const auto& line : read.unknown) {
+        kept.push_back(std::to_string(line.number) + " " + line.name + "|" + line.text);
+    }
+    EXPECT_EQ(kept, (Lines{"4 plain teleport|" + unknown[0], std::to_string(lines.size() - 2) + " plian hello|" + unknown[1],
+                           std::to_string(lines.size() - 1) + " argument|argument"}));
+    const std::string saved = gorvandel::formatMemory(read.learned, {unknown[1], unknown[0]});
+    EXPECT_EQ(saved.substr(saved.size() - textOf({unknown[1], unknown[0], "end"}).size()),
+              textOf({unknown[1], unknown[0], "end"}));
 }
 
 TEST(MemoryFormat, ARefusalNamesTheLineAndWhatIsWrong)
 {
-    const std::string plain = "plain 0 0 0 0 0 0 0 0\n";
-    const std::string argument = "argument 0 0 0 0 0 0 0 0 0 0\n";
+    const std::string plain = positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT);
+    const std::string argument = positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT);
     const std::string header = "gorvandel memory 1\n";
+    const std::string whole = gorvandel::formatMemory({});
+    const std::string hello = "plain "s + std::string(gorvandel::PLAIN_ACTIONS[0].name);
+    const std::string named = "gorvandel memory 2\n" + hello;
     const std::pair<std::string, std::string> refused[] = {
-        {"", "1: not a gorvandel memory file (the first line must be 'gorvandel memory 1')"},
+        {"gorvandel\n", "1: not a gorvandel memory file (the first line must be 'gorvandel memory 2')"},
         {"gorvandel memory 0\n" + plain + argument, "1: not a gorvandel memory file"},
         {"gorvandel memories 1\n" + plain + argument, "1: not a gorvandel memory file"},
-        {"gorvandel memory 2\n" + plain + argument, "1: memory format version 2 is newer than this program reads (1)"},
+        {"gorvandel memory 3\n" + plain + argument, "1: memory format version 3 is newer than this program reads (2)"},
         {"gorvandel memory 99999999999\n", "1: memory format version 99999999999 is newer"},
-        {header + "plain 0 0 0 0 0 0 0\n" + argument, "2: expected 'plain' and 8 weights, found 7"},
-        {header + argument + plain, "2: expected 'plain' and 8 weights"},
-        {header + "plain 0 0 0 0 0 0 0 6\n" + argument, "2: weight 6 is outside -5 to 5"},
-        {header + plain + "argument 0 0 0 0 0 0 0 0 0 -6\n", "3: weight -6 is outside -5 to 5"},
-        {header + plain + "argument 0 0 0 0 0 0 0 0 0 +1000000000\n", "3: weight '+1000000000' is not a whole"},
-        {header + "plain 0 0 0 0 0 0 0 +-3\n" + argument, "2: weight '+-3' is not a whole number"},
-        {header + "plain 0 0 0 0 0 0 + 3\n" + argument, "2: weight '+' is not a whole number"},
-        {header + plain, "3: missing: 'argument' and 10 weights"},
+        {header + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT - 1) + argument, "2: expected 'plain' and "},
+        {header + argument + plain, "2: expected 'plain' and "},
+        {header + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT, "6") + argument, "2: weight 6 is outside -5 to 5"},
+        {header + plain + positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT, "-6"), "3: weight -6 is outside"},
+        {header + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT, "+-3") + argument, "2: weight '+-3' is not a"},
+        {header + plain, "3: missing: 'argument' and "},
         {header + plain + argument + "reward\n", "4: more lines than a memory holds"},
         {header + "plain 0 0 0 0\0 0 0 0 0\n"s + argument, "2: not text"},
+        // Cut off anywhere, a copy lacks its end.
+        {whole.substr(0, whole.size() - 4) + "\n\n", std::to_string(linesOf(whole).size()) + ": missing: 'end', the last"},
+        {named + " 1\nend\n" + hello + " 2\n", "4: more lines than a memory holds (after 'end')"},
+        {named + " 1\n\n" + hello + " 2\nend\n", "4: '" + hello + "' is given twice (first on line 2)"},
+        {named + " 1 2\nend\n", "2: expected '" + hello + "' and one weight"},
+        {named + " 6\nend\n", "2: weight 6 is outside -5 to 5"},
+        {"\xFF\xFEg\0\x01\0"s, "1: not text"},
     };
     for (const auto& [text, expected] : refused) {
         const gorvandel::MemoryText read = parseMemory(text);

@@ -73,14 +73,25 @@ Outcome findMemory(const std::string& name, FilePlace& place)
     return error ? refused(name, error) : Outcome();
 }
 
+// What a save left: never an empty file, which is the user's.
 bool isWholeMemory(const std::string& bytes)
 {
-    return parseMemory(bytes).problem.empty();
+    const MemoryText text = parseMemory(bytes);
+    return text.problem.empty() && !text.empty;
 }
 
-// Reads the memory at place into learned: all zero, and exists false, when
-// there is no file there.
-Outcome readLearning(const std::string& name, const FilePlace& place, Learning& learned, bool& exists,
+// Says each line that names no action this version knows, once, where it is read.
+void noticeUnknownLines(const std::string& name, const MemoryText& text, Outcome& outcome)
+{
+    for (const UnknownLine& line : text.unknown) {
+        outcome.notices.push_back(name + ":" + std::to_string(line.number) + ": '" + line.name +
+                                  "' names no action this version knows; the line is kept as it stands");
+    }
+}
+
+// Reads the memory at place into text: all zero, and exists false, when
+// there is no file there; bytes are what it holds.
+Outcome readLearning(const std::string& name, const FilePlace& place, MemoryText& text, bool& exists,
                      std::string& bytes)
 {
     const std::error_code error = readFile(place, MEMORY_FILE_LIMIT, bytes);
@@ -88,12 +99,13 @@ Outcome readLearning(const std::string& name, const FilePlace& place, Learning& 
     if (error && exists) {
         return cannotRead(name, error);
     }
-    MemoryText text = parseMemory(bytes);
-    if (exists && !text.problem.empty()) {
+    text = exists ? parseMemory(bytes) : MemoryText();
+    if (!text.problem.empty()) {
         return {name + ":" + std::to_string(text.problemLine) + ": " + text.problem};
     }
-    learned = exists ? std::move(text.learned) : Learning();
-    return {};
+    Outcome read;
+    noticeUnknownLines(name, text, read);
+    return read;
 }
 
 // Locks the memory for this run with FILE.lock beside it.
@@ -128,14 +140,24 @@ Outcome takeUp(MemoryFile& memory)
         return cannotKeep(memory.name, error);
     }
     bool exists = false;
-    if (Outcome read = readLearning(memory.name, memory.file, memory.saved, exists, memory.savedText); !read) {
+    MemoryText text;
+    Outcome read = readLearning(memory.name, memory.file, text, exists, memory.savedText);
+    if (!read) {
         return read;
+    }
+    memory.saved = std::move(text.learned);
+    for (UnknownLine& line : text.unknown) {
+        memory.unknownLines.push_back(std::move(line.text));
     }
     // Found out now, not at the first save after an hour of teaching.
     if (const std::error_code error = checkCanSave(memory.file)) {
         return cannotKeep(memory.name, error);
     }
-    return {};
+    if (!memory.recovered.empty()) {
+        read.notices.insert(read.notices.begin(), memory.name + " was missing: put in place the last save found beside it, " +
+                                                      memory.recovered);
+    }
+    return read;
 }
 
 bool sameWeights(const Learning& learned, const OperatingSystem& persona)
@@ -167,7 +189,7 @@ std::error_code keepLock(MemoryFile& memory)
 std::error_code save(MemoryFile& memory, const OperatingSystem& persona)
 {
     const Learning now{persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
-    std::string text = formatMemory(now.plain, now.argument);
+    std::string text = formatMemory(now, memory.unknownLines);
     std::error_code error = keepLock(memory);
     if (!error && !(error = replaceFile(memory.file, text))) {
         memory.saved = now;
@@ -210,7 +232,12 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look)
         return found;
     }
     std::string bytes;
-    if (Outcome read = readLearning(name, place, look.learned, look.exists, bytes); !read || look.exists) {
+    MemoryText text;
+    bool exists = false;
+    Outcome read = readLearning(name, place, text, exists, bytes);
+    look.learned = std::move(text.learned);
+    look.exists = exists && !text.empty;
+    if (!read || exists) {
         return read;
     }
     if (newestLeftover(place, isWholeMemory, look.leftover, bytes)) {
@@ -220,7 +247,7 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look)
     return {};
 }
 
-Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::string& notice)
+Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
 {
     // Unchanged since the last save, or since a save that was put off.
     if (sameWeights(memory.saved, persona) || (!memory.putOffReason.empty() && sameWeights(memory.putOff, persona))) {
@@ -233,12 +260,13 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::st
     if (!mayPassSoon(error)) {
         return cannotSave(memory, error.message());
     }
+    Outcome putOff;
     if (memory.putOffReason.empty()) {
-        notice = "cannot save memory file " + memory.name + ": " + error.message() + "; trying again at the next change";
+        putOff.notices.push_back(cannotSave(memory, error.message()).failure + "; trying again at the next change");
     }
     memory.putOff = {persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
     memory.putOffReason = error.message();
-    return {};
+    return putOff;
 }
 
 Outcome finishMemory(MemoryFile& memory, const OperatingSystem& persona)

@@ -10,6 +10,7 @@
 #include "operating_system.h"
 
 #include <string>
+#include <vector>
 
 namespace gorvandel {
 
@@ -18,9 +19,11 @@ struct MemoryFile {
     std::string name;  // as the user gave it, for messages
     FilePlace file;    // the file itself, symbolic links followed
     FileLock lock;     // FILE.lock beside it, held for the run
-    // What the file holds: all zero while it does not exist.
+    // What the file holds: all zero while it does not exist; and its lines
+    // that name no action this version knows, which every save writes back.
     Learning saved;
     std::string savedText;  // its bytes, as last read or saved
+    std::vector<std::string> unknownLines;
     // A save another program blocked waits for the next change or the end:
     // what it tried to save, and why it could not.
     Learning putOff;
@@ -32,7 +35,8 @@ struct MemoryFile {
 // Takes up the memory file before the first prompt: judges it, locks it for
 // this run (FILE.lock beside it), puts back the last save that a crash left
 // beside a missing file, loads it when it exists, and makes sure that it
-// can be saved there. When anything is wrong the file is left exactly as it
+// can be saved there. Its notices name each line that names no action this
+// version knows. When anything is wrong the file is left exactly as it
 // was, and nothing is made beside it.
 Outcome openMemoryFile(const std::string& name, MemoryFile& memory);
 
@@ -47,13 +51,14 @@ struct MemoryLook {
 // Refused as openMemoryFile refuses it, with the same words, but for what
 // only taking the lock or making a file finds out: another run that holds
 // it, a lock file that cannot be one, a folder where no file can be made.
+// Its notices are those of openMemoryFile.
 Outcome readMemoryFile(const std::string& name, MemoryLook& look);
 
 // Saves the persona's weights when they differ from what the file holds,
 // replacing the file whole. When that fails the file holds what it held,
 // and the session ends; but a save another program blocks for a moment is
-// put off to the next change, and notice then says so (the first time only).
-Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::string& notice);
+// put off to the next change, and a notice then says so (the first time only).
+Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona);
 
 // At the end of a session: saves what a blocked save put off, or says what
 // was not saved.

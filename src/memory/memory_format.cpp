@@ -1,9 +1,12 @@
 #include "memory_format.h"
 
 #include "lines.h"
+#include "utf16.h"
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <utility>
 
@@ -61,9 +64,73 @@ std::optional<int> wholeNumber(std::string_view text)
     return value;
 }
 
-// Reads "NAME w1 w2 ..." with count weights; the problem, if any.
-std::string readWeights(std::string_view line, std::string_view name, std::size_t count, std::vector<Weight>& weights)
+constexpr std::string_view PLAIN_TABLE = "plain";
+constexpr std::string_view ARGUMENT_TABLE = "argument";
+constexpr std::string_view END_MARK = "end";
+
+template <typename Row, std::size_t Count>
+constexpr std::optional<std::size_t> indexOf(const Row (&rows)[Count], std::string_view name)
 {
+    for (std::size_t i = 0; i < Count; ++i) {
+        if (rows[i].name == name) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// The first format held the weights of 1.3.0's actions by position, in this
+// order; each stands for the action of that name today.
+constexpr std::string_view FIRST_FORMAT_PLAIN[] = {"hello",           "upload",      "download", "random-numbers",
+                                                   "meaning-of-life", "hexadecimal", "decimal",  "date"};
+constexpr std::string_view FIRST_FORMAT_ARGUMENT[] = {"upload", "download", "download-similar", "delete",  "create",
+                                                      "append", "print",    "debug-log",        "send-ea", "send-ubisoft"};
+static_assert(std::size(FIRST_FORMAT_PLAIN) == FIRST_FORMAT_PLAIN_COUNT &&
+              std::size(FIRST_FORMAT_ARGUMENT) == FIRST_FORMAT_ARGUMENT_COUNT);
+
+template <typename Row, std::size_t Count, std::size_t Today>
+constexpr bool allStillNamed(const std::string_view (&names)[Count], const Row (&rows)[Today])
+{
+    for (const std::string_view name : names) {
+        if (!indexOf(rows, name)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(allStillNamed(FIRST_FORMAT_PLAIN, PLAIN_ACTIONS) && allStillNamed(FIRST_FORMAT_ARGUMENT, ARGUMENT_ACTIONS),
+              "an action that a first-format memory names is gone");
+
+// Each weight read by position to the action of that name today.
+template <typename Row, std::size_t Count, std::size_t Today>
+void placeByName(const std::string_view (&names)[Count], const Row (&rows)[Today], const std::vector<Weight>& read,
+                 std::vector<Weight>& weights)
+{
+    for (std::size_t i = 0; i < Count; ++i) {
+        weights[*indexOf(rows, names[i])] = read[i];
+    }
+}
+
+// Reads one weight; the problem, if any.
+std::string readWeight(std::string_view field, Weight& weight)
+{
+    const std::optional<int> value = wholeNumber(field);
+    if (!value) {
+        return "weight '" + std::string(field) + "' is not a whole number";
+    }
+    if (!inWeightRange(*value)) {
+        return "weight " + std::to_string(*value) + " is outside " + std::to_string(WEIGHT_MIN) + " to " +
+               std::to_string(WEIGHT_MAX);
+    }
+    weight = static_cast<Weight>(*value);
+    return {};
+}
+
+// Reads "NAME w1 w2 ..." with count weights, the first format's line for a
+// table; the problem, if any.
+std::string readWeights(std::string_view line, std::string_view name, std::vector<Weight>& weights)
+{
+    const std::size_t count = weights.size();
     const std::vector<std::string_view> fields = fieldsOf(line);
     const std::string expected = "expected '" + std::string(name) + "' and " + std::to_string(count) + " weights";
     if (fields.empty() || fields[0] != name) {
@@ -72,23 +139,16 @@ std::string readWeights(std::string_view line, std::string_view name, std::size_
     if (fields.size() - 1 != count) {
         return expected + ", found " + std::to_string(fields.size() - 1);
     }
-    weights.clear();
     for (std::size_t i = 1; i < fields.size(); ++i) {
-        const std::optional<int> weight = wholeNumber(fields[i]);
-        if (!weight) {
-            return "weight '" + std::string(fields[i]) + "' is not a whole number";
+        if (std::string problem = readWeight(fields[i], weights[i - 1]); !problem.empty()) {
+            return problem;
         }
-        if (!inWeightRange(*weight)) {
-            return "weight " + std::to_string(*weight) + " is outside " + std::to_string(WEIGHT_MIN) + " to " +
-                   std::to_string(WEIGHT_MAX);
-        }
-        weights.push_back(static_cast<Weight>(*weight));
     }
     return {};
 }
 
-// The problem with the first line, if any.
-std::string readHeader(std::string_view line)
+// The problem with the first line, if any; else the format's version.
+std::string readHeader(std::string_view line, int& formatVersion)
 {
     const std::vector<std::string_view> fields = fieldsOf(line);
     const std::string expected = "not a gorvandel memory file (the first line must be '" + std::string(MEMORY_HEADER) +
@@ -106,10 +166,12 @@ std::string readHeader(std::string_view line)
     if (version.empty()) {
         return expected;
     }
-    if (version != std::to_string(MEMORY_FORMAT_VERSION)) {
+    const std::string newest = std::to_string(MEMORY_FORMAT_VERSION);
+    if (version.size() > newest.size() || (version.size() == newest.size() && version > newest)) {
         return "memory format version " + std::string(fields.back()) + " is newer than this program reads (" +
-               std::to_string(MEMORY_FORMAT_VERSION) + ")";
+               newest + ")";
     }
+    formatVersion = std::stoi(std::string(version));
     return {};
 }
 
@@ -135,33 +197,134 @@ std::vector<std::string_view> textLines(std::string_view text, MemoryText& memor
     return lines;
 }
 
-// Reads the tables' lines, the second and third, into memory.
+bool isBlankLine(std::string_view line)
+{
+    return fieldsOf(line).empty();
+}
+
+// The first format: the tables' lines, the second and third, by position.
 void readTables(const std::vector<std::string_view>& lines, MemoryText& memory)
 {
-    const struct {
-        const char* name;
-        std::size_t count;
-        std::vector<Weight>* weights;
-    } tables[] = {{"plain", PLAIN_ACTION_COUNT, &memory.learned.plain},
-                  {"argument", ARGUMENT_ACTION_COUNT, &memory.learned.argument}};
+    std::vector<Weight> plain(std::size(FIRST_FORMAT_PLAIN)), argument(std::size(FIRST_FORMAT_ARGUMENT));
+    const std::pair<std::string_view, std::vector<Weight>*> tables[] = {{PLAIN_TABLE, &plain},
+                                                                        {ARGUMENT_TABLE, &argument}};
     for (std::size_t line = 2; line <= 3; ++line) {
-        const auto& table = tables[line - 2];
-        std::string problem =
-            line <= lines.size()
-                ? readWeights(lines[line - 1], table.name, table.count, *table.weights)
-                : "missing: '" + std::string(table.name) + "' and " + std::to_string(table.count) + " weights";
+        const auto& [name, weights] = tables[line - 2];
+        std::string problem = line <= lines.size() ? readWeights(lines[line - 1], name, *weights)
+                                                   : "missing: '" + std::string(name) + "' and " +
+                                                         std::to_string(weights->size()) + " weights";
         if (!problem.empty()) {
             memory = problemAt(line, std::move(problem));
             return;
         }
     }
+    placeByName(FIRST_FORMAT_PLAIN, PLAIN_ACTIONS, plain, memory.learned.plain);
+    placeByName(FIRST_FORMAT_ARGUMENT, ARGUMENT_ACTIONS, argument, memory.learned.argument);
+    // Blank lines at the end are an editor's, not a memory's.
+    for (std::size_t line = 4; line <= lines.size(); ++line) {
+        if (!isBlankLine(lines[line - 1])) {
+            memory = problemAt(line, "more lines than a memory holds");
+            return;
+        }
+    }
+}
+
+// The weight a line's table and name stand for; none for a name this version does not know.
+Weight* weightNamed(const std::vector<std::string_view>& fields, Learning& learned)
+{
+    if (fields.size() < 2) {
+        return nullptr;
+    }
+    if (fields[0] == PLAIN_TABLE) {
+        const auto index = indexOf(PLAIN_ACTIONS, fields[1]);
+        return index ? &learned.plain[*index] : nullptr;
+    }
+    if (fields[0] == ARGUMENT_TABLE) {
+        const auto index = indexOf(ARGUMENT_ACTIONS, fields[1]);
+        return index ? &learned.argument[*index] : nullptr;
+    }
+    return nullptr;
+}
+
+std::string joined(const std::vector<std::string_view>& fields, std::size_t count)
+{
+    std::string text;
+    for (std::size_t i = 0; i < count && i < fields.size(); ++i) {
+        text.append(i == 0 ? "" : " ").append(fields[i]);
+    }
+    return text;
+}
+
+// Reads one line before the end mark; the problem, if any. seen holds each
+// table and name read so far, with its line.
+std::string readNamedLine(std::string_view line, std::size_t number, std::map<std::string, std::size_t>& seen,
+                          MemoryText& memory)
+{
+    const std::vector<std::string_view> fields = fieldsOf(line);
+    const std::string name = joined(fields, 2);
+    if (const auto [first, isNew] = seen.emplace(name, number); !isNew) {
+        return "'" + name + "' is given twice (first on line " + std::to_string(first->second) + ")";
+    }
+    Weight* weight = weightNamed(fields, memory.learned);
+    if (weight == nullptr) {
+        memory.unknown.push_back({number, name, std::string(line)});
+        return {};
+    }
+    if (fields.size() != 3) {
+        return "expected '" + name + "' and one weight";
+    }
+    return readWeight(fields[2], *weight);
+}
+
+bool isEndMark(const std::vector<std::string_view>& fields)
+{
+    return fields.size() == 1 && fields[0] == END_MARK;
+}
+
+// Blank lines at the end are an editor's, not a memory's.
+void readAfterEnd(const std::vector<std::string_view>& lines, std::size_t end, MemoryText& memory)
+{
+    for (std::size_t number = end + 1; number <= lines.size(); ++number) {
+        if (!isBlankLine(lines[number - 1])) {
+            memory = problemAt(number, "more lines than a memory holds (after '" + std::string(END_MARK) + "')");
+            return;
+        }
+    }
+}
+
+// The second format: lines naming their actions, in any order, then the end mark.
+void readNamedLines(const std::vector<std::string_view>& lines, MemoryText& memory)
+{
+    std::map<std::string, std::size_t> seen;
+    std::size_t lastWritten = 1;
+    for (std::size_t number = 2; number <= lines.size(); ++number) {
+        const std::vector<std::string_view> fields = fieldsOf(lines[number - 1]);
+        if (isEndMark(fields)) {
+            readAfterEnd(lines, number, memory);
+            return;
+        }
+        if (fields.empty()) {
+            continue;
+        }
+        lastWritten = number;
+        if (std::string problem = readNamedLine(lines[number - 1], number, seen, memory); !problem.empty()) {
+            memory = problemAt(number, std::move(problem));
+            return;
+        }
+    }
+    memory = problemAt(lastWritten + 1, "missing: '" + std::string(END_MARK) +
+                                            "', the last line of a whole memory (was the file cut off?)");
 }
 
 }  // namespace
 
 MemoryText parseMemory(std::string_view text)
 {
-    // Notepad began UTF-8 text with a byte-order mark for years.
+    // Notepad began UTF-8 text with a byte-order mark for years, and saves "Unicode" as UTF-16.
+    const std::optional<std::string> utf16 = decodeMarkedUtf16(text);
+    if (utf16) {
+        text = *utf16;
+    }
     constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
     if (text.compare(0, BYTE_ORDER_MARK.size(), BYTE_ORDER_MARK) == 0) {
         text.remove_prefix(BYTE_ORDER_MARK.size());
@@ -171,33 +334,38 @@ MemoryText parseMemory(std::string_view text)
     if (!memory.problem.empty()) {
         return memory;
     }
-    const std::string header = readHeader(lines.empty() ? std::string_view() : lines[0]);
-    if (!header.empty()) {
-        return problemAt(1, header);
+    // An empty file, made to be filled: nothing learned yet.
+    memory.empty = std::all_of(lines.begin(), lines.end(), isBlankLine);
+    if (memory.empty) {
+        return memory;
     }
-    readTables(lines, memory);
-    // Blank lines at the end are an editor's, not a memory's.
-    for (std::size_t line = 4; memory.problem.empty() && line <= lines.size(); ++line) {
-        if (!fieldsOf(lines[line - 1]).empty()) {
-            return problemAt(line, "more lines than a memory holds");
-        }
+    int version = 0;
+    if (std::string header = readHeader(lines[0], version); !header.empty()) {
+        return problemAt(1, std::move(header));
+    }
+    if (version == 1) {
+        readTables(lines, memory);
+    } else {
+        readNamedLines(lines, memory);
     }
     return memory;
 }
 
-std::string formatMemory(const std::vector<Weight>& plain, const std::vector<Weight>& argument)
+std::string formatMemory(const Learning& learned, const std::vector<std::string>& unknownLines)
 {
     std::string text = std::string(MEMORY_HEADER) + std::to_string(MEMORY_FORMAT_VERSION) + "\n";
-    const std::pair<const char*, const std::vector<Weight>*> tables[] = {{"plain", &plain}, {"argument", &argument}};
-    for (const auto& [name, weights] : tables) {
-        text += name;
-        for (const Weight weight : *weights) {
-            text += ' ';
-            text += std::to_string(weight);
-        }
-        text += '\n';
+    for (std::size_t i = 0; i < PLAIN_ACTION_COUNT; ++i) {
+        text.append(PLAIN_TABLE).append(" ").append(PLAIN_ACTIONS[i].name);
+        text.append(" ").append(std::to_string(learned.plain.at(i))).append("\n");
     }
-    return text;
+    for (std::size_t i = 0; i < ARGUMENT_ACTION_COUNT; ++i) {
+        text.append(ARGUMENT_TABLE).append(" ").append(ARGUMENT_ACTIONS[i].name);
+        text.append(" ").append(std::to_string(learned.argument.at(i))).append("\n");
+    }
+    for (const std::string& line : unknownLines) {
+        text.append(line).append("\n");
+    }
+    return text.append(END_MARK).append("\n");
 }
 
 }  // namespace gorvandel

@@ -21,23 +21,12 @@ void sayFarewell()
     writeOutputLine("Have a nice day!\nBye Gorvandel");
 }
 
-Outcome outputWritten()
-{
-    const std::error_code error = outputError();
-    return error ? outputFailure(error) : Outcome();
-}
-
 // The line end after the last prompt, then the farewell.
 Outcome endOfInput()
 {
     writeOutput("\n");
     sayFarewell();
-    return outputWritten();
-}
-
-Outcome readFailure(const std::error_code& error)
-{
-    return {error ? "cannot read standard input: " + error.message() : "cannot read standard input"};
+    return outputSoFar();
 }
 
 }  // namespace
@@ -70,7 +59,7 @@ Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const A
         std::error_code error;
         switch (read(command, error)) {
         case ReadResult::ReadFailed:
-            return readFailure(error);
+            return inputFailure(error);
         case ReadResult::WriteFailed:
             return outputFailure(outputError());
         case ReadResult::EndOfInput:
@@ -79,7 +68,7 @@ Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const A
             break;
         }
         const bool goesOn = runCommandLine(std::move(command), persona);
-        Outcome outcome = outputWritten();
+        Outcome outcome = outputSoFar();
         if (outcome && afterCommand) {
             outcome = afterCommand(persona);
         }

@@ -13,6 +13,17 @@ Outcome outputFailure(const std::error_code& reason)
     return {reason ? "cannot write to standard output: " + reason.message() : "cannot write to standard output"};
 }
 
+Outcome inputFailure(const std::error_code& reason)
+{
+    return {reason ? "cannot read standard input: " + reason.message() : "cannot read standard input"};
+}
+
+Outcome outputSoFar()
+{
+    const std::error_code error = outputError();
+    return error ? outputFailure(error) : Outcome();
+}
+
 namespace {
 
 void writeFailureLine(std::string_view what)
@@ -37,6 +48,16 @@ void reportFailure(std::string_view what)
         writeFailureLine(what);
     } else {
         writeFailureLine(shownSafely(what));
+    }
+}
+
+void reportOutcome(const Outcome& outcome)
+{
+    for (const std::string& notice : outcome.notices) {
+        reportFailure(notice);
+    }
+    if (!outcome) {
+        reportFailure(outcome.failure);
     }
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+// How the program says what failed, and what a person should know though
+// it goes on: every step gives back an Outcome (outcome.h), and only the
+// entry hands it to reportOutcome, which writes it on standard error.
+
 #include "outcome.h"
 
-#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -14,8 +17,17 @@ namespace gorvandel {
 constexpr int EXIT_STATUS_FAILURE = 1;
 constexpr int EXIT_STATUS_USAGE = 2;
 
-// "cannot write to standard output", with the system's reason.
+// "cannot write to standard output", or "cannot read standard input", with
+// the system's reason where there is one.
 Outcome outputFailure(const std::error_code& reason);
+Outcome inputFailure(const std::error_code& reason);
+
+// Standard output's first failure so far (standard_output.h), if any.
+Outcome outputSoFar();
+
+// Writes the outcome's notices, then its failure, each as one line
+// "gorvandel: WHAT" (see reportFailure).
+void reportOutcome(const Outcome& outcome);
 
 // Writes "gorvandel: WHAT" as one line on standard error, WHAT shown
 // safely (shown_text.h): a file name may hold a line end, an escape sequence

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "lines.h"
 #include "standard_output.h"
+#include "utf16.h"
 
 #include <memory>
 #include <string>
@@ -25,8 +26,8 @@ struct Mark {
 };
 constexpr Mark MARKS[] = {
     {"\xEF\xBB\xBF", Encoding::Bytes},
-    {"\xFF\xFE", Encoding::Utf16LittleEndian},
-    {"\xFE\xFF", Encoding::Utf16BigEndian},
+    {UTF16_LITTLE_ENDIAN_MARK, Encoding::Utf16LittleEndian},
+    {UTF16_BIG_ENDIAN_MARK, Encoding::Utf16BigEndian},
 };
 
 // The encoding the start of the input marks and the mark's length;
@@ -44,80 +45,6 @@ std::pair<Encoding, std::size_t> markedEncoding(std::string_view start, bool end
     }
     return {couldBecomeMark && !ended ? Encoding::Undecided : Encoding::Bytes, 0};
 }
-
-constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
-
-void appendUtf8(char32_t character, std::string& utf8)
-{
-    if (character < 0x80) {
-        utf8 += static_cast<char>(character);
-        return;
-    }
-    const int trailing = character < 0x800 ? 1 : character < 0x10000 ? 2 : 3;
-    const char32_t lead = (0xFF00u >> (trailing + 1)) & 0xFFu;  // 110xxxxx, 1110xxxx or 11110xxx
-    utf8 += static_cast<char>(lead | (character >> (6 * trailing)));
-    for (int shift = 6 * (trailing - 1); shift >= 0; shift -= 6) {
-        utf8 += static_cast<char>(0x80u | ((character >> shift) & 0x3Fu));
-    }
-}
-
-// UTF-16 to UTF-8 across reads: half a unit, or a high surrogate, waits for
-// the next read, and at the end of input becomes U+FFFD.
-class Utf16Decoder {
-public:
-    explicit Utf16Decoder(bool bigEndianUnits)
-        : bigEndian(bigEndianUnits)
-    {
-    }
-
-    void decode(std::string_view bytes, std::string& utf8)
-    {
-        for (const char byte : bytes) {
-            const int value = static_cast<unsigned char>(byte);
-            if (oddByte < 0) {
-                oddByte = value;
-                continue;
-            }
-            const int unit = bigEndian ? (oddByte << 8 | value) : (value << 8 | oddByte);
-            oddByte = -1;
-            decodeUnit(static_cast<char16_t>(unit), utf8);
-        }
-    }
-
-    void finish(std::string& utf8)
-    {
-        if (std::exchange(highSurrogate, 0) != 0) {
-            appendUtf8(REPLACEMENT_CHARACTER, utf8);
-        }
-        if (std::exchange(oddByte, -1) >= 0) {
-            appendUtf8(REPLACEMENT_CHARACTER, utf8);
-        }
-    }
-
-private:
-    void decodeUnit(char16_t unit, std::string& utf8)
-    {
-        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-        if (highSurrogate != 0) {
-            const char32_t waited = std::exchange(highSurrogate, 0);
-            if (low) {
-                appendUtf8(0x10000 + ((waited - 0xD800) << 10) + (char32_t{unit} - 0xDC00), utf8);
-                return;
-            }
-            appendUtf8(REPLACEMENT_CHARACTER, utf8);
-        }
-        if (high) {
-            highSurrogate = unit;
-            return;
-        }
-        appendUtf8(low ? REPLACEMENT_CHARACTER : unit, utf8);
-    }
-
-    bool bigEndian;
-    int oddByte = -1;
-    char16_t highSurrogate = 0;
-};
 
 class PlainReader {
 public:

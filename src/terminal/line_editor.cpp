@@ -23,6 +23,7 @@
 #include <memory>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <histedit.h>
@@ -406,19 +407,27 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
 
 }  // namespace
 
-LineReader lineEditor(const HistoryPlace& history, std::string& notice)
+LineEditor lineEditor(const HistoryPlace& history)
 {
     if (!terminalShowsEditing()) {
         return {};
     }
+    LineEditor started;
     if (std::string problem; !loadLibedit(problem)) {
-        notice = "no line editing: " + problem;
-        return {};
+        started.outcome.notices.push_back("no line editing: " + problem);
+        return started;
     }
     takeTheLocalesCharacters();
     handleTerminalSignals();
+    std::string notice;
     auto session = std::make_shared<EditingSession>(history, interruptIgnored(), notice);
-    return [session](std::string& line, std::error_code& error) { return readEditedLine(*session, line, error); };
+    if (!notice.empty()) {
+        started.outcome.notices.push_back(std::move(notice));
+    }
+    started.reader = [session](std::string& line, std::error_code& error) {
+        return readEditedLine(*session, line, error);
+    };
+    return started;
 }
 
 }  // namespace gorvandel

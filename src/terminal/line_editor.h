@@ -2,6 +2,7 @@
 
 #include "history.h"
 #include "line_reader.h"
+#include "outcome.h"
 
 #include <string>
 
@@ -14,8 +15,13 @@ namespace gorvandel {
 // plain reader shows. Each line typed goes to the history file at once; it
 // is cut when the last copy of the reader is gone. None (an empty reader)
 // where the terminal cannot show an edited line (see terminal_mode.h), or
-// where libedit cannot be loaded. notice says what the user should know: a
-// history passed over, or line editing that could not be had, and why.
-LineReader lineEditor(const HistoryPlace& history, std::string& notice);
+// where libedit cannot be loaded. The outcome's notices say what the user
+// should know: a history passed over, or line editing that could not be
+// had, and why.
+struct LineEditor {
+    LineReader reader;
+    Outcome outcome;
+};
+LineEditor lineEditor(const HistoryPlace& history);
 
 }  // namespace gorvandel

@@ -23,7 +23,7 @@ repeat() { for ((i = 0; i < $1; i++)); do printf '%s\n' "$2"; done; }
 
 mkdir "$work/José"
 run "$(repeat 300 $'do something with x\nreward')" -m 'José/café.memory'
-[ "$status" -eq 0 ] && [ "$(sed -n 3p "$work/José/café.memory" | tr ' ' '\n' | grep -c '^5$')" -eq 1 ] ||
+[ "$status" -eq 0 ] && [ "$(grep -c '^argument [a-z-]* 5$' "$work/José/café.memory")" -eq 1 ] ||
     fail "learning in José/café.memory: status $status, [$(cat "$work/err")], $(ls -R "$work")"
 run "$(repeat 30 'do something with y')" -m 'José/café.memory'
 [ "$(sed "s/^$(text prompt)//" "$work/out" | head -n 30 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"

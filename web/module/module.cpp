@@ -19,6 +19,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 #define EXPORTED(name) extern "C" __attribute__((export_name(#name)))
 
@@ -28,6 +29,9 @@ using namespace gorvandel;
 
 std::string exchange;
 std::optional<OperatingSystem> persona;
+// The lines of the memory the session started from that name no action
+// this version knows: a newer version's, kept for every save.
+std::vector<UnknownLine> unknownLines;
 
 const std::vector<Weight>& weightsOf(int kind)
 {
@@ -131,11 +135,14 @@ EXPORTED(gorvandel_start) int gorvandelStart(std::uint32_t seed, int hasMemory)
     persona.reset();
     sendOutputTo({});
     Learning learned;
+    unknownLines.clear();
     if (hasMemory != 0) {
         if (const int refusal = gorvandelCheckMemory()) {
             return refusal;
         }
-        learned = parseMemory(exchange).learned;
+        MemoryText text = parseMemory(exchange);
+        learned = std::move(text.learned);
+        unknownLines = std::move(text.unknown);
     }
     std::srand(seed);
     persona.emplace(std::move(learned));
@@ -188,10 +195,30 @@ EXPORTED(gorvandel_complete) int gorvandelComplete(int width)
     return answer("");
 }
 
-// The memory text for what was learned.
+// What the page should say of the memory the session started from: a line
+// for each line of it that names no action this version knows.
+EXPORTED(gorvandel_notices) int gorvandelNotices()
+{
+    std::string notices;
+    for (const UnknownLine& line : unknownLines) {
+        notices += std::to_string(line.number) + ": '" + line.name +
+                   "' names no action this version knows; the line is kept as it stands\n";
+    }
+    return answer(notices);
+}
+
+// The memory text for what was learned, with the lines kept from the memory
+// the session started from.
 EXPORTED(gorvandel_memory) int gorvandelMemory()
 {
-    return persona ? answer(formatMemory(weightsOf(0), weightsOf(1))) : answer("");
+    if (!persona) {
+        return answer("");
+    }
+    std::vector<std::string> kept;
+    for (const UnknownLine& line : unknownLines) {
+        kept.push_back(line.text);
+    }
+    return answer(formatMemory(Learning{weightsOf(0), weightsOf(1)}, kept));
 }
 
 // Each table (kind 0 plain, 1 with an argument): its actions, each

@@ -132,6 +132,12 @@ async function startSession() {
     }
     const memory = storedMemory();
     guarded(() => gorvandel.start(seed, memory));
+    const notices = guarded(() => gorvandel.notices()) ?? [];
+    if (notices.length > 0) {
+        const earlier = byId('notice').textContent;
+        say([earlier, ...notices.map((line) => `gorvandel: the memory kept in this page:${line}`)]
+            .filter((line) => line !== '').join('\n'));
+    }
     redrawLearning();
     beginLine();
 }

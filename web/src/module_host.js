@@ -105,6 +105,12 @@ export class Gorvandel {
         return refusal === 0 ? null : this.take(refusal);
     }
 
+    // What to say of the memory the session started from: a line
+    // "LINE: WHAT" for each line of it naming no action this version knows.
+    notices() {
+        return this.take(this.exports.gorvandel_notices()).split('\n').filter((line) => line !== '');
+    }
+
     // Whether the program takes a memory text: null, or its refusal as "LINE: PROBLEM".
     checkMemory(text) {
         this.put(text);

@@ -82,6 +82,11 @@ test('judging moves the weight within its bounds and the memory text follows', a
     const again = await session(5, module.memory());
     assert.equal(again.refusal, null);
     assert.deepEqual(again.learning(), module.learning());
+    // A newer version's line is said, with its line, and kept by every save.
+    const newer = await session(5, module.memory().replace(/end\n$/, 'plain teleport 2\nend\n'));
+    assert.deepEqual(newer.notices(), [`${module.memory().split('\n').length - 1}: 'plain teleport' ` +
+        'names no action this version knows; the line is kept as it stands']);
+    assert.match(newer.memory(), /\nplain teleport 2\nend\n$/);
 });
 
 test('a memory text the program refuses starts nothing, and says its line', async () => {
