@@ -1,3 +1,4 @@
+#include "actions.h"
 #include "failure.h"
 #include "options.h"
 #include "test_support.h"
@@ -161,6 +162,14 @@ TEST(Options, HelpReadmesAndManualAgree)
         columns.insert(line[text] == '-' ? line.find_first_not_of(' ', line.find("  ", text)) : text);
     }
     EXPECT_EQ(columns.size(), 1u) << help;
+    // The docs count the actions the tables hold.
+    const std::set<std::string> counts = {gorvandel::countInWords(gorvandel::PLAIN_ACTION_COUNT),
+                                          gorvandel::countInWords(gorvandel::ARGUMENT_ACTION_COUNT),
+                                          gorvandel::countInWords(gorvandel::PLAIN_ACTION_COUNT +
+                                                                  gorvandel::ARGUMENT_ACTION_COUNT)};
+    for (const std::string& text : {readme, windowsReadme, manual}) {
+        EXPECT_EQ(named(text, R"(one of\s+(\w+)\s+(?:plain\s+|pretend\s+)?actions)"), counts) << text.substr(0, 20);
+    }
     const std::string key = "\\b(Tab|Up|Down|Enter|Ctrl-[A-Z])\\b";
     EXPECT_EQ(named(help, key), (std::set<std::string>{"Ctrl-C", "Ctrl-D", "Ctrl-R", "Down", "Tab", "Up"}));
     EXPECT_EQ(named(windowsHelp, key), (std::set<std::string>{"Ctrl-C", "Ctrl-Z", "Down", "Enter", "Up"}));

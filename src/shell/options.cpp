@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "actions.h"
 #include "characters.h"
 
 #include <algorithm>
@@ -278,6 +279,15 @@ Options parseOptions(const std::vector<std::string>& arguments, bool windowsHabi
     return options;
 }
 
+std::string countInWords(std::size_t count)
+{
+    static constexpr std::string_view WORDS[] = {
+        "no",       "one",     "two",     "three",     "four",     "five",    "six",
+        "seven",    "eight",   "nine",    "ten",       "eleven",   "twelve",  "thirteen",
+        "fourteen", "fifteen", "sixteen", "seventeen", "eighteen", "nineteen", "twenty"};
+    return count < std::size(WORDS) ? std::string(WORDS[count]) : std::to_string(count);
+}
+
 std::string helpText(bool lineEditing, bool windowsHabits)
 {
     return R"(Usage: gorvandel [OPTION]...
@@ -286,8 +296,10 @@ performs pretend actions when told to, and learns from reward and punishment
 which of them to prefer. It reads one command per line from standard input.
 
 Commands at the prompt:
-  do something            perform one of eight pretend actions
-  do something with TEXT  perform one of ten pretend actions on TEXT
+  do something            perform one of )" +
+           countInWords(PLAIN_ACTION_COUNT) + R"( pretend actions
+  do something with TEXT  perform one of )" +
+           countInWords(ARGUMENT_ACTION_COUNT) + R"( pretend actions on TEXT
   reward                  raise the weight of the action just performed
   punish                  lower the weight of the action just performed
   exit                    say goodbye and end

@@ -55,6 +55,9 @@ Options parseOptions(const std::vector<std::string>& arguments, bool windowsHabi
 // lines at a terminal, else those of a Windows console with its habits.
 std::string helpText(bool lineEditing, bool windowsHabits = WINDOWS_CONSOLE_HABITS);
 
+// A count as the help and the docs write it: "eight", "ten"; digits from 21 on.
+std::string countInWords(std::size_t count);
+
 // The text of --version: version, copyright and licence.
 std::string versionText();
 
