@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -89,11 +90,7 @@ int showWhatWasLearned(const Options& options)
     const bool colour = outputShowsColour() && (noColour == nullptr || *noColour == '\0');
     const std::string picture = drawLearning(
         look.learned, pictureTitle(options.memoryFile, look.exists, look.leftover), {outputTakesUtf8(), colour});
-    std::error_code error;
-    if (!writeToConsoleOutput(picture, error)) {
-        return writeOut(picture);
-    }
-    return error ? failWith(EXIT_STATUS_FAILURE, "cannot write to standard output: " + error.message()) : EXIT_SUCCESS;
+    return writeOut(picture);
 }
 
 int runSession(const Options& options)
@@ -116,10 +113,21 @@ int runSession(const Options& options)
     // One seed for the whole run, taken before the persona exists.
     std::srand(options.seed ? *options.seed : millisecondTicks());
     const auto persona = std::make_unique<OperatingSystem>(memory.saved);
+    if (afterCommand) {
+        // Stopped at the console (Ctrl-C, its window closed): what was learned gets a last try.
+        onConsoleStop([&memory, &persona]() -> std::optional<int> {
+            const Outcome finished = finishMemory(memory, *persona);
+            memory.lock.releaseAndRemoveIfMade();
+            return finished ? std::nullopt : std::optional<int>(failWith(EXIT_STATUS_FAILURE, finished.failure));
+        });
+    }
     Outcome outcome = runCommandLoop(commandReader(), *persona, afterCommand);
     // What was learned is the user's, however the session ended.
     if (Outcome finished = finishMemory(memory, *persona); outcome && !finished) {
         outcome = finished;
+    }
+    if (afterCommand) {
+        onConsoleStop({});
     }
     return outcome ? EXIT_SUCCESS : failWith(EXIT_STATUS_FAILURE, outcome.failure);
 }

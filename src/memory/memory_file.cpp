@@ -97,13 +97,15 @@ bool sameWeights(const Learning& learned, const OperatingSystem& persona)
            learned.argument == persona.weights(ActionKind::Argument);
 }
 
-std::error_code save(MemoryFile& memory, const OperatingSystem& persona)
+std::error_code save(MemoryFile& memory, const OperatingSystem& persona,
+                     std::chrono::milliseconds patience = SAVE_PATIENCE)
 {
     const Learning now{persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
     // A lock file someone removed lets another run in: that run's saves and
     // this one's would undo each other.
-    const std::error_code error = memory.lock.stillOurs() ? replaceFile(memory.file, formatMemory(now.plain, now.argument))
-                                                         : make_error_code(FileRefusal::LockGone);
+    const std::error_code error = memory.lock.stillOurs()
+                                      ? replaceFile(memory.file, formatMemory(now.plain, now.argument), patience)
+                                      : make_error_code(FileRefusal::LockGone);
     if (!error) {
         memory.saved = now;
         memory.putOffReason.clear();
@@ -164,15 +166,18 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona, std::st
     if (sameWeights(memory.saved, persona) || (!memory.putOffReason.empty() && sameWeights(memory.putOff, persona))) {
         return {};
     }
-    const std::error_code error = save(memory, persona);
+    // Once the file is known to be held, each change tries once and goes on.
+    const bool held = !memory.putOffReason.empty();
+    const std::error_code error = save(memory, persona, held ? std::chrono::milliseconds(0) : SAVE_PATIENCE);
     if (!error) {
+        notice = held ? "saved memory file " + memory.name + " at last" : "";
         return {};
     }
-    if (!mayPassSoon(error)) {
+    if (error != FileRefusal::HeldOpen) {
         return cannotSave(memory, error.message());
     }
-    if (memory.putOffReason.empty()) {
-        notice = "cannot save memory file " + memory.name + ": " + error.message() + "; trying again at the next change";
+    if (!held) {
+        notice = "cannot save memory file " + memory.name + " yet: " + error.message() + "; trying again at each change";
     }
     memory.putOff = {persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
     memory.putOffReason = error.message();

@@ -37,6 +37,7 @@ std::string FileRefusalCategory::message(int refusal) const
         "the file is append-only or immutable",
         "its folder is append-only or immutable",
         "it names a device, not a file",
+        "another program has it open",
     };
     const auto index = static_cast<std::size_t>(refusal) - 1;
     return index < std::size(reasons) ? reasons[index] : "refused";

@@ -88,6 +88,7 @@ enum class FileRefusal {
     Unchangeable,    // the file is append-only or immutable
     FolderUnchangeable,
     NamesDevice,  // CON, NUL and the like on Windows
+    HeldOpen,     // another program has it open without sharing (Windows)
 };
 std::error_code make_error_code(FileRefusal refusal);
 
@@ -157,8 +158,12 @@ std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_
                             bool& more);
 
 // Replaces the file at place with contents, or makes it (rule 5). On failure
-// the file is as it was and no temporary file is left.
-std::error_code replaceFile(const FilePlace& file, const std::string& contents);
+// the file is as it was and no temporary file is left. On Windows, where
+// another program may hold the file open, the last step is tried again for
+// up to patience (FileRefusal::HeldOpen after that).
+constexpr std::chrono::milliseconds SAVE_PATIENCE{200};
+std::error_code replaceFile(const FilePlace& file, const std::string& contents,
+                            std::chrono::milliseconds patience = SAVE_PATIENCE);
 
 // Appends lines (each ending in a newline) to the file at place in one
 // write, making it when missing; a last line the file holds without a
@@ -166,9 +171,10 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents);
 // and written only when rule 2 allows.
 std::error_code appendLines(const FilePlace& file, const std::string& lines);
 
-// Whether a save that failed so may work a moment later: on Windows another
-// program (a virus scanner, an indexer, a backup) holds the file open.
-bool mayPassSoon(const std::error_code& saveError);
+// On Windows, a file that another program (a virus scanner, an indexer, a
+// backup) holds open without sharing is waited for this long at the start,
+// and then refused as FileRefusal::HeldOpen, by checkKeepable and readFile.
+constexpr std::chrono::milliseconds OPEN_PATIENCE{2000};
 
 // A lock on a kept file (rule 3), held while the object lives.
 class FileLock {

@@ -2,9 +2,10 @@
 # The Windows build's memory file end to end under wine: learning kept under
 # a name in any language and found again, through a folder named in one too,
 # and shown by --show; an invalid file refused; a second run refused.
-# Usage: windows.sh WINE_LOADER PATH_TO_GORVANDEL_EXE
+# Then at a console (windows_console.py).
+# Usage: windows.sh WINE_LOADER PATH_TO_GORVANDEL_EXE PATH_TO_HOLD_OPEN_EXE
 set -u
-wine=$1 program=$(realpath "$2")
+wine=$1 program=$(realpath "$2") holder=$(realpath "$3")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 source "$(dirname "$0")/texts.sh"
@@ -63,3 +64,8 @@ wait
 [ "$?" -eq 0 ] && grep -q $'café"[^"]*\r$' "$work/out" && [ "$(grep -c -F "$(text unknown)"$'\r' "$work/out")" -eq 1 ] &&
     [ "$(tail -n 1 "$work/out")" = "$(text farewell | tail -n 1)"$'\r' ] || fail "a UTF-16 command file: [$(cat "$work/out" "$work/err")]"
 echo "ok windows"
+if command -v python3 >/dev/null; then
+    python3 "$(dirname "$0")/windows_console.py" "$wine" "$program" "$holder"
+else
+    echo "skipped windows console: no python3"
+fi
