@@ -86,6 +86,10 @@ ShownCharacter readShownCharacter(std::string_view text);
 using LastWord = std::function<std::optional<int>()>;
 void onConsoleStop(LastWord lastWord);
 
+// What --help says of the console where it differs from a terminal: on
+// Windows how to end the input there; nothing on POSIX.
+std::string_view consoleHelp();
+
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();
 

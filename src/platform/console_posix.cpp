@@ -168,6 +168,11 @@ void onConsoleStop(LastWord)
     // The terminal's signals end the program as they always did.
 }
 
+std::string_view consoleHelp()
+{
+    return {};
+}
+
 bool talkingToTerminal()
 {
     return isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;

@@ -71,19 +71,16 @@ std::error_code writeConsole(HANDLE console, std::string_view text)
     return {};
 }
 
-// What the console handed over and the caller has not yet taken, as UTF-8;
-// a high surrogate at the end of a read waits for its other half.
+// What the console handed over and the caller has not yet taken, as UTF-8.
 std::string consoleRead;
-std::wstring carried;
-bool atLineStart = true;
 
 // Reads what the console hands over at Enter (it edits the line itself)
-// into consoleRead. False at the end: Ctrl-Z at the start of a line, then
-// Enter, which ReadConsoleW gives as U+001A (it never reports an end), or
-// when the read fails.
+// into consoleRead. False at the end: a read that starts with Ctrl-Z (then
+// Enter), which ReadConsoleW gives as U+001A, as it never reports an end
+// itself; or when the read fails.
 bool readConsole(std::error_code& error)
 {
-    wchar_t wide[4096];
+    wchar_t wide[8192];
     DWORD count = 0;
     do {
         SetLastError(ERROR_SUCCESS);
@@ -93,16 +90,10 @@ bool readConsole(std::error_code& error)
         }
         // Ctrl-C ends a read with nothing: the stop is handled on another thread.
     } while (count == 0 && GetLastError() == ERROR_OPERATION_ABORTED);
-    if (count == 0 || (atLineStart && carried.empty() && wide[0] == 0x1A)) {
+    if (count == 0 || wide[0] == 0x1A) {
         return false;
     }
-    std::wstring text = std::exchange(carried, {}).append(wide, count);
-    if (IS_HIGH_SURROGATE(text.back())) {
-        carried = text.back();
-        text.pop_back();
-    }
-    consoleRead = narrowed(text);
-    atLineStart = text.empty() ? atLineStart : text.back() == L'\n';
+    consoleRead = narrowed(std::wstring_view(wide, count));
     return true;
 }
 
@@ -113,24 +104,6 @@ bool readConsole(std::error_code& error)
 SRWLOCK working = SRWLOCK_INIT;
 bool holdingWork = false;  // on the program's own thread only
 LastWord lastWord;
-
-// Lets a stop in while the program waits for input.
-struct ReadingAllowsStop {
-    ReadingAllowsStop()
-    {
-        if (holdingWork) {
-            ReleaseSRWLockExclusive(&working);
-        }
-    }
-    ~ReadingAllowsStop()
-    {
-        if (holdingWork) {
-            AcquireSRWLockExclusive(&working);
-        }
-    }
-    ReadingAllowsStop(const ReadingAllowsStop&) = delete;
-    ReadingAllowsStop& operator=(const ReadingAllowsStop&) = delete;
-};
 
 BOOL WINAPI onConsoleControl(DWORD event)
 {
@@ -204,26 +177,36 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
     return arguments;
 }
 
-std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
+namespace {
+
+std::ptrdiff_t readConsoleInput(char* buffer, std::size_t size, std::error_code& error)
 {
-    const ReadingAllowsStop stoppable;
-    if (!consoleInput) {
-        // In binary mode (see prepareProcess): the bytes as sent.
-        const int count = _read(0, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
-        if (count < 0) {
-            error = std::error_code(errno, std::generic_category());
-        }
-        return count;
+    if (consoleRead.empty() && !readConsole(error)) {
+        return error ? -1 : 0;
     }
-    while (consoleRead.empty()) {
-        if (!readConsole(error)) {
-            return error ? -1 : 0;
-        }
-    }
-    const std::size_t count = std::min(size, consoleRead.size());
-    consoleRead.copy(buffer, count);
+    const std::size_t count = consoleRead.copy(buffer, size);
     consoleRead.erase(0, count);
     return static_cast<std::ptrdiff_t>(count);
+}
+
+}  // namespace
+
+std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
+{
+    if (holdingWork) {
+        ReleaseSRWLockExclusive(&working);  // a stop may come in while the program waits
+    }
+    // A file or pipe in binary mode (see prepareProcess): the bytes as sent.
+    const std::ptrdiff_t count = consoleInput
+                                     ? readConsoleInput(buffer, size, error)
+                                     : _read(0, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+    if (count < 0 && !error) {
+        error = std::error_code(errno, std::generic_category());
+    }
+    if (holdingWork) {
+        AcquireSRWLockExclusive(&working);
+    }
+    return count;
 }
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
@@ -281,6 +264,11 @@ ShownCharacter readShownCharacter(std::string_view text)
         return {};
     }
     return {length, true, code, 1};
+}
+
+std::string_view consoleHelp()
+{
+    return "\nAt a console, Ctrl-Z then Enter at the start of a line ends the input.\n";
 }
 
 bool talkingToTerminal()

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "characters.h"
+#include "console.h"
 
 #include <charconv>
 #include <string_view>
@@ -239,6 +240,7 @@ is kept in $GORVANDEL_HISTORY if that is set (set and empty: none), else in
 $XDG_STATE_HOME/gorvandel/history, else in ~/.local/state/gorvandel/history.
 )";
     }
+    text += consoleHelp();
     text += R"(
 Exit status: 0 after "exit" or at the end of input; 1 when reading, writing
 or saving the memory fails; 2 for a usage error or a memory file that cannot

@@ -1,103 +1,70 @@
 #!/usr/bin/env python3
-"""The Windows build at a console under wine (a pseudo-terminal around it):
-text typed there reaches the program as UTF-8 and its answers show whole, at
-the console or in a file; Ctrl-C gives the memory a last try, and says so
-when it is still unsaved. Usage: windows_console.py WINE PROGRAM HOLDER"""
+# The Windows build at a console (a pseudo-terminal around wine): typed text arrives as UTF-8, answers show whole
+# there or in a file; Ctrl-C gives the memory a last try. Usage: windows_console.py WINE PROGRAM HOLD_OPEN
 import fcntl, os, pty, re, select, struct, subprocess, sys, tempfile, termios, time
 
 wine, program, holder = sys.argv[1:4]
 os.chdir(tempfile.mkdtemp())
 os.environ.update(LANG='C.UTF-8', LC_ALL='C.UTF-8', WINEDEBUG='-all')
-TYPED = 'café 日本 Ωmega'
+TYPED = 'do something with café 日本 Ωmega'
 
 
 def fail(what, seen=b''):
     sys.exit(f'FAIL windows console: {what}: {seen!r}')
 
 
-class Console:
-    def __init__(self, command):
-        self.pid, self.fd = pty.fork()
-        if self.pid == 0:
-            fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack('HHHH', 50, 250, 0, 0))  # no line wraps
-            os.execvp('sh', ['sh', '-c', command])
-        self.seen = b''
-
-    def expect(self, text, seconds=30):
-        deadline = time.monotonic() + seconds
-        while text.encode() not in re.sub(rb'\x1b\[[?0-9;]*[a-zA-Z]', b'', self.seen):
-            if time.monotonic() > deadline:
-                fail(f'no {text!r}', self.seen)
-            if select.select([self.fd], [], [], 0.2)[0]:
-                try:
-                    self.seen += os.read(self.fd, 4096)
-                except OSError:
-                    fail(f'ended before {text!r}', self.seen)
-
-    def ready(self, prompt='Gorvandel>'):
-        """Waits for the prompt and for wine to take the terminal out of line mode."""
-        self.expect(prompt)
-        deadline = time.monotonic() + 30
-        while termios.tcgetattr(self.fd)[3] & termios.ICANON:
-            if time.monotonic() > deadline:
-                fail('the terminal stayed in line mode', self.seen)
-            time.sleep(0.1)
-
-    def type(self, line, answer):
-        os.write(self.fd, line.encode() + b'\r')
-        self.expect(answer)
-
-    def status(self):
-        deadline = time.monotonic() + 30
-        while time.monotonic() < deadline:
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid:
-                return os.waitstatus_to_exitcode(status)
-            time.sleep(0.1)
-        fail('never ended', self.seen)
+def start(redirect=''):
+    global child, fd, seen
+    child, fd = pty.fork()
+    if child == 0:
+        fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack('HHHH', 50, 250, 0, 0))  # no line wraps
+        os.execvp('sh', ['sh', '-c', f"exec '{wine}' '{program}' -m m {redirect}"])
+    seen, deadline = b'', time.monotonic() + 30
+    while termios.tcgetattr(fd)[3] & termios.ICANON:  # typed before wine takes the terminal, a line is lost
+        time.sleep(0.1) if time.monotonic() < deadline else fail('wine kept the terminal in line mode')
 
 
-def hold(name):
-    held = subprocess.Popen([wine, holder, name], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    if held.stdout.readline().strip() != b'held':
-        fail(f'could not hold {name}')
-    return held
+def type(*lines, answer):
+    """Types lines, and waits for answer to come after them."""
+    global seen
+    mark, deadline = len(seen), time.monotonic() + 30
+    os.write(fd, ''.join(line + '\r' for line in lines).encode())
+    while answer.encode() not in re.sub(rb'\x1b\[[?0-9;]*[a-zA-Z]', b'', seen[mark:]):
+        if time.monotonic() > deadline:
+            fail(f'no {answer!r}', seen)
+        if select.select([fd], [], [], 0.2)[0]:
+            seen += os.read(fd, 4096)
 
 
-# Typed and answered at the console; then Ctrl-C while another program holds the memory.
-console = Console(f"exec '{wine}' '{program}' -m m")
-console.ready()
-console.type(f'do something with {TYPED}', f'"{TYPED}"')
-console.type('reward', 'Gorvandel>')
-held = hold('m')
-console.type('do something', 'Gorvandel>')
-console.type('reward', 'gorvandel: cannot save memory file m yet: another program has it open')
-os.write(console.fd, b'\x03')
-console.expect('gorvandel: cannot save memory file m: another program has it open')
-if console.status() != 1:
-    fail('status after Ctrl-C with the memory unsaved', console.seen)
-held.stdin.close()
-held.wait()
-
-# Typed at the console, answered into a file as UTF-8; Ctrl-C once the memory is free saves it.
-def learned():
-    with open('m') as memory:
-        return sum(int(word) for line in memory.read().split('\n')[1:3] for word in line.split()[1:])
+def status():
+    for _ in range(300):
+        if (ended := os.waitpid(child, os.WNOHANG))[0]:
+            return os.waitstatus_to_exitcode(ended[1])
+        time.sleep(0.1)
+    fail('never ended', seen)
 
 
-before = learned()
-console = Console(f"exec '{wine}' '{program}' -m m >out")
-console.ready('')
-held = hold('m')
-for line in (f'do something with {TYPED}', 'reward', 'do something', 'reward'):
-    os.write(console.fd, line.encode() + b'\r')
-console.expect('gorvandel: cannot save memory file m yet')
-held.stdin.close()
-held.wait()
-os.write(console.fd, b'\x03')
-if console.status() == 1 or b'cannot save memory file m:' in console.seen:
-    fail('Ctrl-C with the memory free', console.seen)
-with open('out', 'rb') as out:
-    if f'"{TYPED}"'.encode() not in out.read() or learned() != before + 2:
-        fail('answers in a file, or what was learned', open('out', 'rb').read() + open('m', 'rb').read())
+def hold():
+    held = subprocess.Popen([wine, holder, 'm'], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    return held if held.stdout.readline().strip() == b'held' else fail('could not hold m')
+
+
+start()
+type(TYPED, answer=f'"{TYPED[18:]}"')
+type('reward', answer='Gorvandel>')
+held = hold()
+type('do something', 'reward', answer='gorvandel: cannot save memory file m yet: another program has it open')
+os.write(fd, b'\x03')
+type(answer='gorvandel: cannot save memory file m: another program has it open')
+if status() != 1:
+    fail('status after Ctrl-C with the memory unsaved', seen)
+held.stdin.close(), held.wait()
+before = open('m').read()
+start('>out')
+held = hold()
+type(TYPED, 'reward', 'do something', 'reward', answer='gorvandel: cannot save memory file m yet')
+held.stdin.close(), held.wait()
+os.write(fd, b'\x03')
+if status() == 1 or open('m').read() == before or f'"{TYPED[18:]}"'.encode() not in open('out', 'rb').read():
+    fail('Ctrl-C once the memory is free: answers in a file, or what was learned', seen + open('m', 'rb').read())
 print('ok windows console')
