@@ -93,6 +93,17 @@ int showWhatWasLearned(const Options& options)
     return writeOut(picture);
 }
 
+// Stopped at the console (Ctrl-C, its window closed): what was learned gets
+// a last try, and a memory still unsaved is said, with status 1.
+LastWord lastTry(MemoryFile& memory, const OperatingSystem& persona)
+{
+    return [&memory, &persona]() -> std::optional<int> {
+        const Outcome finished = finishMemory(memory, persona);
+        memory.lock.releaseAndRemoveIfMade();
+        return finished ? std::nullopt : std::optional<int>(failWith(EXIT_STATUS_FAILURE, finished.failure));
+    };
+}
+
 int runSession(const Options& options)
 {
     MemoryFile memory;
@@ -114,12 +125,7 @@ int runSession(const Options& options)
     std::srand(options.seed ? *options.seed : millisecondTicks());
     const auto persona = std::make_unique<OperatingSystem>(memory.saved);
     if (afterCommand) {
-        // Stopped at the console (Ctrl-C, its window closed): what was learned gets a last try.
-        onConsoleStop([&memory, &persona]() -> std::optional<int> {
-            const Outcome finished = finishMemory(memory, *persona);
-            memory.lock.releaseAndRemoveIfMade();
-            return finished ? std::nullopt : std::optional<int>(failWith(EXIT_STATUS_FAILURE, finished.failure));
-        });
+        onConsoleStop(lastTry(memory, *persona));
     }
     Outcome outcome = runCommandLoop(commandReader(), *persona, afterCommand);
     // What was learned is the user's, however the session ended.

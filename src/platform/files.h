@@ -153,7 +153,8 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
 
 // Reads the end of the regular file at place: its last lines lines, or all
 // of it when it has no more, but no line that starts before its last limit
-// bytes. more tells whether it has more.
+// bytes. more tells whether it has more. POSIX only, as appendLines: the
+// history's, which Windows, whose console keeps its own, never keeps.
 std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
                             bool& more);
 

@@ -157,9 +157,9 @@ template <typename Step> std::error_code waitingForOthers(std::chrono::milliseco
     }
 }
 
-// Moves temporary over target in one step. A file held open refuses that
-// as access denied: when the file cannot be opened for removal either,
-// another program holds it.
+// Moves temporary over target in one step. A file another program holds
+// open refuses that as access denied: when the file cannot be opened
+// unshared either, that is the reason, and not a lack of permission.
 std::error_code moveInPlace(const std::wstring& temporary, const std::wstring& target,
                             std::chrono::milliseconds patience)
 {
@@ -169,7 +169,7 @@ std::error_code moveInPlace(const std::wstring& temporary, const std::wstring& t
         }
         const std::error_code error = lastError();
         if (error.value() == ERROR_ACCESS_DENIED &&
-            Handle(CreateFileW(target.c_str(), DELETE, SHARE_ALL, nullptr, OPEN_EXISTING, 0, nullptr)).handle ==
+            Handle(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).handle ==
                 INVALID_HANDLE_VALUE &&
             GetLastError() == ERROR_SHARING_VIOLATION) {
             return windowsError(ERROR_SHARING_VIOLATION);
@@ -226,30 +226,6 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
     return {};
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
-                            bool& more)
-{
-    // No history is kept on Windows, whose console keeps its own: the end
-    // is read at once, with one byte more that tells whether a line starts.
-    Handle opened(INVALID_HANDLE_VALUE);
-    BY_HANDLE_FILE_INFORMATION information{};
-    LARGE_INTEGER size{};
-    if (const std::error_code error = openToRead(file, opened, information)) {
-        return error;
-    }
-    size.QuadPart = static_cast<LONGLONG>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
-    size.QuadPart -= std::min<LONGLONG>(size.QuadPart, static_cast<LONGLONG>(limit) + 1);
-    std::string tail;
-    if (!SetFilePointerEx(opened.handle, size, nullptr, FILE_BEGIN)) {
-        return lastError();
-    }
-    if (const std::error_code error = readRest(opened.handle, limit + 1, tail)) {
-        return error;
-    }
-    bytes = lastLines(tail, lines, size.QuadPart > 0, more);
-    return {};
-}
-
 std::error_code replaceFile(const FilePlace& file, const std::string& contents, std::chrono::milliseconds patience)
 {
     const std::wstring target = widenedPath(file.name);
@@ -276,41 +252,6 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents, 
         DeleteFileW(temporary.c_str());
     }
     return error;
-}
-
-std::error_code appendLines(const FilePlace& file, const std::string& lines)
-{
-    const Handle opened(CreateFileW(widenedPath(file.name).c_str(), FILE_APPEND_DATA | GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr));
-    DWORD written = 0;
-    if (opened.handle == INVALID_HANDLE_VALUE) {
-        return lastError();
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (isLinkOpen(opened.handle) || GetFileType(opened.handle) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(opened.handle, &information)) {
-        return FileRefusal::NotRegularFile;
-    }
-    if (const std::error_code refused = judgeFile(factsOf(information), ROOT)) {
-        return refused;
-    }
-    // The last byte, to see whether the last line ended.
-    LARGE_INTEGER size{};
-    char last = '\n';
-    DWORD read = 0;
-    OVERLAPPED at{};
-    if (GetFileSizeEx(opened.handle, &size) && size.QuadPart > 0) {
-        at.Offset = static_cast<DWORD>(size.QuadPart - 1);
-        at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
-        ReadFile(opened.handle, &last, 1, &read, &at);
-    }
-    const std::string bytes = last == '\n' ? lines : "\n" + lines;
-    if (!WriteFile(opened.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        return lastError();
-    }
-    return {};
 }
 
 std::error_code moveOver(const FilePlace& from, const FilePlace& to)

@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
-# The Windows build at a console (a pseudo-terminal around wine): typed text arrives as UTF-8, answers show whole
-# there or in a file; Ctrl-C gives the memory a last try. Usage: windows_console.py WINE PROGRAM HOLD_OPEN
+# The Windows build at a console (a pseudo-terminal around wine): typed text arrives as UTF-8, answers show
+# whole there or in a file; Ctrl-C gives the memory a last try; Ctrl-Z then Enter ends the input.
+# Usage: windows_console.py WINE PROGRAM
 import fcntl, os, pty, re, select, struct, subprocess, sys, tempfile, termios, time
 
-wine, program, holder = sys.argv[1:4]
+wine, program = sys.argv[1:3]
 os.chdir(tempfile.mkdtemp())
 os.environ.update(LANG='C.UTF-8', LC_ALL='C.UTF-8', WINEDEBUG='-all')
-TYPED = 'do something with café 日本 Ωmega'
+TYPED, ANSWERED = 'do something with café 日本 Ωmega', '"café 日本 Ωmega"'
 
 
-def fail(what, seen=b''):
+def fail(what):
     sys.exit(f'FAIL windows console: {what}: {seen!r}')
 
 
@@ -24,47 +25,47 @@ def start(redirect=''):
         time.sleep(0.1) if time.monotonic() < deadline else fail('wine kept the terminal in line mode')
 
 
-def type(*lines, answer):
-    """Types lines, and waits for answer to come after them."""
+def type(keys, answer):
+    """Types keys, and waits for answer to come after them."""
     global seen
     mark, deadline = len(seen), time.monotonic() + 30
-    os.write(fd, ''.join(line + '\r' for line in lines).encode())
+    os.write(fd, keys.encode())
     while answer.encode() not in re.sub(rb'\x1b\[[?0-9;]*[a-zA-Z]', b'', seen[mark:]):
         if time.monotonic() > deadline:
-            fail(f'no {answer!r}', seen)
+            fail(f'no {answer!r}')
         if select.select([fd], [], [], 0.2)[0]:
             seen += os.read(fd, 4096)
 
 
-def status():
+def ends(why):
     for _ in range(300):
         if (ended := os.waitpid(child, os.WNOHANG))[0]:
             return os.waitstatus_to_exitcode(ended[1])
         time.sleep(0.1)
-    fail('never ended', seen)
+    fail(f'never ended {why}')
 
 
-def hold():
-    held = subprocess.Popen([wine, holder, 'm'], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+def hold():  # cmd holds m for its redirection, its removal not shared, until more's input ends
+    held = subprocess.Popen([wine, 'cmd', '/c', 'echo held& more >> m'], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
     return held if held.stdout.readline().strip() == b'held' else fail('could not hold m')
 
 
 start()
-type(TYPED, answer=f'"{TYPED[18:]}"')
-type('reward', answer='Gorvandel>')
+type(TYPED + '\r', ANSWERED)
+type('reward\r', 'Gorvandel>')
 held = hold()
-type('do something', 'reward', answer='gorvandel: cannot save memory file m yet: another program has it open')
-os.write(fd, b'\x03')
-type(answer='gorvandel: cannot save memory file m: another program has it open')
-if status() != 1:
-    fail('status after Ctrl-C with the memory unsaved', seen)
+type('do something\rreward\r', 'gorvandel: cannot save memory file m yet: another program has it open')
+type('\x03', 'gorvandel: cannot save memory file m: another program has it open')
+if ends('after Ctrl-C') != 1:
+    fail('status after Ctrl-C with the memory unsaved')
 held.stdin.close(), held.wait()
-before = open('m').read()
-start('>out')
-held = hold()
-type(TYPED, 'reward', 'do something', 'reward', answer='gorvandel: cannot save memory file m yet')
+before, held = open('m').read(), start('>out') or hold()
+type(TYPED + '\rreward\rdo something\rreward\r', 'gorvandel: cannot save memory file m yet')
 held.stdin.close(), held.wait()
 os.write(fd, b'\x03')
-if status() == 1 or open('m').read() == before or f'"{TYPED[18:]}"'.encode() not in open('out', 'rb').read():
-    fail('Ctrl-C once the memory is free: answers in a file, or what was learned', seen + open('m', 'rb').read())
-print('ok windows console')
+if ends('after Ctrl-C') == 1 or open('m').read() == before or ANSWERED.encode() not in open('out', 'rb').read():
+    fail('Ctrl-C once the memory is free: answers in a file, or what was learned')
+start()  # Ctrl-Z then Enter ends the input, once wine's terminal sends it as a key, not as SIGTSTP
+termios.tcsetattr(fd, termios.TCSANOW, (lambda mode: mode[:3] + [mode[3] & ~termios.ISIG] + mode[4:])(termios.tcgetattr(fd)))
+type('\x1a\r', 'Bye Gorvandel')
+print('ok windows console' if ends('after Ctrl-Z then Enter') == 0 else fail('status after Ctrl-Z then Enter'))
