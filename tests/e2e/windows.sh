@@ -27,6 +27,7 @@ run "$(repeat 300 $'do something with x\nreward')" -m 'José/café.memory'
     fail "learning in José/café.memory: status $status, [$(cat "$work/err")], $(ls -R "$work")"
 run "$(repeat 30 'do something with y')" -m 'José/café.memory'
 [ "$(sed "s/^$(text prompt)//" "$work/out" | head -n 30 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"
+"$wine" "$program" --help | grep -q '^At a console, Ctrl-Z then Enter at the start of a line ends the input' || fail "--help"
 # --show names the file whole: in UTF-8 to a pipe, and at a console (a pseudo-terminal) through the console's own call.
 title="What Gorvandel has learned, kept in José/café.memory:"
 run '' --show -m José/café.memory && [ "$(head -n 1 "$work/out" | tr -d '\r')" = "$title" ] || fail "--show to a pipe: $(cat "$work/out")"
