@@ -141,8 +141,9 @@ TEST(MemoryFile, AFileAnotherProgramHoldsIsWaitedForAtTheStartAndSavedAtTheNextC
     write(name, LEARNED);
     std::thread letGo([held = holdOpen(name)] { Sleep(300), CloseHandle(held); });
     MemoryFile memory;
-    ASSERT_TRUE(openMemoryFile(name, memory));
+    const bool opened = static_cast<bool>(openMemoryFile(name, memory));
     letGo.join();
+    ASSERT_TRUE(opened);
     const HANDLE held = holdOpen(name);
     gorvandel::MemoryLook look;
     EXPECT_EQ(readMemoryFile(name, look).failure, "cannot read memory file " + name + ": another program has it open");
