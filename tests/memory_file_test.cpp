@@ -139,13 +139,15 @@ TEST(MemoryFile, AFileAnotherProgramHoldsIsWaitedForAtTheStartAndSavedAtTheNextC
     const TemporaryFolder folder;
     const std::string name = folder / "m";
     write(name, LEARNED);
-    std::thread letGo([held = holdOpen(name)] { Sleep(300), CloseHandle(held); });
     MemoryFile memory;
-    const bool opened = static_cast<bool>(openMemoryFile(name, memory));
-    letGo.join();
-    ASSERT_TRUE(opened);
-    const HANDLE held = holdOpen(name);
     gorvandel::MemoryLook look;
+    for (const bool session : {false, true}) {  // --show, then a session
+        std::thread letGo([held = holdOpen(name)] { Sleep(300), CloseHandle(held); });
+        const bool started = session ? bool(openMemoryFile(name, memory)) : bool(readMemoryFile(name, look));
+        letGo.join();
+        ASSERT_TRUE(started) << session;
+    }
+    const HANDLE held = holdOpen(name);
     EXPECT_EQ(readMemoryFile(name, look).failure, "cannot read memory file " + name + ": another program has it open");
     Judged judged(memory.saved);
     judged.draws.script.assign(40, 2);
