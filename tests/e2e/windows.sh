@@ -59,8 +59,5 @@ run 'exit' -m "$long"
 [ "$?" -eq 0 ] && grep -q $'café"[^"]*\r$' "$work/out" && [ "$(grep -c -F "$(text unknown)"$'\r' "$work/out")" -eq 1 ] &&
     [ "$(tail -n 1 "$work/out")" = "$(text farewell | tail -n 1)"$'\r' ] || fail "a UTF-16 command file: [$(cat "$work/out" "$work/err")]"
 echo "ok windows"
-if command -v python3 >/dev/null; then
-    python3 "$(dirname "$0")/windows_console.py" "$wine" "$program"
-else
-    echo "skipped windows console: no python3"
-fi
+command -v python3 >/dev/null || { echo "skipped windows console: no python3"; exit 0; }
+python3 "$(dirname "$0")/windows_console.py" "$wine" "$program"
