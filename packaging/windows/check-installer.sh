@@ -59,13 +59,17 @@ installed_in "$second"
 
 # While Gorvandel runs from the folder, a silent install elsewhere or in place and a silent uninstall
 # (told by _?= to run in place, so that its status is its own) fail, and nothing changes.
-mkfifo "$WINEPREFIX/input"
-"$wine" "$second\\gorvandel.exe" <"$WINEPREFIX/input" >"$WINEPREFIX/output" 2>&1 &
-exec 3>"$WINEPREFIX/input"
-for ((tenths = 0; tenths < 300; tenths++)); do
-    [ ! -s "$WINEPREFIX/output" ] || break
-    sleep 0.1
-done
+run_from() { # FOLDER: gorvandel.exe runs from there until stop_running
+    rm -f "$WINEPREFIX/input" "$WINEPREFIX/output" && mkfifo "$WINEPREFIX/input"
+    "$wine" "$1\\gorvandel.exe" <"$WINEPREFIX/input" >"$WINEPREFIX/output" 2>&1 &
+    exec 3>"$WINEPREFIX/input"
+    for ((tenths = 0; tenths < 300; tenths++)); do
+        [ ! -s "$WINEPREFIX/output" ] || break
+        sleep 0.1
+    done
+}
+stop_running() { exec 3>&-; wait; }
+run_from "$second"
 before=$(cd "$(unix "$second")" && md5sum *)
 for attempt in install_in_gorvc install_in_place uninstall; do
     status=0
@@ -79,8 +83,16 @@ for attempt in install_in_gorvc install_in_place uninstall; do
         fail "$attempt while Gorvandel runs: status $status, $(ls "$(unix 'C:\Tools')"), $(value UninstallString)"
 done
 installed_in "$second"
-exec 3>&-
-wait
+stop_running
+# Nor does an install into a folder where a copy from the zip file runs: the earlier install stays.
+mkdir -p "$(unix 'C:\Tools\GorvC')" && cp "$(unix "$second")/gorvandel.exe" "$(unix 'C:\Tools\GorvC')"
+run_from 'C:\Tools\GorvC'
+status=0 && install 'C:\Tools\GorvC' || status=$?
+[ "$status" -ne 0 ] && [ "$(ls "$(unix 'C:\Tools\GorvC')")" = gorvandel.exe ] ||
+    fail "an install where Gorvandel runs from the zip file: status $status, $(ls "$(unix 'C:\Tools\GorvC')")"
+stop_running
+rm -r "$(unix 'C:\Tools\GorvC')"
+installed_in "$second"
 
 # The uninstaller runs from a copy of itself that it does not wait for.
 "$wine" "$second\\Uninstall.exe" /S
