@@ -94,10 +94,10 @@ stop_running
 rm -r "$(unix 'C:\Tools\GorvC')"
 installed_in "$second"
 
-# The uninstaller runs from a copy of itself that it does not wait for.
+# The uninstaller runs from a copy of itself that it does not wait for, and removes the Start menu last.
 "$wine" "$second\\Uninstall.exe" /S
 for ((tenths = 0; tenths < 300; tenths++)); do
-    [ -e "$(unix "$second")/Uninstall.exe" ] || break
+    [ -e "$(unix "$second")/Uninstall.exe" ] || [ -e "$menu" ] || break
     sleep 0.1
 done
 [ "$(ls "$(unix "$second")")" = mine.memory ] || fail "uninstalling left $(ls "$(unix "$second")")"
