@@ -97,6 +97,17 @@ bool readConsole(std::error_code& error)
     return true;
 }
 
+// Gives what the console handed over, reading a line when nothing waits.
+std::ptrdiff_t readConsoleInput(char* buffer, std::size_t size, std::error_code& error)
+{
+    if (consoleRead.empty() && !readConsole(error)) {
+        return error ? -1 : 0;
+    }
+    const std::size_t count = consoleRead.copy(buffer, size);
+    consoleRead.erase(0, count);
+    return static_cast<std::ptrdiff_t>(count);
+}
+
 // The console's stop handler runs on a thread of its own. It takes the
 // work lock, which the program holds from onConsoleStop on but while it
 // waits for input, so that the last word never runs in the middle of a
@@ -176,20 +187,6 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
     }
     return arguments;
 }
-
-namespace {
-
-std::ptrdiff_t readConsoleInput(char* buffer, std::size_t size, std::error_code& error)
-{
-    if (consoleRead.empty() && !readConsole(error)) {
-        return error ? -1 : 0;
-    }
-    const std::size_t count = consoleRead.copy(buffer, size);
-    consoleRead.erase(0, count);
-    return static_cast<std::ptrdiff_t>(count);
-}
-
-}  // namespace
 
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
 {
