@@ -30,13 +30,15 @@ def start(redirect=''):
         time.sleep(0.1)
 
 
-def type(keys, answer):
-    """Types keys, and waits for answer to come after them."""
+def type(keys, answer):  # and waits for answer to come after them
     global seen
     mark = len(seen)
     os.write(fd, keys.encode())
     while answer.encode() not in re.sub(rb'\x1b\[[?0-9;]*[a-zA-Z]', b'', seen[mark:]):
-        seen += os.read(fd, 4096)
+        try:
+            seen += os.read(fd, 4096)
+        except OSError:  # the program ended
+            fail(f'no {answer!r}')
 
 
 def ends():
