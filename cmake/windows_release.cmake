@@ -174,7 +174,8 @@ set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 # a folder that is given up.
 configure_file("${GORVANDEL_WINDOWS_SOURCE}/earlier_install.nsh.in" "${GORVANDEL_WINDOWS_BUILD}/earlier_install.nsh" @ONLY)
 string(APPEND CPACK_NSIS_DEFINES "\n!include \"${GORVANDEL_WINDOWS_BUILD}/earlier_install.nsh\"")
-set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "Call RemoveEarlierInstall")
+# Nothing is replaced or removed while Gorvandel runs from the folder.
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "Push $INSTDIR\nCall GorvandelClosed\nCall RemoveEarlierInstall")
 # A shortcut to a console program opens a console window running it.
 set(CPACK_NSIS_MENU_LINKS gorvandel.exe Gorvandel README.txt "Gorvandel read me")
 
@@ -191,6 +192,8 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [[
   gorvandel_path_done:
 ]])
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [[
+  Push "$INSTDIR"
+  Call un.GorvandelClosed
   Push "$INSTDIR"
   Call un.RemoveFromPath
 ]])

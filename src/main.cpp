@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -89,11 +90,18 @@ int showWhatWasLearned(const Options& options)
     const std::string picture =
         drawLearning(look.learned, pictureTitle(options.memoryFile, look.exists, look.leftover, window),
                      {outputTakesUtf8(), colour, window});
-    std::error_code error;
-    if (!writeToConsoleOutput(picture, error)) {
-        return writeOut(picture);
-    }
-    return finish(error ? outputFailure(error) : Outcome(), EXIT_STATUS_FAILURE);
+    return writeOut(picture);
+}
+
+// Stopped at the console (Ctrl-C, its window closed): what was learned gets
+// a last try, and a memory still unsaved is said, with status 1.
+LastWord lastTry(MemoryFile& memory, const OperatingSystem& persona)
+{
+    return [&memory, &persona]() -> std::optional<int> {
+        const Outcome finished = finishMemory(memory, persona);
+        memory.lock.releaseAndRemoveIfMade();
+        return finished ? std::nullopt : std::optional<int>(finish(finished, EXIT_STATUS_FAILURE));
+    };
 }
 
 int runSession(const Options& options)
@@ -118,10 +126,16 @@ int runSession(const Options& options)
     // One seed for the whole run, taken before the persona exists.
     std::srand(options.seed ? *options.seed : millisecondTicks());
     const auto persona = std::make_unique<OperatingSystem>(memory.saved);
+    if (afterCommand) {
+        onConsoleStop(lastTry(memory, *persona));
+    }
     Outcome outcome = runCommandLoop(commandReader(), *persona, afterCommand);
     // What was learned is the user's, however the session ended.
     if (Outcome finished = finishMemory(memory, *persona); outcome && !finished) {
         outcome = finished;
+    }
+    if (afterCommand) {
+        onConsoleStop({});
     }
     return finish(outcome, EXIT_STATUS_FAILURE);
 }

@@ -45,12 +45,15 @@ TEST(Files, ReadsWholeOrJustTheEnd)
     EXPECT_TRUE(!gorvandel::readFile(at(folder / "f"), 4, read) && read == "a\r\nb");
     EXPECT_EQ(gorvandel::readFile(at(folder / "f"), 3, read), std::errc::file_too_large);
     EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
+
+#ifndef _WIN32  // the history's reads and appends, which Windows never keeps
     bool more = false;
     EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "lines"), 2, 9, read, more) && read == "2\n3\n" && more);
     EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "lines"), 3, 6, read, more) && read == "1\n2\n3\n" && !more);
     // Only lines that start in the last bytes asked for.
     EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "lines"), 3, 4, read, more) && read == "2\n3\n" && more);
     EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "word"), 3, 2, read, more) && read.empty());
+#endif
 }
 
 TEST(Files, ASaveReplacesTheFileWholeAndLeavesNothingBeside)
@@ -73,9 +76,11 @@ TEST(Files, ASaveReplacesTheFileWholeAndLeavesNothingBeside)
     EXPECT_EQ(contentsOf(folder / next), "someone's");
     fs::remove(folder / next);
     EXPECT_TRUE(!gorvandel::checkCanSave(file) && namesOf(folder.path).size() == 4u);
+#ifndef _WIN32
     // Nothing is appended to a file with other names, which a replace would part from them.
     fs::create_hard_link(folder / "f", folder / "other name");
     EXPECT_TRUE(gorvandel::appendLines(file, "x\n") == FileRefusal::OtherNames && contentsOf(folder / "f") == "third");
+#endif
     fs::remove_all(folder.path);
     EXPECT_EQ(gorvandel::checkCanSave(file), std::errc::no_such_file_or_directory);
 }
@@ -123,24 +128,17 @@ TEST(Files, OnlyTheProgramsOwnLeftoversAreTakenBackOrRemoved)
 }
 
 #ifdef _WIN32
-// Names in any language reach the file system as given; a replaced file keeps its attributes.
-TEST(Files, WindowsNamesAnyFileAndKeepsWhatAReplacedFileHad)
+// A replaced file keeps its attributes, and a held lock cannot go (names in any language: windows.sh).
+TEST(Files, WindowsKeepsWhatAReplacedFileHadAndItsLock)
 {
     const TemporaryFolder folder;
-    const std::string file = (folder.path / fs::u8path("Jos\xC3\xA9")).string() + "\\\xE6\x97\xA5\xE6\x9C\xAC.memory";
-    fs::create_directory(folder.path / fs::u8path("Jos\xC3\xA9"));
-    const FilePlace place = at(file);
+    const FilePlace place = at(folder / "m");
     EXPECT_FALSE(gorvandel::replaceFile(place, "first"));
-    const std::wstring wide = (folder.path / fs::u8path("Jos\xC3\xA9/\xE6\x97\xA5\xE6\x9C\xAC.memory")).wstring();
+    const std::wstring wide = (folder.path / "m").wstring();
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
     EXPECT_FALSE(gorvandel::replaceFile(place, "second"));
     EXPECT_NE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    std::string read;
-    EXPECT_FALSE(gorvandel::readFile(at(file), 9, read)) << at(file).path;
-    EXPECT_EQ(read, "second");
-    FilePlace device;
-    EXPECT_EQ(gorvandel::findFile("con.memory", device), FileRefusal::NamesDevice);
-    // The lock file cannot be removed while it is held.
+    EXPECT_EQ(contentsOf(folder / "m"), "second");
     FileLock lock;
     ASSERT_FALSE(FileLock::take(place, 0ms, lock));
     EXPECT_FALSE(DeleteFileW((wide + L".lock").c_str()));

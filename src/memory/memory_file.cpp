@@ -186,12 +186,13 @@ std::error_code keepLock(MemoryFile& memory)
     return {};
 }
 
-std::error_code save(MemoryFile& memory, const OperatingSystem& persona)
+std::error_code save(MemoryFile& memory, const OperatingSystem& persona,
+                     std::chrono::milliseconds patience = SAVE_PATIENCE)
 {
     const Learning now{persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
     std::string text = formatMemory(now, memory.unknownLines);
     std::error_code error = keepLock(memory);
-    if (!error && !(error = replaceFile(memory.file, text))) {
+    if (!error && !(error = replaceFile(memory.file, text, patience))) {
         memory.saved = now;
         memory.savedText = std::move(text);
         memory.putOffReason.clear();
@@ -253,20 +254,26 @@ Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona)
     if (sameWeights(memory.saved, persona) || (!memory.putOffReason.empty() && sameWeights(memory.putOff, persona))) {
         return {};
     }
-    const std::error_code error = save(memory, persona);
+    // Once the file is known to be held, each change tries once and goes on.
+    const bool held = !memory.putOffReason.empty();
+    const std::error_code error = save(memory, persona, held ? std::chrono::milliseconds(0) : SAVE_PATIENCE);
+    Outcome kept;
     if (!error) {
-        return {};
+        if (held) {
+            kept.notices.push_back("saved memory file " + memory.name + " at last");
+        }
+        return kept;
     }
-    if (!mayPassSoon(error)) {
+    if (error != FileRefusal::HeldOpen) {
         return cannotSave(memory, error.message());
     }
-    Outcome putOff;
-    if (memory.putOffReason.empty()) {
-        putOff.notices.push_back(cannotSave(memory, error.message()).failure + "; trying again at the next change");
+    if (!held) {
+        kept.notices.push_back("cannot save memory file " + memory.name + " yet: " + error.message() +
+                               "; trying again at each change");
     }
     memory.putOff = {persona.weights(ActionKind::Plain), persona.weights(ActionKind::Argument)};
     memory.putOffReason = error.message();
-    return putOff;
+    return kept;
 }
 
 Outcome finishMemory(MemoryFile& memory, const OperatingSystem& persona)

@@ -56,8 +56,9 @@ Outcome readMemoryFile(const std::string& name, MemoryLook& look);
 
 // Saves the persona's weights when they differ from what the file holds,
 // replacing the file whole. When that fails the file holds what it held,
-// and the session ends; but a save another program blocks for a moment is
-// put off to the next change, and a notice then says so (the first time only).
+// and the session ends; but a save another program blocks (it has the file
+// open) is put off to the next change, which tries once without waiting; a
+// notice says so the first time, and again when a later save is made.
 Outcome keepLearning(MemoryFile& memory, const OperatingSystem& persona);
 
 // At the end of a session: saves what a blocked save put off, or says what

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,13 +53,16 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[]);
 
 // Reads at most size bytes of standard input into buffer, as they were sent:
 // gives how many, 0 at the end of input, or -1 with the system's reason in
-// error. A signal that interrupts the read does not end it.
+// error. A signal that interrupts the read does not end it. On Windows a
+// console's lines are read as UTF-16 and given as UTF-8; Ctrl-Z then Enter
+// at the start of a line ends the input there.
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error);
 
 // Writes all of first, then all of second, to standard output, or gives the
 // system's reason why it could not: on POSIX in one call (writev) unless the
-// system takes only part; on Windows through the runtime's text mode, which
-// writes each LF as CR LF, as every console program there does.
+// system takes only part; on Windows to a console as the UTF-16 it shows,
+// otherwise through the runtime's text mode, which writes each LF as CR LF,
+// as every console program there does.
 std::error_code writeStandardOutput(std::string_view first, std::string_view second = {});
 
 // Writes text to standard error: on Windows, at a console, as the UTF-16
@@ -77,19 +81,22 @@ struct ShownCharacter {
 };
 ShownCharacter readShownCharacter(std::string_view text);
 
-// On Windows, where standard output is a console: writes text there as
-// UTF-16 through the console's own call, as writeToStandardError does, so
-// that a name shows whole whatever the console's code page; error says why
-// that failed. False, with nothing written, for a file or a pipe, and on
-// POSIX, where text's bytes are what a terminal reads.
-bool writeToConsoleOutput(std::string_view text, std::error_code& error);
+// What the program does when the console stops it (Ctrl-C, Ctrl-Break, its
+// window closing), on Windows: run on a thread of the console's, at a
+// moment when the program waits for input, never in the middle of a command
+// or a save; it gives the status to end with, or nothing to end as the
+// system would have. An empty one, at the end of a session, makes a stop
+// wait for the program's own end. On POSIX the terminal's signals end the
+// program as they always did, and this does nothing.
+using LastWord = std::function<std::optional<int>()>;
+void onConsoleStop(LastWord lastWord);
 
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();
 
 // Whether what goes to standard output is read as UTF-8: on POSIX where the
 // user's locale (taken up as readShownCharacter does) says so, on Windows
-// where the console's output code page is UTF-8.
+// at a console (written as UTF-16) or where its output code page is UTF-8.
 bool outputTakesUtf8();
 
 // Whether standard output is a terminal that shows ANSI colours: on POSIX

@@ -158,9 +158,9 @@ ShownCharacter readShownCharacter(std::string_view text)
     return {std::max<std::size_t>(length, 1), true, code, columns < 0 ? 1 : static_cast<std::size_t>(columns)};
 }
 
-bool writeToConsoleOutput(std::string_view, std::error_code&)
+void onConsoleStop(LastWord)
 {
-    return false;
+    // The terminal's signals end the program as they always did.
 }
 
 bool talkingToTerminal()

@@ -1,4 +1,5 @@
 #include "console.h"
+#include "windows_errors.h"
 #include "windows_text.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -18,6 +19,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include <fcntl.h>
 #include <io.h>
@@ -35,6 +37,97 @@ bool isConsole(HANDLE handle)
 {
     DWORD mode = 0;
     return isUsable(handle) && GetConsoleMode(handle, &mode);
+}
+
+// Taken once at the start (prepareProcess).
+bool consoleInput = false;
+bool consoleOutput = false;
+
+// Windows 7's console takes little text in one call (some 64 KiB, shared
+// with all it holds): long text goes to it in pieces of this many units.
+constexpr std::size_t CONSOLE_PIECE = 8192;
+
+// Writes text to a console as the UTF-16 it shows.
+std::error_code writeConsole(HANDLE console, std::string_view text)
+{
+    std::wstring wide;
+    try {
+        wide = widened(text);
+    } catch (const std::bad_alloc&) {
+        return std::make_error_code(std::errc::not_enough_memory);
+    }
+    for (std::size_t at = 0; at < wide.size();) {
+        std::size_t piece = std::min(CONSOLE_PIECE, wide.size() - at);
+        if (at + piece < wide.size() && IS_HIGH_SURROGATE(wide[at + piece - 1])) {
+            --piece;  // a surrogate pair stays whole
+        }
+        DWORD written = 0;
+        // The console's own reason (a console closed under it) means little to a person.
+        if (!WriteConsoleW(console, wide.data() + at, static_cast<DWORD>(piece), &written, nullptr) || written == 0) {
+            return std::make_error_code(std::errc::io_error);
+        }
+        at += written;
+    }
+    return {};
+}
+
+// What the console handed over and the caller has not yet taken, as UTF-8.
+std::string consoleRead;
+
+// Reads what the console hands over at Enter (it edits the line itself)
+// into consoleRead. False at the end: a read that starts with Ctrl-Z (then
+// Enter), which ReadConsoleW gives as U+001A, as it never reports an end
+// itself; or when the read fails.
+bool readConsole(std::error_code& error)
+{
+    wchar_t wide[8192];
+    DWORD count = 0;
+    do {
+        SetLastError(ERROR_SUCCESS);
+        if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), wide, std::size(wide), &count, nullptr)) {
+            error = lastError();
+            return false;
+        }
+        // Ctrl-C ends a read with nothing: the stop is handled on another thread.
+    } while (count == 0 && GetLastError() == ERROR_OPERATION_ABORTED);
+    if (count == 0 || wide[0] == 0x1A) {
+        return false;
+    }
+    consoleRead = narrowed(std::wstring_view(wide, count));
+    return true;
+}
+
+// Gives what the console handed over, reading a line when nothing waits.
+std::ptrdiff_t readConsoleInput(char* buffer, std::size_t size, std::error_code& error)
+{
+    if (consoleRead.empty() && !readConsole(error)) {
+        return error ? -1 : 0;
+    }
+    const std::size_t count = consoleRead.copy(buffer, size);
+    consoleRead.erase(0, count);
+    return static_cast<std::ptrdiff_t>(count);
+}
+
+// The console's stop handler runs on a thread of its own. It takes the
+// work lock, which the program holds from onConsoleStop on but while it
+// waits for input, so that the last word never runs in the middle of a
+// command or a save; and it never lets go, as the program ends there.
+SRWLOCK working = SRWLOCK_INIT;
+bool holdingWork = false;  // on the program's own thread only
+LastWord lastWord;
+
+BOOL WINAPI onConsoleControl(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+        return FALSE;
+    }
+    AcquireSRWLockExclusive(&working);
+    if (lastWord) {
+        if (const std::optional<int> status = lastWord()) {
+            ExitProcess(static_cast<UINT>(*status));
+        }
+    }
+    return FALSE;  // the system's own handler ends the program
 }
 
 }  // namespace
@@ -70,11 +163,13 @@ StandardStreams prepareProcess()
     const bool inputOpen = isUsable(GetStdHandle(STD_INPUT_HANDLE));
     // In text mode the runtime would turn CR LF into LF before the command
     // loop sees the line, and the loop would then remove a carriage return
-    // the user really typed. Output stays in text mode: LF becomes CR LF, as
-    // every Windows console program writes it.
+    // the user really typed. Output to a file or pipe stays in text mode: LF
+    // becomes CR LF, as every Windows console program writes it.
     if (inputOpen) {
         _setmode(_fileno(stdin), _O_BINARY);
     }
+    consoleInput = isConsole(GetStdHandle(STD_INPUT_HANDLE));
+    consoleOutput = isConsole(GetStdHandle(STD_OUTPUT_HANDLE));
     return {inputOpen, isUsable(GetStdHandle(STD_OUTPUT_HANDLE))};
 }
 
@@ -97,16 +192,27 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[])
 
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error)
 {
-    // Standard input is in binary mode (see prepareProcess): the bytes as sent.
-    const int count = _read(0, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
-    if (count < 0) {
+    if (holdingWork) {
+        ReleaseSRWLockExclusive(&working);  // a stop may come in while the program waits
+    }
+    // A file or pipe in binary mode (see prepareProcess): the bytes as sent.
+    const std::ptrdiff_t count = consoleInput
+                                     ? readConsoleInput(buffer, size, error)
+                                     : _read(0, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+    if (count < 0 && !error) {
         error = std::error_code(errno, std::generic_category());
+    }
+    if (holdingWork) {
+        AcquireSRWLockExclusive(&working);
     }
     return count;
 }
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
+    if (consoleOutput) {
+        return writeConsole(GetStdHandle(STD_OUTPUT_HANDLE), std::string(first).append(second));
+    }
     for (std::string_view bytes : {first, second}) {
         while (!bytes.empty()) {
             // _write counts the bytes it was given, not the carriage returns it adds.
@@ -128,17 +234,9 @@ void writeToStandardError(std::string_view text)
 {
     // A console shows UTF-16 as it is; a file or pipe gets the UTF-8 bytes.
     const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (isConsole(error)) {
-        try {
-            const std::wstring wide = widened(text);
-            DWORD written = 0;
-            WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-            return;
-        } catch (const std::bad_alloc&) {
-            // Out of memory: the bytes, as they are.
-        }
+    if (!isConsole(error) || writeConsole(error, text) == std::errc::not_enough_memory) {
+        std::fwrite(text.data(), 1, text.size(), stderr);
     }
-    std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 ShownCharacter readShownCharacter(std::string_view text)
@@ -167,21 +265,6 @@ ShownCharacter readShownCharacter(std::string_view text)
     return {length, true, code, 1};
 }
 
-bool writeToConsoleOutput(std::string_view text, std::error_code& error)
-{
-    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (!isConsole(output)) {
-        return false;
-    }
-    const std::wstring wide = widened(text);
-    DWORD written = 0;
-    // The console's own reason (a console closed under it) means little to a person.
-    if (!WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
-        error = std::make_error_code(std::errc::io_error);
-    }
-    return true;
-}
-
 bool talkingToTerminal()
 {
     return _isatty(_fileno(stdin)) != 0 && _isatty(_fileno(stdout)) != 0;
@@ -189,7 +272,17 @@ bool talkingToTerminal()
 
 bool outputTakesUtf8()
 {
-    return GetConsoleOutputCP() == CP_UTF8;
+    return consoleOutput || GetConsoleOutputCP() == CP_UTF8;
+}
+
+void onConsoleStop(LastWord word)
+{
+    if (!holdingWork) {
+        AcquireSRWLockExclusive(&working);
+        holdingWork = true;
+        SetConsoleCtrlHandler(onConsoleControl, TRUE);
+    }
+    lastWord = std::move(word);
 }
 
 bool outputShowsColour()

@@ -39,6 +39,7 @@ std::string FileRefusalCategory::message(int refusal) const
         "it names a device, not a file",
         "it belongs to another user",
         "it is a mount point, which a save cannot replace; keep the memory in a mounted folder instead",
+        "another program has it open",
     };
     const auto index = static_cast<std::size_t>(refusal) - 1;
     return index < std::size(reasons) ? reasons[index] : "refused";

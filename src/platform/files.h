@@ -73,6 +73,7 @@ enum class FileRefusal {
     NamesDevice,  // CON, NUL and the like on Windows
     OthersLock,   // the lock file belongs to another user
     MountPoint,   // a file mounted on its own, which no rename can replace
+    HeldOpen,     // another program has it open without sharing (Windows)
 };
 std::error_code make_error_code(FileRefusal refusal);
 
@@ -136,20 +137,27 @@ std::error_code checkCanSave(const FilePlace& file);
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
 
 // Reads the last lines lines of the regular file at place that start in
-// its last limit bytes; more tells whether it has more.
+// its last limit bytes; more tells whether it has more. POSIX only, as
+// appendLines: the history's, which Windows, whose console keeps its own,
+// never keeps.
 std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
                             bool& more);
 
 // Replaces or makes the file at place (rule 5); on failure it is as it was.
-std::error_code replaceFile(const FilePlace& file, const std::string& contents);
+// On Windows, where another program may hold the file open, the last step
+// is tried again for up to patience (FileRefusal::HeldOpen after that).
+constexpr std::chrono::milliseconds SAVE_PATIENCE{200};
+std::error_code replaceFile(const FilePlace& file, const std::string& contents,
+                            std::chrono::milliseconds patience = SAVE_PATIENCE);
 
 // Appends lines to the file at place in one write, making it when missing
 // and ending a last line it holds without a newline; only as rule 2 allows.
 std::error_code appendLines(const FilePlace& file, const std::string& lines);
 
-// Whether a failed save may work a moment later: on Windows another program
-// (a virus scanner, a backup) holds the file open.
-bool mayPassSoon(const std::error_code& saveError);
+// On Windows, a file that another program (a virus scanner, an indexer, a
+// backup) holds open without sharing is waited for this long at the start,
+// and then refused as FileRefusal::HeldOpen, by checkKeepable and readFile.
+constexpr std::chrono::milliseconds OPEN_PATIENCE{2000};
 
 // A lock on a kept file (rule 3), held while the object lives.
 class FileLock {

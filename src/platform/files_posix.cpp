@@ -224,7 +224,7 @@ std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_
     return {};
 }
 
-std::error_code replaceFile(const FilePlace& file, const std::string& contents)
+std::error_code replaceFile(const FilePlace& file, const std::string& contents, std::chrono::milliseconds)
 {
     // Opened first: flushing it is the last step, and must not be the one that fails.
     const Descriptor folder(openFolder(file));
@@ -264,12 +264,6 @@ std::error_code appendLines(const FilePlace& file, const std::string& lines)
         return error;
     }
     return writeAll(opened.fd, last == "\n" || last.empty() ? lines : "\n" + lines);
-}
-
-bool mayPassSoon(const std::error_code&)
-{
-    // No other program holds a POSIX file against a rename.
-    return false;
 }
 
 std::error_code moveOver(const FilePlace& from, const FilePlace& to)

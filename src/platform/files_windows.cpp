@@ -133,25 +133,48 @@ void takeOverFrom(const std::wstring& target, HANDLE made, const std::wstring& t
     }
 }
 
-bool mayPassSoonCode(DWORD code)
+bool heldByAnother(const std::error_code& error)
 {
-    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+    return error.category() == windowsCategory() &&
+           (error.value() == ERROR_SHARING_VIOLATION || error.value() == ERROR_LOCK_VIOLATION);
 }
 
-// Moves temporary over target in one step; a virus scanner or indexer may
-// hold target for a moment, so it is tried for a while.
-std::error_code moveInPlace(const std::wstring& temporary, const std::wstring& target)
+// Takes step again while another program holds the file open without
+// sharing, as a virus scanner does a file just saved, for up to patience.
+template <typename Step> std::error_code waitingForOthers(std::chrono::milliseconds patience, Step step)
 {
-    for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return {};
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        std::error_code error = step();
+        if (!heldByAnother(error)) {
+            return error;
         }
-        const DWORD code = GetLastError();
-        if (!mayPassSoonCode(code) || attempt == 10) {
-            return windowsError(code);
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return FileRefusal::HeldOpen;
         }
         Sleep(20);
     }
+}
+
+// Moves temporary over target in one step. A file another program holds
+// open refuses that as access denied: when the file cannot be opened
+// unshared either, that is the reason, and not a lack of permission.
+std::error_code moveInPlace(const std::wstring& temporary, const std::wstring& target,
+                            std::chrono::milliseconds patience)
+{
+    return waitingForOthers(patience, [&]() -> std::error_code {
+        if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return {};
+        }
+        const std::error_code error = lastError();
+        if (error.value() == ERROR_ACCESS_DENIED &&
+            Handle(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).handle ==
+                INVALID_HANDLE_VALUE &&
+            GetLastError() == ERROR_SHARING_VIOLATION) {
+            return windowsError(ERROR_SHARING_VIOLATION);
+        }
+        return error;
+    });
 }
 
 }  // namespace
@@ -173,7 +196,8 @@ std::error_code checkKeepable(const FilePlace& file)
 {
     Handle opened(INVALID_HANDLE_VALUE);
     BY_HANDLE_FILE_INFORMATION information{};
-    const std::error_code error = openToRead(file, opened, information);
+    const std::error_code error =
+        waitingForOthers(OPEN_PATIENCE, [&] { return openToRead(file, opened, information); });
     if (error) {
         return error == std::errc::no_such_file_or_directory ? std::error_code() : error;
     }
@@ -192,41 +216,18 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
     Handle opened(INVALID_HANDLE_VALUE);
     BY_HANDLE_FILE_INFORMATION information{};
     std::string read;
-    if (const std::error_code error = openToRead(file, opened, information)) {
-        return error;
-    }
-    if (const std::error_code error = readRest(opened.handle, limit, read)) {
+    if (const std::error_code error = waitingForOthers(OPEN_PATIENCE, [&] {
+            read.clear();
+            const std::error_code opening = openToRead(file, opened, information);
+            return opening ? opening : readRest(opened.handle, limit, read);
+        })) {
         return error;
     }
     bytes = std::move(read);
     return {};
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
-                            bool& more)
-{
-    // No history is kept on Windows, whose console keeps its own: the end
-    // is read at once, with one byte more that tells whether a line starts.
-    Handle opened(INVALID_HANDLE_VALUE);
-    BY_HANDLE_FILE_INFORMATION information{};
-    LARGE_INTEGER size{};
-    if (const std::error_code error = openToRead(file, opened, information)) {
-        return error;
-    }
-    size.QuadPart = static_cast<LONGLONG>(information.nFileSizeHigh) << 32 | information.nFileSizeLow;
-    size.QuadPart -= std::min<LONGLONG>(size.QuadPart, static_cast<LONGLONG>(limit) + 1);
-    std::string tail;
-    if (!SetFilePointerEx(opened.handle, size, nullptr, FILE_BEGIN)) {
-        return lastError();
-    }
-    if (const std::error_code error = readRest(opened.handle, limit + 1, tail)) {
-        return error;
-    }
-    bytes = lastLines(tail, lines, size.QuadPart > 0, more);
-    return {};
-}
-
-std::error_code replaceFile(const FilePlace& file, const std::string& contents)
+std::error_code replaceFile(const FilePlace& file, const std::string& contents, std::chrono::milliseconds patience)
 {
     const std::wstring target = widenedPath(file.name);
     Handle written(INVALID_HANDLE_VALUE);
@@ -246,7 +247,7 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents)
     }
     written.reset(INVALID_HANDLE_VALUE);
     if (!error) {
-        error = moveInPlace(temporary, target);
+        error = moveInPlace(temporary, target, patience);
     }
     if (error) {
         DeleteFileW(temporary.c_str());
@@ -254,49 +255,9 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents)
     return error;
 }
 
-std::error_code appendLines(const FilePlace& file, const std::string& lines)
-{
-    const Handle opened(CreateFileW(widenedPath(file.name).c_str(), FILE_APPEND_DATA | GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr));
-    DWORD written = 0;
-    if (opened.handle == INVALID_HANDLE_VALUE) {
-        return lastError();
-    }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (isLinkOpen(opened.handle) || GetFileType(opened.handle) != FILE_TYPE_DISK ||
-        !GetFileInformationByHandle(opened.handle, &information)) {
-        return FileRefusal::NotRegularFile;
-    }
-    if (const std::error_code refused = judgeFile(factsOf(information), ROOT)) {
-        return refused;
-    }
-    // The last byte, to see whether the last line ended.
-    LARGE_INTEGER size{};
-    char last = '\n';
-    DWORD read = 0;
-    OVERLAPPED at{};
-    if (GetFileSizeEx(opened.handle, &size) && size.QuadPart > 0) {
-        at.Offset = static_cast<DWORD>(size.QuadPart - 1);
-        at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
-        ReadFile(opened.handle, &last, 1, &read, &at);
-    }
-    const std::string bytes = last == '\n' ? lines : "\n" + lines;
-    if (!WriteFile(opened.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        return lastError();
-    }
-    return {};
-}
-
-bool mayPassSoon(const std::error_code& saveError)
-{
-    return saveError.category() == windowsCategory() && mayPassSoonCode(static_cast<DWORD>(saveError.value()));
-}
-
 std::error_code moveOver(const FilePlace& from, const FilePlace& to)
 {
-    return moveInPlace(widenedPath(from.name), widenedPath(to.name));
+    return moveInPlace(widenedPath(from.name), widenedPath(to.name), SAVE_PATIENCE);
 }
 
 void removeFile(const FilePlace& place)

@@ -2,6 +2,7 @@
 
 #include "actions.h"
 #include "characters.h"
+#include "console.h"
 
 #include <algorithm>
 #include <charconv>
