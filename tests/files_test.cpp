@@ -176,13 +176,12 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
             for (int free = 0; free < 3; free += ::fcntl(fd++, F_GETFD) < 0) {
             }
             const rlimit limit{static_cast<rlim_t>(fd - 1), static_cast<rlim_t>(fd - 1)};
-            _exit(::setrlimit(RLIMIT_NOFILE, &limit) == 0 && gorvandel::replaceFile(file, "lost") &&
-                          contentsOf(folder / "f") == "again" && namesOf(folder.path).size() == 2
-                      ? 0
-                      : 1);
+            // Nothing more is done here: with no descriptor to spare, a sanitizer's own checks fail.
+            _exit(::setrlimit(RLIMIT_NOFILE, &limit) == 0 && gorvandel::replaceFile(file, "lost") ? 0 : 1);
         }
         int status = -1;
         EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_TRUE(contentsOf(folder / "f") == "again" && namesOf(folder.path).size() == 2);
     }
 
     fs::create_symlink("f", folder / "near");
