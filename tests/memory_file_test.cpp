@@ -165,10 +165,12 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
     const std::string locked = openMemoryFile(folder / "locked", memory).failure;
     EXPECT_TRUE(locked.rfind("cannot use the lock file ", 0) == 0 && locked.find("locked.lock: ") != std::string::npos)
         << locked;
-    // Not a memory: the lock made to read it goes again.
+    // Not a memory: the lock made to read it goes again, and a whole save beside it may be its only copy.
     write(folder / "bad", "gorvandel memory 2\nplain hello 6\n");
+    write(folder / "bad.tmp-12345", LEARNED);
     EXPECT_EQ(openMemoryFile(folder / "bad", memory).failure, (folder / "bad") + ":2: weight 6 is outside -5 to 5");
     EXPECT_EQ(contentsOf(folder / "bad"), "gorvandel memory 2\nplain hello 6\n");
+    EXPECT_EQ(contentsOf(folder / "bad.tmp-12345"), LEARNED);
     EXPECT_FALSE(fs::exists(name + ".lock") || fs::exists(folder / "d.lock") || fs::exists(folder / "no") ||
                  fs::exists(folder / "bad.lock"));
 }

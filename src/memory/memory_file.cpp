@@ -9,9 +9,6 @@ namespace gorvandel {
 
 namespace {
 
-// A memory file takes some sixty bytes; much more is something else.
-constexpr std::size_t MEMORY_FILE_LIMIT = 64 * 1024;
-
 Outcome cannotKeep(const std::string& name, const std::error_code& error)
 {
     return {"cannot keep a memory in " + name + ": " + error.message()};
@@ -136,6 +133,16 @@ Outcome lockMemory(MemoryFile& memory)
 // reads the memory once, and makes sure a save can be made beside it.
 Outcome takeUp(MemoryFile& memory)
 {
+    // A file that is no memory is refused before anything beside it is
+    // touched: a save left there may be the only whole copy.
+    if (stateOf(memory.file) == FileState::Regular) {
+        bool exists = false;
+        MemoryText text;
+        std::string bytes;
+        if (Outcome read = readLearning(memory.name, memory.file, text, exists, bytes); !read) {
+            return read;
+        }
+    }
     if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, memory.recovered)) {
         return cannotKeep(memory.name, error);
     }
