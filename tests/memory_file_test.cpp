@@ -103,6 +103,11 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     const TemporaryFolder folder;
     const std::string name = folder / "m";
     write(name + ".tmp-12345", LEARNED);
+    // Newer, but empty: a save stopped before it wrote is never taken, and an empty file of the older form is the user's.
+    for (const char* empty : {".tmp-0123456789ab", ".tmp-2024"}) {
+        write(name + empty, "");
+        fs::last_write_time(name + empty, fs::last_write_time(name + ".tmp-12345") + std::chrono::hours(1));
+    }
     gorvandel::MemoryLook look;
     ASSERT_TRUE(gorvandel::readMemoryFile(name, look));
     EXPECT_EQ(look.leftover, name + ".tmp-12345");
@@ -114,7 +119,8 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     EXPECT_EQ(memory.saved.plain.at(2), 3);
     EXPECT_EQ(contentsOf(name), LEARNED);
     EXPECT_EQ(memory.recovered, name + ".tmp-12345");
-    EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-67890"));
+    EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-0123456789ab"));
+    EXPECT_TRUE(fs::exists(name + ".tmp-2024"));
 
     // No save leaves an empty file: one is no leftover.
     write(folder / "e.tmp-12345", "");
