@@ -105,6 +105,11 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     const TemporaryFolder folder;
     const std::string name = folder / "m";
     write(name + ".tmp-12345", LEARNED);
+    // Newer, but empty: a save stopped before it wrote is never taken, and an empty file of the older form is the user's.
+    for (const char* empty : {".tmp-0123456789ab", ".tmp-2024"}) {
+        write(name + empty, "");
+        fs::last_write_time(name + empty, fs::last_write_time(name + ".tmp-12345") + std::chrono::hours(1));
+    }
     gorvandel::MemoryLook look;
     ASSERT_TRUE(gorvandel::readMemoryFile(name, look));
     EXPECT_EQ(look.leftover, name + ".tmp-12345");
@@ -116,7 +121,8 @@ TEST(MemoryFile, ALeftoverSaveIsTakenUp)
     EXPECT_EQ(memory.saved.plain.at(2), 3);
     EXPECT_EQ(contentsOf(name), LEARNED);
     EXPECT_EQ(memory.recovered, name + ".tmp-12345");
-    EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-67890"));
+    EXPECT_FALSE(fs::exists(name + ".tmp-12345") || fs::exists(name + ".tmp-0123456789ab"));
+    EXPECT_TRUE(fs::exists(name + ".tmp-2024"));
 
     // No save leaves an empty file: one is no leftover.
     write(folder / "e.tmp-12345", "");
@@ -167,10 +173,20 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
     const std::string locked = openMemoryFile(folder / "locked", memory).failure;
     EXPECT_TRUE(locked.rfind("cannot use the lock file ", 0) == 0 && locked.find("locked.lock: ") != std::string::npos)
         << locked;
-    // Not a memory: the lock made to read it goes again.
+    // Not a memory: the lock made to read it goes again, and a whole save beside it may be its only copy.
     write(folder / "bad", "gorvandel memory 2\nplain hello 6\n");
+    write(folder / "bad.tmp-12345", LEARNED);
     EXPECT_EQ(openMemoryFile(folder / "bad", memory).failure, (folder / "bad") + ":2: weight 6 is outside -5 to 5");
     EXPECT_EQ(contentsOf(folder / "bad"), "gorvandel memory 2\nplain hello 6\n");
+    EXPECT_EQ(contentsOf(folder / "bad.tmp-12345"), LEARNED);
+    // Kept lines that leave no room for the actions' own: its save could not be read back.
+    const std::string kept = "gorvandel memory 2\n" + std::string(gorvandel::MEMORY_FILE_LIMIT - 30, 'x') + "\nend\n";
+    fs::permissions(name, fs::perms::owner_write, fs::perm_options::add);
+    write(name, kept);
+    gorvandel::MemoryLook look;
+    EXPECT_EQ(gorvandel::readMemoryFile(name, look).failure, "cannot read memory file " + name + ": File too large");
+    EXPECT_EQ(openMemoryFile(name, memory).failure, "cannot read memory file " + name + ": File too large");
+    EXPECT_TRUE(contentsOf(name) == kept);
     EXPECT_FALSE(fs::exists(name + ".lock") || fs::exists(folder / "d.lock") || fs::exists(folder / "no") ||
                  fs::exists(folder / "bad.lock"));
 }

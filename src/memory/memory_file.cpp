@@ -9,9 +9,6 @@ namespace gorvandel {
 
 namespace {
 
-// A memory file takes some sixty bytes; much more is something else.
-constexpr std::size_t MEMORY_FILE_LIMIT = 64 * 1024;
-
 Outcome cannotKeep(const std::string& name, const std::error_code& error)
 {
     return {"cannot keep a memory in " + name + ": " + error.message()};
@@ -80,6 +77,17 @@ bool isWholeMemory(const std::string& bytes)
     return text.problem.empty() && !text.empty;
 }
 
+bool fitsWhenSaved(const std::vector<UnknownLine>& unknown)
+{
+    const Learning widest{std::vector<Weight>(PLAIN_ACTION_COUNT, WEIGHT_MIN),
+                          std::vector<Weight>(ARGUMENT_ACTION_COUNT, WEIGHT_MIN)};
+    std::vector<std::string> kept;
+    for (const UnknownLine& line : unknown) {
+        kept.push_back(line.text);
+    }
+    return formatMemory(widest, kept).size() <= MEMORY_FILE_LIMIT;
+}
+
 // Says each line that names no action this version knows, once, where it is read.
 void noticeUnknownLines(const std::string& name, const MemoryText& text, Outcome& outcome)
 {
@@ -102,6 +110,11 @@ Outcome readLearning(const std::string& name, const FilePlace& place, MemoryText
     text = exists ? parseMemory(bytes) : MemoryText();
     if (!text.problem.empty()) {
         return {name + ":" + std::to_string(text.problemLine) + ": " + text.problem};
+    }
+    // A save adds a line for every action to the kept ones: one that would
+    // not be read back is refused now.
+    if (!fitsWhenSaved(text.unknown)) {
+        return cannotRead(name, std::make_error_code(std::errc::file_too_large));
     }
     Outcome read;
     noticeUnknownLines(name, text, read);
@@ -136,6 +149,16 @@ Outcome lockMemory(MemoryFile& memory)
 // reads the memory once, and makes sure a save can be made beside it.
 Outcome takeUp(MemoryFile& memory)
 {
+    // A file that is no memory is refused before anything beside it is
+    // touched: a save left there may be the only whole copy.
+    if (stateOf(memory.file) == FileState::Regular) {
+        bool exists = false;
+        MemoryText text;
+        std::string bytes;
+        if (Outcome read = readLearning(memory.name, memory.file, text, exists, bytes); !read) {
+            return read;
+        }
+    }
     if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, memory.recovered)) {
         return cannotKeep(memory.name, error);
     }

@@ -9,10 +9,14 @@
 #include "files.h"
 #include "operating_system.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace gorvandel {
+
+// A memory file takes some five hundred bytes; much more is something else.
+constexpr std::size_t MEMORY_FILE_LIMIT = 64 * 1024;
 
 // A memory file this run holds.
 struct MemoryFile {
