@@ -313,6 +313,8 @@ class AtATerminal(unittest.TestCase):
         terminal.expect(r"caf\?")  # drawn over good2
         terminal.type("\r")
         terminal.expect(b'"caf\xe9"')
+        terminal.type("do something with caf?\r")  # typed, not recalled: as typed
+        terminal.expect(r'"caf\?"')
 
     def test_each_line_is_in_the_history_at_once_and_one_that_cannot_be_used_is_passed_over_saying_why(self):
         history = os.path.join(self.folder, "history")
