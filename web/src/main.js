@@ -152,9 +152,17 @@ function downloadMemory() {
     setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
+// The text of a memory file, read as the program reads it: UTF-16 after
+// its byte-order mark (Notepad's "Unicode"), else UTF-8.
+function memoryTextOf(bytes) {
+    const encoding = bytes[0] === 0xff && bytes[1] === 0xfe ? 'utf-16le'
+        : bytes[0] === 0xfe && bytes[1] === 0xff ? 'utf-16be' : 'utf-8';
+    return new TextDecoder(encoding).decode(bytes);
+}
+
 // A loaded file becomes the page's memory and starts a new session with it;
-// one the program refuses is refused as the program refuses it, and the
-// stored memory stays.
+// one the program refuses, or one the page cannot keep, is refused saying
+// why, and the stored memory stays.
 async function loadMemory(file) {
     const bytes = new Uint8Array(await file.arrayBuffer());
     if (gorvandel === null) {
@@ -168,7 +176,11 @@ async function loadMemory(file) {
         say(`gorvandel: ${file.name}:${refusal}\nThe memory kept in this page stays as it was.`);
         return;
     }
-    store.keepMemory(new TextDecoder().decode(bytes));
+    const problem = store.keepMemory(memoryTextOf(bytes));
+    if (problem !== null) {
+        say(`${file.name} cannot be kept in this page: ${problem}\nThe memory kept in this page stays as it was.`);
+        return;
+    }
     say(`Loaded ${file.name}: a new session starts with it.`);
     terminal.write('\r\n');
     lastLine = '';

@@ -124,6 +124,16 @@ test('memory: downloaded for the console program, a refused file said as text, a
     assert.match(await page.$eval('#notice', (notice) => notice.textContent), /^gorvandel: <img src=x onerror=alert\(1\)>\.memory:2: /);
     assert.equal(await page.$('img'), null);
     assert.equal(await page.evaluate(() => localStorage.getItem('gorvandel.memory')), kept);
+    writeFileSync(join(folder, 'unicode.memory'), Buffer.from('\ufeffgorvandel memory 2\nplain hello 4\nend\n', 'utf16le'));
+    await page.evaluate(() => { // storage full: the file is not taken, and says so
+        localStorage.removeItem('gorvandel.memory');
+        for (let size = 1 << 20, n = 0; size >= 1; size >>= 1) try { for (;;) localStorage.setItem(`fill${n++}`, 'x'.repeat(size)); } catch {}
+    });
+    await (await page.$('#load')).uploadFile(join(folder, 'unicode.memory'));
+    await page.waitForFunction(() => document.querySelector('#notice').textContent.includes('cannot be kept'), WAIT);
+    await page.evaluate(() => Object.keys(localStorage).forEach((key) => key.startsWith('fill') && localStorage.removeItem(key)));
+    await (await page.$('#load')).uploadFile(join(folder, 'unicode.memory'));
+    await page.waitForSelector('#learning tr.favourite', WAIT);
     await page.evaluate(() => localStorage.setItem('gorvandel.memory', 'not a memory'));
     await page.reload();
     await page.waitForFunction(() => document.querySelector('#notice').textContent.includes('set aside'), WAIT);
