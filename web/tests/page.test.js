@@ -37,8 +37,9 @@ after(async () => {
 const complaints = [];
 
 // A page of its own storage, at the prompt.
-async function openPage(search = '?seed=1', contextOptions = {}) {
+async function openPage(search = '?seed=1', contextOptions = {}, prepare = async () => {}) {
     const page = await (await browser.createBrowserContext(contextOptions)).newPage();
+    await prepare(page);
     page.on('console', (message) => message.type() === 'error' && complaints.push(message.text()));
     page.on('pageerror', (error) => complaints.push(error.message));
     await page.setViewport({width: 1280, height: 800});
@@ -102,7 +103,7 @@ test('pasted lines run as typed; Ctrl-D ends the session, which starts again; a 
     await keys(page, ['ArrowUp', 'ArrowUp'], 'Gorvandel> do something with p1');
 });
 
-test('memory: downloaded for the console program, a refused file said as text, a refused stored one set aside', {skip}, async (t) => {
+test('memory: downloaded for the console program, a refused file said as text, a refused stored one set aside, a full or refused storage said', {skip}, async (t) => {
     const folder = mkdtempSync(join(work, 'download-'));
     const page = await openPage('?seed=1', {downloadBehavior: {policy: 'allow', downloadPath: folder}});
     await keys(page, ['do something with a', 'Enter', 'punish', 'Enter']);
@@ -142,6 +143,10 @@ test('memory: downloaded for the console program, a refused file said as text, a
     const aside = await page.evaluate(() => Object.keys(localStorage).filter((key) => key.startsWith('gorvandel.memory.refused.'))
         .map((key) => localStorage.getItem(key)));
     assert.deepEqual(aside, ['not a memory']);
+    const refused = await openPage('?seed=1', {}, (page) => page.evaluateOnNewDocument(() => Object.defineProperty(window,
+        'localStorage', {get: () => { throw new DOMException('The operation is insecure.', 'SecurityError'); }})));
+    await keys(refused, ['do something', 'Enter', 'reward', 'Enter']);
+    await refused.waitForFunction(() => document.querySelector('#notice').textContent.includes('keeps nothing'), WAIT);
 });
 
 test('a seed gives the same session; on a narrow screen the learning goes below the terminal', {skip}, async () => {
