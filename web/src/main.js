@@ -27,7 +27,7 @@ function say(text) {
     notice.hidden = text === '';
 }
 
-const terminal = new Terminal({convertEol: true, cursorBlink: true, scrollback: 5000,
+const terminal = new Terminal({convertEol: true, cursorBlink: true, scrollback: 5000, allowProposedApi: true,
     fontFamily: 'DejaVu Sans Mono, Liberation Mono, monospace'});
 const fit = new FitAddon();
 let gorvandel = null;
@@ -39,8 +39,27 @@ function showOutput(text) {
     lastLine = (lastLine + text).slice((lastLine + text).lastIndexOf('\n') + 1);
 }
 
+// The terminal's columns for each character, as the module counts them (the
+// C library's table; xterm.js's own has ⌚ and 😀 one column wide), so that the
+// line editor finds the rows it drew. A character of no columns joins the
+// one before, as xterm.js joins it.
+function widthsOf(module) {
+    const wcwidth = (code) => module.columns(code);
+    return {
+        version: 'gorvandel',
+        wcwidth,
+        charProperties(code, preceding) {
+            const before = (preceding >> 1) & 3;
+            const joins = wcwidth(code) === 0 && before !== 0;
+            return ((joins ? before : wcwidth(code)) << 1) | (joins ? 1 : 0);
+        },
+    };
+}
+
 async function loadModule() {
     gorvandel = await Gorvandel.load(fetch('gorvandel.wasm'), {output: showOutput, error: showOutput});
+    terminal.unicode.register(widthsOf(gorvandel));
+    terminal.unicode.activeVersion = 'gorvandel';
 }
 
 // Runs a call into the module; when the module stops, says why and ends the session.
