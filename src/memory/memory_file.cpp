@@ -49,9 +49,13 @@ Outcome noFolder(const std::string& name, const std::string& folder)
     if (folder[0] != '~' || folder.find_first_of(PATH_SEPARATORS) != std::string::npos) {
         return {start + "the folder " + folder + " does not exist (gorvandel does not make it)"};
     }
-    const std::string home = folder == "~" ? " or --memory=$HOME" + name.substr(1) : "";
+    if (folder != "~") {
+        // ~NAME is left alone as well where no user NAME exists.
+        return {start + folder + " was not expanded, which the shell does only at the start of a word and for a " +
+                "user that exists: write --memory " + name};
+    }
     return {start + "~ was not expanded, which the shell does only at the start of a word: write --memory " + name +
-            home};
+            " or --memory=$HOME" + name.substr(1)};
 }
 
 // Finds the memory and judges it, as a session and a look both do.

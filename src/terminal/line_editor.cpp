@@ -325,8 +325,17 @@ void enter(EditorHistory& history, const std::string& line)
     }
 }
 
-// A line entered just as the history line last recalled shows (or the
-// newest, when none was) is that line, with its own bytes.
+// No history line is recalled yet for the next line: event 0 is none, so
+// the history's cursor points at no line until a key recalls one. A line
+// typed as one held as shown shows is then taken as typed.
+void forgetRecalled(EditorHistory& history)
+{
+    HistEvent event;
+    libedit().history(history.handle.get(), &event, H_SET, 0);
+}
+
+// A line entered just as the history line last recalled shows is that
+// line, with its own bytes.
 void takeRecalledBytes(EditorHistory& history, std::string& line)
 {
     HistEvent event;
@@ -380,6 +389,7 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     if (takeResized()) {
         libedit().el_resize(session.editor.get());
     }
+    forgetRecalled(session.history);
     int count = 0;
     const char* text = libedit().el_gets(session.editor.get(), &count);
     const int readError = errno;

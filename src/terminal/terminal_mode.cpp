@@ -36,8 +36,11 @@ extern "C" void restoreModeAndEnd(int signal)
 {
     // The handler was reset on entry and the signal is blocked in it, so
     // the signal raised again ends the program as it would have, once the
-    // handler returns.
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &terminalMode);
+    // handler returns. In the background (killed while stopped, say) the
+    // mode is the shell's, and setting it would stop the program again.
+    if (::tcgetpgrp(STDIN_FILENO) == ::getpgrp()) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &terminalMode);
+    }
     ::raise(signal);
 }
 

@@ -14,7 +14,7 @@ bool terminalShowsEditing();
 // mode and handles the signals that act on the program, wherever it is,
 // each one it was not started with ignored:
 // - one that ends it (SIGINT, SIGQUIT, SIGTERM, SIGHUP) puts the terminal's
-//   mode back, then ends this program alone, by that signal, as it would
+//   mode back (in the foreground: a stopped one has), then ends this program alone, by that signal, as it would
 //   have; nothing is sent to the rest of its process group;
 // - SIGTSTP (Ctrl-Z) puts the terminal's mode back while the program is
 //   stopped, and the editor's mode back when it goes on; where nothing can

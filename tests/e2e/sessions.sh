@@ -204,6 +204,8 @@ show) # --show draws what a memory file holds, only reading it
     run '' --show -m nodir/m && expect_failure 2 "cannot keep a memory in nodir/m: the folder nodir does not exist (gorvandel does not make it)"
     run '' --show --memory='~/m' && [ ! -e nodir ] && [ ! -e '~' ] &&
         expect_failure 2 "cannot keep a memory in ~/m: ~ was not expanded, which the shell does only at the start of a word: write --memory ~/m or --memory=\$HOME/m"
+    run '' --show -m '~nobody-here/m' &&
+        expect_failure 2 "cannot keep a memory in ~nobody-here/m: ~nobody-here was not expanded, which the shell does only at the start of a word and for a user that exists: write --memory ~nobody-here/m"
     # The last save a crash left beside a missing file is drawn, and left where it is.
     mkdir "$work/crashed" && cp "$in_use" "$work/crashed/m.tmp-1a2b3c4d5e6f" && run '' --show -m "$work/crashed/m"
     head -n 2 "$work/out" | grep -q "$work/crashed/m.tmp-1a2b3c4d5e6f" && head -n 1 "$work/out" | grep -q 'next run puts in place' &&

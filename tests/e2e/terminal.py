@@ -303,6 +303,16 @@ class AtATerminal(unittest.TestCase):
         terminal.type("\x15exit\r")
         self.assertEqual(terminal.status(), 0)
 
+    @unittest.skipUnless(os.path.exists("/bin/bash"), "needs bash, for job control")
+    def test_a_signal_ends_it_while_it_is_stopped(self):
+        script = 'set -m; "$0"; kill %1; while kill -0 %1; do sleep 0.01; done 2>&-; echo ended'
+        terminal = Terminal(self.folder, self.state, wrapper=("/bin/bash", "-c", script))
+        terminal.type("do some")
+        terminal.expect("do some")
+        terminal.type("\x1a")  # stopped; kill gives the job SIGTERM, then SIGCONT
+        terminal.expect("ended")
+        self.assertEqual(terminal.status(), 0)
+
     def test_a_history_line_not_in_the_locales_characters_is_shown_safely_and_recalled_as_its_bytes(self):
         history = os.path.join(self.folder, "history")
         with open(history, "wb") as lines:
@@ -313,6 +323,8 @@ class AtATerminal(unittest.TestCase):
         terminal.expect(r"caf\?")  # drawn over good2
         terminal.type("\r")
         terminal.expect(b'"caf\xe9"')
+        terminal.type("do something with caf?\r")  # typed, not recalled: as typed
+        terminal.expect(r'"caf\?"')
 
     def test_each_line_is_in_the_history_at_once_and_one_that_cannot_be_used_is_passed_over_saying_why(self):
         history = os.path.join(self.folder, "history")

@@ -27,7 +27,7 @@ function say(text) {
     notice.hidden = text === '';
 }
 
-const terminal = new Terminal({convertEol: true, cursorBlink: true, scrollback: 5000,
+const terminal = new Terminal({convertEol: true, cursorBlink: true, scrollback: 5000, allowProposedApi: true,
     fontFamily: 'DejaVu Sans Mono, Liberation Mono, monospace'});
 const fit = new FitAddon();
 let gorvandel = null;
@@ -39,8 +39,27 @@ function showOutput(text) {
     lastLine = (lastLine + text).slice((lastLine + text).lastIndexOf('\n') + 1);
 }
 
+// The terminal's columns for each character, as the module counts them (the
+// C library's table; xterm.js's own has ⌚ and 😀 one column wide), so that the
+// line editor finds the rows it drew. A character of no columns joins the
+// one before, as xterm.js joins it.
+function widthsOf(module) {
+    const wcwidth = (code) => module.columns(code);
+    return {
+        version: 'gorvandel',
+        wcwidth,
+        charProperties(code, preceding) {
+            const before = (preceding >> 1) & 3;
+            const joins = wcwidth(code) === 0 && before !== 0;
+            return ((joins ? before : wcwidth(code)) << 1) | (joins ? 1 : 0);
+        },
+    };
+}
+
 async function loadModule() {
     gorvandel = await Gorvandel.load(fetch('gorvandel.wasm'), {output: showOutput, error: showOutput});
+    terminal.unicode.register(widthsOf(gorvandel));
+    terminal.unicode.activeVersion = 'gorvandel';
 }
 
 // Runs a call into the module; when the module stops, says why and ends the session.
@@ -152,9 +171,17 @@ function downloadMemory() {
     setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
+// The text of a memory file, read as the program reads it: UTF-16 after
+// its byte-order mark (Notepad's "Unicode"), else UTF-8.
+function memoryTextOf(bytes) {
+    const encoding = bytes[0] === 0xff && bytes[1] === 0xfe ? 'utf-16le'
+        : bytes[0] === 0xfe && bytes[1] === 0xff ? 'utf-16be' : 'utf-8';
+    return new TextDecoder(encoding).decode(bytes);
+}
+
 // A loaded file becomes the page's memory and starts a new session with it;
-// one the program refuses is refused as the program refuses it, and the
-// stored memory stays.
+// one the program refuses, or one the page cannot keep, is refused saying
+// why, and the stored memory stays.
 async function loadMemory(file) {
     const bytes = new Uint8Array(await file.arrayBuffer());
     if (gorvandel === null) {
@@ -168,7 +195,11 @@ async function loadMemory(file) {
         say(`gorvandel: ${file.name}:${refusal}\nThe memory kept in this page stays as it was.`);
         return;
     }
-    store.keepMemory(new TextDecoder().decode(bytes));
+    const problem = store.keepMemory(memoryTextOf(bytes));
+    if (problem !== null) {
+        say(`${file.name} cannot be kept in this page: ${problem}\nThe memory kept in this page stays as it was.`);
+        return;
+    }
     say(`Loaded ${file.name}: a new session starts with it.`);
     terminal.write('\r\n');
     lastLine = '';

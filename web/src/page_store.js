@@ -18,7 +18,11 @@ function storage() {
 // Writes, or says why not: a full store or one the browser refuses.
 function keep(key, value) {
     try {
-        storage()?.setItem(key, value);
+        const kept = storage();
+        if (!kept) {
+            return 'this browser keeps nothing for this page';
+        }
+        kept.setItem(key, value);
         return null;
     } catch (error) {
         return error.message;
