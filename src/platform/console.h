@@ -56,9 +56,8 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[]);
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error);
 
 // Writes all of first, then all of second, to standard output, or gives the
-// system's reason why it could not: on POSIX in one call (writev) unless the
-// system takes only part; on Windows through the runtime's text mode, which
-// writes each LF as CR LF, as every console program there does.
+// system's reason why it could not: on Windows through the runtime's text
+// mode, which writes each LF as CR LF, as every console program there does.
 std::error_code writeStandardOutput(std::string_view first, std::string_view second = {});
 
 // Writes text to standard error: on Windows, at a console, as the UTF-16

@@ -13,13 +13,8 @@ namespace {
 class FileRefusalCategory : public std::error_category {
 public:
     std::string message(int refusal) const override;
-    const char* name() const noexcept override;
+    const char* name() const noexcept override { return "gorvandel file"; }
 };
-
-const char* FileRefusalCategory::name() const noexcept(true)
-{
-    return "gorvandel file";
-}
 
 std::string FileRefusalCategory::message(int refusal) const
 {
@@ -76,18 +71,6 @@ std::error_code make_error_code(FileRefusal refusal)
 {
     static const FileRefusalCategory category;
     return {static_cast<int>(refusal), category};
-}
-
-FileLock::~FileLock()
-{
-    release();
-}
-
-FileLock::FileLock(FileLock&& other) noexcept(true)
-    : handle(std::exchange(other.handle, -1)),
-      made(other.made),
-      place(std::move(other.place))
-{
 }
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept(true)

@@ -53,6 +53,7 @@
 #include <string>
 #include <system_error>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace gorvandel {
@@ -77,19 +78,10 @@ enum class FileRefusal {
 std::error_code make_error_code(FileRefusal refusal);
 
 // A folder held open while places in it are used (POSIX).
-class HeldFolder {
-public:
-    explicit HeldFolder(int opened)
-        : descriptor(opened)
-    {
-    }
-    ~HeldFolder();
+struct HeldFolder {
+    int fd;
     HeldFolder(const HeldFolder&) = delete;
-    HeldFolder& operator=(const HeldFolder&) = delete;
-    int fd() const { return descriptor; }
-
-private:
-    int descriptor;
+    ~HeldFolder();
 };
 
 // Where a file is, found by following its path once (rule 1).
@@ -155,8 +147,8 @@ bool mayPassSoon(const std::error_code& saveError);
 class FileLock {
 public:
     FileLock() = default;
-    ~FileLock();
-    FileLock(FileLock&& other) noexcept;
+    ~FileLock() { release(); }
+    FileLock(FileLock&& other) noexcept { *this = std::move(other); }
     FileLock& operator=(FileLock&& other) noexcept;
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;

@@ -23,7 +23,7 @@ namespace gorvandel {
 
 HeldFolder::~HeldFolder()
 {
-    ::close(descriptor);
+    ::close(fd);
 }
 
 namespace {
@@ -85,6 +85,24 @@ std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct sta
         return std::make_error_code(std::errc::is_a_directory);
     }
     return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
+}
+
+// Reads the regular file at place from limit + 1 bytes before its end, or
+// whole when shorter; cut tells whether it starts further back. The one byte
+// more shows a file too long, or whether a line starts at the limit.
+std::error_code readEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut)
+{
+    Descriptor opened(-1);
+    struct stat status {};
+    std::error_code error = openToRead(file, opened, status);
+    const off_t from = error ? 0 : status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
+    std::string read;
+    if (error || (error = readAt(opened.fd, from, limit + 1, read))) {
+        return error;
+    }
+    cut = from > 0 || read.size() > limit;
+    bytes = std::move(read);
+    return {};
 }
 
 int openFolder(const FilePlace& file)
@@ -193,35 +211,21 @@ std::error_code checkCanSave(const FilePlace& file)
 
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes)
 {
-    Descriptor opened(-1);
-    struct stat status {};
-    std::string read;
-    // One more byte than it may hold shows a file too long, or one that grew meanwhile.
-    std::error_code error = openToRead(file, opened, status);
-    if (error || (error = readAt(opened.fd, 0, limit + 1, read))) {
-        return error;
-    }
-    if (read.size() > limit) {
-        return std::make_error_code(std::errc::file_too_large);
-    }
-    bytes = std::move(read);
-    return {};
+    bool cut = false;
+    const std::error_code error = readEnd(file, limit, bytes, cut);
+    return !error && cut ? std::make_error_code(std::errc::file_too_large) : error;
 }
 
 std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
                             bool& more)
 {
-    Descriptor opened(-1);
-    struct stat status {};
+    bool cut = false;
     std::string tail;
-    // One byte more than the limit tells whether a line starts at it.
-    std::error_code error = openToRead(file, opened, status);
-    const off_t from = error ? 0 : status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
-    if (error || (error = readAt(opened.fd, from, static_cast<std::size_t>(status.st_size - from), tail))) {
-        return error;
+    const std::error_code error = readEnd(file, limit, tail, cut);
+    if (!error) {
+        bytes = lastLines(tail, lines, cut, more);
     }
-    bytes = lastLines(tail, lines, from > 0, more);
-    return {};
+    return error;
 }
 
 std::error_code replaceFile(const FilePlace& file, const std::string& contents)
@@ -263,7 +267,7 @@ std::error_code appendLines(const FilePlace& file, const std::string& lines)
     if (error || (error = readAt(opened.fd, std::max<off_t>(status.st_size - 1, 0), 1, last))) {
         return error;
     }
-    return writeAll(opened.fd, last == "\n" || last.empty() ? lines : "\n" + lines);
+    return writeAll(opened.fd, last == "\n" || last.empty() ? "" : "\n", lines);
 }
 
 bool mayPassSoon(const std::error_code&)

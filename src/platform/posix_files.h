@@ -45,11 +45,12 @@ struct Descriptor {
 
 inline int folderOf(const FilePlace& place)
 {
-    return place.folder ? place.folder->fd() : AT_FDCWD;
+    return place.folder ? place.folder->fd : AT_FDCWD;
 }
 
-// Writes all of bytes to fd, or gives the system's reason why not.
-std::error_code writeAll(int fd, std::string_view bytes);
+// Writes all of first, then all of second, to fd, or gives the system's
+// reason why not.
+std::error_code writeAll(int fd, std::string_view first, std::string_view second = {});
 
 // The longest name the folder of place takes.
 std::size_t longestName(const FilePlace& place);
