@@ -1,5 +1,6 @@
 #include "file_rules.h"
 #include "files.h"
+#include "lines.h"
 #include "test_support.h"
 
 #include <chrono>
@@ -45,12 +46,18 @@ TEST(Files, ReadsWholeOrJustTheEnd)
     EXPECT_TRUE(!gorvandel::readFile(at(folder / "f"), 4, read) && read == "a\r\nb");
     EXPECT_EQ(gorvandel::readFile(at(folder / "f"), 3, read), std::errc::file_too_large);
     EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
+    // The last lines that start in the last bytes asked for.
     bool more = false;
-    EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "lines"), 2, 9, read, more) && read == "2\n3\n" && more);
-    EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "lines"), 3, 6, read, more) && read == "1\n2\n3\n" && !more);
-    // Only lines that start in the last bytes asked for.
-    EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "lines"), 3, 4, read, more) && read == "2\n3\n" && more);
-    EXPECT_TRUE(!gorvandel::readFileEnd(at(folder / "word"), 3, 2, read, more) && read.empty());
+    const auto end = [&](const char* name, std::size_t lines, std::size_t limit) {
+        std::string tail;
+        bool cut = false;
+        EXPECT_FALSE(gorvandel::readFileEnd(at(folder / name), limit, tail, cut));
+        return gorvandel::lastLines(tail, lines, cut, more);
+    };
+    EXPECT_TRUE(end("lines", 2, 9) == "2\n3\n" && more);
+    EXPECT_TRUE(end("lines", 3, 6) == "1\n2\n3\n" && !more);
+    EXPECT_TRUE(end("lines", 3, 4) == "2\n3\n" && more);
+    EXPECT_TRUE(end("word", 3, 2).empty());
 }
 
 TEST(Files, ASaveReplacesTheFileWholeAndLeavesNothingBeside)

@@ -127,10 +127,10 @@ std::error_code checkCanSave(const FilePlace& file);
 // Reads the regular file at place whole: file_too_large past limit bytes.
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
 
-// Reads the last lines lines of the regular file at place that start in
-// its last limit bytes; more tells whether it has more.
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
-                            bool& more);
+// Reads the regular file at place from limit + 1 bytes before its end, or
+// whole when shorter; cut tells whether it starts further back. The one byte
+// more tells whether a line starts at the limit.
+std::error_code readFileEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut);
 
 // Replaces or makes the file at place (rule 5); on failure it is as it was.
 std::error_code replaceFile(const FilePlace& file, const std::string& contents);

@@ -87,24 +87,6 @@ std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct sta
     return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
 }
 
-// Reads the regular file at place from limit + 1 bytes before its end, or
-// whole when shorter; cut tells whether it starts further back. The one byte
-// more shows a file too long, or whether a line starts at the limit.
-std::error_code readEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut)
-{
-    Descriptor opened(-1);
-    struct stat status {};
-    std::error_code error = openToRead(file, opened, status);
-    const off_t from = error ? 0 : status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
-    std::string read;
-    if (error || (error = readAt(opened.fd, from, limit + 1, read))) {
-        return error;
-    }
-    cut = from > 0 || read.size() > limit;
-    bytes = std::move(read);
-    return {};
-}
-
 int openFolder(const FilePlace& file)
 {
     return ::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -212,20 +194,24 @@ std::error_code checkCanSave(const FilePlace& file)
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes)
 {
     bool cut = false;
-    const std::error_code error = readEnd(file, limit, bytes, cut);
+    // The one byte more shows a file too long, or one that grew meanwhile.
+    const std::error_code error = readFileEnd(file, limit, bytes, cut);
     return !error && cut ? std::make_error_code(std::errc::file_too_large) : error;
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
-                            bool& more)
+std::error_code readFileEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut)
 {
-    bool cut = false;
-    std::string tail;
-    const std::error_code error = readEnd(file, limit, tail, cut);
-    if (!error) {
-        bytes = lastLines(tail, lines, cut, more);
+    Descriptor opened(-1);
+    struct stat status {};
+    std::error_code error = openToRead(file, opened, status);
+    const off_t from = error ? 0 : status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
+    std::string read;
+    if (error || (error = readAt(opened.fd, from, limit + 1, read))) {
+        return error;
     }
-    return error;
+    cut = from > 0 || read.size() > limit;
+    bytes = std::move(read);
+    return {};
 }
 
 std::error_code replaceFile(const FilePlace& file, const std::string& contents)

@@ -202,8 +202,7 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
     return {};
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
-                            bool& more)
+std::error_code readFileEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut)
 {
     // No history is kept on Windows, whose console keeps its own: the end
     // is read at once, with one byte more that tells whether a line starts.
@@ -222,7 +221,8 @@ std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_
     if (const std::error_code error = readRest(opened.handle, limit + 1, tail)) {
         return error;
     }
-    bytes = lastLines(tail, lines, size.QuadPart > 0, more);
+    bytes = std::move(tail);
+    cut = size.QuadPart > 0;
     return {};
 }
 
