@@ -46,19 +46,11 @@ namespace {
 // that whoever may read it may lock it, and a lock root made stays usable.
 std::error_code openLock(const FilePlace& file, const FilePlace& lockFile, Descriptor& lock, bool& made)
 {
-    constexpr int LOCKING = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING | O_CREAT | O_EXCL, 0644));
-    made = lock.fd >= 0;
-    if (!made && errno == EEXIST) {
-        lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING));
-    }
     struct stat status {};
-    if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
-        return errno == ELOOP ? make_error_code(FileRefusal::LinkedLock) : lastError();
-    }
-    if (!S_ISREG(status.st_mode)) {
-        return S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
-                                       : make_error_code(FileRefusal::NotRegularFile);
+    made = true;
+    const std::error_code error = openRegular(lockFile, O_RDONLY, made, lock, status);
+    if (error) {
+        return error == std::errc::too_many_symbolic_link_levels ? make_error_code(FileRefusal::LinkedLock) : error;
     }
     if (!made && !mayUseLock(status.st_uid, ::geteuid(), ownerOfSaves(file))) {
         return FileRefusal::OthersLock;
@@ -67,7 +59,6 @@ std::error_code openLock(const FilePlace& file, const FilePlace& lockFile, Descr
     // is left as it is.
     if (made) {
         ::fchmod(lock.fd, 0644);
-        giveToFolderOwner(folderOf(lockFile), lock.fd);
     }
     return {};
 }

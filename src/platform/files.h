@@ -78,11 +78,7 @@ enum class FileRefusal {
 std::error_code make_error_code(FileRefusal refusal);
 
 // A folder held open while places in it are used (POSIX).
-struct HeldFolder {
-    int fd;
-    HeldFolder(const HeldFolder&) = delete;
-    ~HeldFolder();
-};
+struct HeldFolder;
 
 // Where a file is, found by following its path once (rule 1).
 struct FilePlace {

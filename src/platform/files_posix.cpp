@@ -21,15 +21,36 @@
 
 namespace gorvandel {
 
-HeldFolder::~HeldFolder()
+std::error_code openRegular(const FilePlace& file, int flags, bool& made, Descriptor& opened, struct stat& status)
 {
-    ::close(fd);
+    // A FIFO at the name must not stall the program: it is opened, and refused.
+    flags |= O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    opened.reset(made ? ::openat(folderOf(file), file.name.c_str(), flags | O_CREAT | O_EXCL, 0600) : -1);
+    if (opened.fd < 0 && (!made || errno == EEXIST)) {
+        made = false;
+        opened.reset(::openat(folderOf(file), file.name.c_str(), flags));
+    }
+    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
+        return lastError();
+    }
+    if (made) {
+        giveToFolderOwner(folderOf(file), opened.fd);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
 }
 
 namespace {
 
-// A FIFO at the name must not stall the program: it is opened, and refused.
-constexpr int READING = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+// Opens the regular file at place for reading; what else stands there is
+// never read.
+std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct stat& status)
+{
+    bool made = false;
+    return openRegular(file, O_RDONLY, made, opened, status);
+}
 
 // Reads up to count bytes at offset: fewer at the end of the file.
 std::error_code readAt(int fd, off_t offset, std::size_t count, std::string& bytes)
@@ -73,20 +94,6 @@ FileFacts factsOf(int fd, const struct stat& status)
     return facts;
 }
 
-// Opens the regular file at place for reading; what else stands there is
-// never read.
-std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct stat& status)
-{
-    opened.reset(::openat(folderOf(file), file.name.c_str(), READING));
-    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
-        return lastError();
-    }
-    if (S_ISDIR(status.st_mode)) {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
-    return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
-}
-
 int openFolder(const FilePlace& file)
 {
     return ::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -117,7 +124,9 @@ std::error_code keepAccessList(const FilePlace& file, int fd)
 {
     constexpr const char* ACCESS_LIST = "system.posix_acl_access";
     const auto none = [] { return errno == ENODATA || errno == ENOTSUP; };
-    const Descriptor old(::openat(folderOf(file), file.name.c_str(), READING));
+    Descriptor old(-1);
+    struct stat status {};
+    openToRead(file, old, status);
     const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
     if (size < 0) {
         return old.fd >= 0 && none() && (::fremovexattr(fd, ACCESS_LIST) == 0 || none()) ? std::error_code()
@@ -237,20 +246,16 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents)
 
 std::error_code appendLines(const FilePlace& file, const std::string& lines)
 {
-    constexpr int APPENDING = O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    Descriptor opened(::openat(folderOf(file), file.name.c_str(), APPENDING | O_CREAT | O_EXCL, 0600));
-    if (opened.fd >= 0) {
-        giveToFolderOwner(folderOf(file), opened.fd);
-    } else if (errno == EEXIST) {
-        opened.reset(::openat(folderOf(file), file.name.c_str(), APPENDING));
-    }
+    Descriptor opened(-1);
     struct stat status {};
-    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
-        return errno == ELOOP ? make_error_code(FileRefusal::NotRegularFile) : lastError();
-    }
+    bool made = true;
     std::string last;
-    std::error_code error = judgeFile(factsOf(opened.fd, status), ::geteuid());
-    if (error || (error = readAt(opened.fd, std::max<off_t>(status.st_size - 1, 0), 1, last))) {
+    std::error_code error = openRegular(file, O_RDWR | O_APPEND, made, opened, status);
+    if (error == std::errc::too_many_symbolic_link_levels) {
+        return FileRefusal::NotRegularFile;
+    }
+    if (error || (error = judgeFile(factsOf(opened.fd, status), ::geteuid())) ||
+        (error = readAt(opened.fd, std::max<off_t>(status.st_size - 1, 0), 1, last))) {
         return error;
     }
     return writeAll(opened.fd, last == "\n" || last.empty() ? "" : "\n", lines);

@@ -22,8 +22,6 @@
 
 namespace gorvandel {
 
-HeldFolder::~HeldFolder() = default;
-
 bool isLinkOpen(HANDLE file)
 {
     FILE_ATTRIBUTE_TAG_INFO information{};

@@ -173,7 +173,7 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
     if (name.empty() || name == "." || name == "..") {
         return std::make_error_code(std::errc::is_a_directory);
     }
-    place = {std::shared_ptr<const HeldFolder>(new HeldFolder{walk.folder.release()}), name, joined(walk.resolved, name)};
+    place = {std::make_shared<const HeldFolder>(walk.folder.release()), name, joined(walk.resolved, name)};
     return {};
 }
 
