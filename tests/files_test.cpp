@@ -204,8 +204,7 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
     fs::create_symlink(folder / "here/", folder / "slashed");  // a link to a folder, spelled with its slash
     EXPECT_EQ(at(folder / "slashed/f").path, folder / "f");
     std::string read;
-    EXPECT_EQ(gorvandel::readFile(gorvandel::placeBeside(file, "far"), 9, read),
-              std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(gorvandel::readFile(gorvandel::placeBeside(file, "far"), 9, read), FileRefusal::NotRegularFile);
     EXPECT_EQ(gorvandel::checkKeepable(gorvandel::placeBeside(file, "far")), FileRefusal::NotRegularFile);
     FilePlace place;
     EXPECT_EQ(gorvandel::findFile(folder / "missing/f", place), std::errc::no_such_file_or_directory);

@@ -47,10 +47,9 @@ namespace {
 std::error_code openLock(const FilePlace& file, const FilePlace& lockFile, Descriptor& lock, bool& made)
 {
     struct stat status {};
-    made = true;
-    const std::error_code error = openRegular(lockFile, O_RDONLY, made, lock, status);
+    const std::error_code error = openRegular(lockFile, O_RDONLY, lock, status, &made);
     if (error) {
-        return error == std::errc::too_many_symbolic_link_levels ? make_error_code(FileRefusal::LinkedLock) : error;
+        return error == FileRefusal::NotRegularFile && lock.fd < 0 ? make_error_code(FileRefusal::LinkedLock) : error;
     }
     if (!made && !mayUseLock(status.st_uid, ::geteuid(), ownerOfSaves(file))) {
         return FileRefusal::OthersLock;

@@ -21,20 +21,19 @@
 
 namespace gorvandel {
 
-std::error_code openRegular(const FilePlace& file, int flags, bool& made, Descriptor& opened, struct stat& status)
+std::error_code openRegular(const FilePlace& file, int flags, Descriptor& opened, struct stat& status, bool* made)
 {
     // A FIFO at the name must not stall the program: it is opened, and refused.
     flags |= O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     opened.reset(made ? ::openat(folderOf(file), file.name.c_str(), flags | O_CREAT | O_EXCL, 0600) : -1);
-    if (opened.fd < 0 && (!made || errno == EEXIST)) {
-        made = false;
+    if (made && (*made = opened.fd >= 0)) {
+        giveToFolderOwner(folderOf(file), opened.fd);
+    } else if (!made || errno == EEXIST) {
         opened.reset(::openat(folderOf(file), file.name.c_str(), flags));
     }
+    // A link at the name is what O_NOFOLLOW refuses (ELOOP).
     if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
-        return lastError();
-    }
-    if (made) {
-        giveToFolderOwner(folderOf(file), opened.fd);
+        return errno == ELOOP ? make_error_code(FileRefusal::NotRegularFile) : lastError();
     }
     if (S_ISDIR(status.st_mode)) {
         return std::make_error_code(std::errc::is_a_directory);
@@ -43,14 +42,6 @@ std::error_code openRegular(const FilePlace& file, int flags, bool& made, Descri
 }
 
 namespace {
-
-// Opens the regular file at place for reading; what else stands there is
-// never read.
-std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct stat& status)
-{
-    bool made = false;
-    return openRegular(file, O_RDONLY, made, opened, status);
-}
 
 // Reads up to count bytes at offset: fewer at the end of the file.
 std::error_code readAt(int fd, off_t offset, std::size_t count, std::string& bytes)
@@ -126,7 +117,7 @@ std::error_code keepAccessList(const FilePlace& file, int fd)
     const auto none = [] { return errno == ENODATA || errno == ENOTSUP; };
     Descriptor old(-1);
     struct stat status {};
-    openToRead(file, old, status);
+    openRegular(file, O_RDONLY, old, status);
     const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
     if (size < 0) {
         return old.fd >= 0 && none() && (::fremovexattr(fd, ACCESS_LIST) == 0 || none()) ? std::error_code()
@@ -174,10 +165,7 @@ std::error_code checkKeepable(const FilePlace& file)
 {
     Descriptor opened(-1);
     struct stat status {};
-    std::error_code error = openToRead(file, opened, status);
-    if (error == std::errc::too_many_symbolic_link_levels) {
-        return FileRefusal::NotRegularFile;  // a link there
-    }
+    std::error_code error = openRegular(file, O_RDONLY, opened, status);
     if (error != std::errc::no_such_file_or_directory &&
         (error || (error = judgeFile(factsOf(opened.fd, status), ::geteuid())))) {
         return error;
@@ -212,7 +200,7 @@ std::error_code readFileEnd(const FilePlace& file, std::size_t limit, std::strin
 {
     Descriptor opened(-1);
     struct stat status {};
-    std::error_code error = openToRead(file, opened, status);
+    std::error_code error = openRegular(file, O_RDONLY, opened, status);
     const off_t from = error ? 0 : status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
     std::string read;
     if (error || (error = readAt(opened.fd, from, limit + 1, read))) {
@@ -248,12 +236,9 @@ std::error_code appendLines(const FilePlace& file, const std::string& lines)
 {
     Descriptor opened(-1);
     struct stat status {};
-    bool made = true;
+    bool made = false;
     std::string last;
-    std::error_code error = openRegular(file, O_RDWR | O_APPEND, made, opened, status);
-    if (error == std::errc::too_many_symbolic_link_levels) {
-        return FileRefusal::NotRegularFile;
-    }
+    std::error_code error = openRegular(file, O_RDWR | O_APPEND, opened, status, &made);
     if (error || (error = judgeFile(factsOf(opened.fd, status), ::geteuid())) ||
         (error = readAt(opened.fd, std::max<off_t>(status.st_size - 1, 0), 1, last))) {
         return error;

@@ -58,10 +58,11 @@ inline int folderOf(const FilePlace& place)
 std::error_code writeAll(int fd, std::string_view first, std::string_view second = {});
 
 // Opens the regular file at place with flags, never through a link nor
-// stalled by a FIFO; with made set, makes it (mode 0600, given as rule 5
-// says) when missing, and made tells whether it did. Anything but a
-// regular file is refused once opened.
-std::error_code openRegular(const FilePlace& file, int flags, bool& made, Descriptor& opened, struct stat& status);
+// stalled by a FIFO; given made, makes it (mode 0600, given as rule 5 says)
+// when missing, and sets made when it did. Anything but a regular file is
+// refused once opened.
+std::error_code openRegular(const FilePlace& file, int flags, Descriptor& opened, struct stat& status,
+                            bool* made = nullptr);
 
 // The longest name the folder of place takes.
 std::size_t longestName(const FilePlace& place);
