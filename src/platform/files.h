@@ -146,8 +146,6 @@ public:
     ~FileLock() { release(); }
     FileLock(FileLock&& other) noexcept { *this = std::move(other); }
     FileLock& operator=(FileLock&& other) noexcept;
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
 
     // Takes the lock of file, waiting up to patience while another holds it.
     static std::error_code take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock);

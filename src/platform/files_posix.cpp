@@ -106,46 +106,39 @@ std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace
     return std::make_error_code(std::errc::file_exists);
 }
 
-// Gives the new file at fd exactly the access list (POSIX ACL) of the file it
-// replaces, and none where that had none, whatever the folder's default
-// list gave it. A list that cannot be read or given fails the save, which
-// would otherwise widen who may use the file; a file system that keeps no
-// lists has none to give.
-std::error_code keepAccessList(const FilePlace& file, int fd)
-{
-    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
-    const auto none = [] { return errno == ENODATA || errno == ENOTSUP; };
-    Descriptor old(-1);
-    struct stat status {};
-    openRegular(file, O_RDONLY, old, status);
-    const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
-    if (size < 0) {
-        return old.fd >= 0 && none() && (::fremovexattr(fd, ACCESS_LIST) == 0 || none()) ? std::error_code()
-                                                                                           : lastError();
-    }
-    std::string list(static_cast<std::size_t>(size), '\0');
-    const ssize_t got = ::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size());
-    if (got < 0 || ::fsetxattr(fd, ACCESS_LIST, list.data(), static_cast<std::size_t>(got), 0) != 0) {
-        return lastError();
-    }
-    return {};
-}
-
 // Gives the new file at fd the owner, group, access list and permission
 // bits of the file it replaces, else its maker's with the mode 0600. A user
-// may give only a group of theirs; otherwise the folder's stays.
+// may give only a group of theirs; otherwise the folder's stays. The access
+// list (POSIX ACL) is given exactly, and none where the old file had none,
+// whatever the folder's default list gave: one that cannot be read or given
+// fails the save, which would otherwise widen who may use the file; a file
+// system that keeps no lists has none to give.
 std::error_code takeOverFrom(const FilePlace& file, int fd)
 {
-    struct stat old {};
-    if (::fstatat(folderOf(file), file.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode)) {
+    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
+    Descriptor old(-1);
+    struct stat status {};
+    if (const std::error_code error = openRegular(file, O_RDONLY, old, status)) {
+        if (error != std::errc::no_such_file_or_directory) {
+            return error;
+        }
         giveToFolderOwner(folderOf(file), fd);
         return ::fchmod(fd, 0600) == 0 ? std::error_code() : lastError();
     }
-    const int given = ::fchown(fd, ::geteuid() == ROOT ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
+    const int given = ::fchown(fd, ::geteuid() == ROOT ? status.st_uid : static_cast<uid_t>(-1), status.st_gid);
     static_cast<void>(given);
+    std::string list(64, '\0');
+    ssize_t size = -1;
+    while ((size = ::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size())) < 0 && errno == ERANGE) {
+        list.resize(2 * list.size());
+    }
+    const bool none = size < 0 && (errno == ENODATA || errno == ENOTSUP);
+    if (none ? ::fremovexattr(fd, ACCESS_LIST) != 0 && errno != ENODATA && errno != ENOTSUP
+             : size < 0 || ::fsetxattr(fd, ACCESS_LIST, list.data(), static_cast<std::size_t>(size), 0) != 0) {
+        return lastError();
+    }
     // After the owner: giving a file away clears its set-id bits.
-    const std::error_code error = keepAccessList(file, fd);
-    return error || ::fchmod(fd, old.st_mode & 0777) == 0 ? error : lastError();
+    return ::fchmod(fd, status.st_mode & 0777) == 0 ? std::error_code() : lastError();
 }
 
 }  // namespace
