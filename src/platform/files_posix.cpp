@@ -72,15 +72,13 @@ bool unchangeable(int fd)
 FileFacts factsOf(int fd, const struct stat& status)
 {
     FileFacts facts;
-    facts.directory = S_ISDIR(status.st_mode);
-    facts.regular = S_ISREG(status.st_mode);
     facts.owner = status.st_uid;
     facts.links = status.st_nlink;
     facts.ownerMayWrite = (status.st_mode & S_IWUSR) != 0;
-    facts.unchangeable = facts.regular && unchangeable(fd);
+    facts.unchangeable = unchangeable(fd);
     // Linux 5.8 and later tell a file mounted on its own.
     struct statx mount {};
-    facts.mountPoint = facts.regular && ::statx(fd, "", AT_EMPTY_PATH, 0, &mount) == 0 &&
+    facts.mountPoint = ::statx(fd, "", AT_EMPTY_PATH, 0, &mount) == 0 &&
                        (mount.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
     return facts;
 }
