@@ -114,20 +114,6 @@ std::error_code goThroughLink(int link, const struct stat& status, Walk& walk)
     return walk.folder.fd < 0 ? lastError() : std::error_code();
 }
 
-// Makes the folder name in folder for its owner only, and opens it; one
-// root makes in another user's folder is that user's.
-int makeFolder(int folder, const std::string& name)
-{
-    if (::mkdirat(folder, name.c_str(), 0700) != 0) {
-        return -1;
-    }
-    const int made = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (made >= 0) {
-        giveToFolderOwner(folder, made);
-    }
-    return made;
-}
-
 // Takes the next name of the path into name: a link goes into what is left
 // to follow, a folder on the way is entered; the last name stays in name.
 std::error_code stepOn(Walk& walk, std::string& name)
@@ -145,8 +131,12 @@ std::error_code stepOn(Walk& walk, std::string& name)
         return {};
     }
     int next = ::openat(walk.folder.fd, name.c_str(), FOLDER | O_NOFOLLOW);
-    if (next < 0 && errno == ENOENT && walk.missing == MissingFolders::Make) {
-        next = makeFolder(walk.folder.fd, name);
+    // A missing folder is made for its owner only: opened to be given to the
+    // folder's owner where root makes it.
+    if (next < 0 && errno == ENOENT && walk.missing == MissingFolders::Make &&
+        ::mkdirat(walk.folder.fd, name.c_str(), 0700) == 0) {
+        next = ::openat(walk.folder.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        giveToFolderOwner(walk.folder.fd, next);
     }
     walk.folder.reset(next);
     walk.resolved = joined(walk.resolved, name);
