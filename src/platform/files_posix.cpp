@@ -257,13 +257,12 @@ void removeFile(const FilePlace& place)
 std::vector<Leftover> leftoversBeside(const FilePlace& file)
 {
     const std::string prefix = temporaryPrefix(file.name, longestName(file));
-    Descriptor listed(openFolder(file));
     std::vector<Leftover> found;
-    DIR* const folder = listed.fd < 0 ? nullptr : ::fdopendir(listed.fd);
+    // fdopendir fails for a folder opened as one only where it could not be opened.
+    DIR* const folder = ::fdopendir(openFolder(file));
     if (folder == nullptr) {
         return found;
     }
-    listed.release();  // the listing owns it now
     const UserId owner = ownerOfSaves(file);
     while (const dirent* entry = ::readdir(folder)) {
         struct stat status {};
