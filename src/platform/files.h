@@ -144,7 +144,6 @@ class FileLock {
 public:
     FileLock() = default;
     ~FileLock() { release(); }
-    FileLock(FileLock&& other) noexcept { *this = std::move(other); }
     FileLock& operator=(FileLock&& other) noexcept;
 
     // Takes the lock of file, waiting up to patience while another holds it.
