@@ -26,4 +26,23 @@ void removeCarriageReturn(std::string& line)
     line.resize(withoutCarriageReturn(line).size());
 }
 
+std::string lastLines(const std::string& text, std::size_t lines, bool cut, bool& more)
+{
+    // A cut text may start inside a line, which is left out up to its newline.
+    const std::size_t first = cut ? text.find('\n') : std::string::npos;
+    const std::size_t begin = !cut ? 0 : first == std::string::npos ? text.size() : first + 1;
+    // The newline that ends the last line starts no line of its own.
+    std::size_t start = text.size() - (!text.empty() && text.back() == '\n' ? 1 : 0);
+    for (std::size_t found = 0; found < lines; ++found) {
+        const std::size_t newline = start <= begin ? std::string::npos : text.rfind('\n', start - 1);
+        if (newline == std::string::npos) {
+            more = cut;
+            return text.substr(begin);
+        }
+        start = newline;
+    }
+    more = true;
+    return text.substr(start + 1);
+}
+
 }  // namespace gorvandel

@@ -17,4 +17,9 @@ std::vector<std::string_view> splitLines(std::string_view text);
 std::string_view withoutCarriageReturn(std::string_view line);
 void removeCarriageReturn(std::string& line);
 
+// The last lines lines of text (a last line without a newline counts), and
+// whether it has more. When text is the end of a longer file (cut), what
+// comes before its first newline may be the end of a line, and is left out.
+std::string lastLines(const std::string& text, std::size_t lines, bool cut, bool& more);
+
 }  // namespace gorvandel

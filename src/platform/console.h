@@ -22,16 +22,14 @@ namespace gorvandel {
 // then Enter. False elsewhere, where "/?" is a name like any other.
 extern const bool WINDOWS_CONSOLE_HABITS;
 
-// Milliseconds since some fixed point (system start where the platform
-// knows it); wraps around, which does not matter for a seed.
+// Milliseconds since some fixed point; wraps around, which does not matter
+// for a seed.
 std::uint32_t millisecondTicks();
 
-// Seconds since the epoch as the runtime counts them.
 std::int64_t currentCalendarTime();
 
-// The runtime's fixed one-line text for a calendar time in local time,
-// newline included ("Sun Dec  6 19:26:12 2026\n"); nothing when the runtime
-// cannot represent that time.
+// The runtime's one-line text for a calendar time in local time, newline
+// included ("Sun Dec  6 19:26:12 2026\n"); nothing for a time it cannot show.
 std::optional<std::string> calendarTimeText(std::int64_t seconds);
 
 // Standard input and output as the program was started with them.
@@ -41,14 +39,12 @@ struct StandardStreams {
 };
 
 // Prepares the process before anything is read or written: standard input
-// is read as the bytes that were sent (no line-end translation); on POSIX a
-// standard stream the program was started without is put on the null
-// device, so that no file opened later can take its place, and a file size
-// limit makes a write fail instead of killing the program.
+// is read as the bytes that were sent, and on POSIX no file opened later
+// can take the place of a standard stream the program was started without.
 StandardStreams prepareProcess();
 
-// The program's arguments as UTF-8 on Windows, where argv holds them in the
-// ANSI code page; elsewhere argv as it is.
+// The program's arguments as UTF-8: on Windows argv holds them in the ANSI
+// code page.
 std::vector<std::string> commandLineArguments(int argc, char* argv[]);
 
 // Reads at most size bytes of standard input into buffer, as they were sent:
@@ -65,14 +61,12 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
 // as every console program there does.
 std::error_code writeStandardOutput(std::string_view first, std::string_view second = {});
 
-// Writes text to standard error: on Windows, at a console, as the UTF-16
-// the console shows; otherwise as its bytes.
+// Writes text to standard error: at a Windows console as the UTF-16 it shows.
 void writeToStandardError(std::string_view text);
 
 // One character of text the program shows, read as the system reads that
-// text: on POSIX by the user's locale, which is taken up the first time (the
-// C locale's characters are ASCII); on Windows as UTF-8, which text is
-// inside.
+// text: on POSIX by the user's locale, taken up the first time; on Windows
+// as UTF-8.
 struct ShownCharacter {
     std::size_t length = 1;   // its bytes; 1 for a byte that starts no character
     bool valid = false;       // false for such a byte
@@ -94,18 +88,16 @@ void onConsoleStop(LastWord lastWord);
 // True when both standard input and standard output are terminals.
 bool talkingToTerminal();
 
-// Whether what goes to standard output is read as UTF-8: on POSIX where the
-// user's locale (taken up as readShownCharacter does) says so, on Windows
-// at a console (written as UTF-16) or where its output code page is UTF-8.
+// Whether what goes to standard output is read as UTF-8.
 bool outputTakesUtf8();
 
-// Whether standard output is a terminal that shows ANSI colours: on POSIX
-// one whose $TERM is not "dumb". The Windows console does so only in a mode
-// that belongs to the shell that owns it, so there never.
+// Whether standard output is a terminal that shows ANSI colours. The
+// Windows console does so only in a mode that belongs to the shell that
+// owns it, so there never.
 bool outputShowsColour();
 
-// How many columns wide the terminal or console that standard output shows
-// is; 0 when standard output is a file or a pipe, or the system cannot tell.
+// The columns of the terminal standard output shows; 0 for a file or a
+// pipe, or where the system cannot tell.
 std::size_t terminalColumns();
 
 }  // namespace gorvandel

@@ -42,18 +42,23 @@ void takeUpTheUsersCharacters()
 
 }  // namespace
 
-std::error_code writeAll(int fd, std::string_view bytes)
+std::error_code writeAll(int fd, std::string_view first, std::string_view second)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        } else if (written == 0) {
-            // No error and no progress: no reason from the system, and no use in trying again.
-            return std::make_error_code(std::errc::io_error);
-        } else if (errno != EINTR) {
-            return lastError();
+    // Both pieces in one call, so that a reader sees them arrive together.
+    while (!first.empty() || !second.empty()) {
+        struct iovec pieces[] = {{const_cast<char*>(first.data()), first.size()},
+                                 {const_cast<char*>(second.data()), second.size()}};
+        const ssize_t written = ::writev(fd, pieces, 2);
+        if (written < 0 && errno == EINTR) {
+            continue;
         }
+        // No error and no progress: no reason from the system, and no use in trying again.
+        if (written <= 0) {
+            return written == 0 ? std::make_error_code(std::errc::io_error) : lastError();
+        }
+        const auto taken = static_cast<std::size_t>(written);
+        second.remove_prefix(taken > first.size() ? taken - first.size() : 0);
+        first.remove_prefix(std::min(taken, first.size()));
     }
     return {};
 }
@@ -116,24 +121,7 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
-    // Both pieces in one call (writev) until the first is all written; one
-    // alone, as at every flush, through write, which costs less.
-    while (!first.empty() && !second.empty()) {
-        struct iovec pieces[] = {{const_cast<char*>(first.data()), first.size()},
-                                 {const_cast<char*>(second.data()), second.size()}};
-        const ssize_t written = ::writev(STDOUT_FILENO, pieces, 2);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return written == 0 ? std::make_error_code(std::errc::io_error) : lastError();
-        }
-        const auto taken = static_cast<std::size_t>(written);
-        second.remove_prefix(taken > first.size() ? taken - first.size() : 0);
-        first.remove_prefix(std::min(taken, first.size()));
-    }
-    const std::error_code error = writeAll(STDOUT_FILENO, first);
-    return error ? error : writeAll(STDOUT_FILENO, second);
+    return writeAll(STDOUT_FILENO, first, second);
 }
 
 void writeToStandardError(std::string_view text)

@@ -40,25 +40,18 @@ FilePlace lockPlace(const FilePlace& file)
     return placeBeside(file, file.name + ".lock");
 }
 
-namespace {
-
-// The lock file beside file, opened for locking: read-only is enough, so
-// that whoever may read it may lock it, and a lock root made stays usable.
-std::error_code openLock(const FilePlace& file, const FilePlace& lockFile, Descriptor& lock, bool& made)
+std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock)
 {
-    constexpr int LOCKING = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING | O_CREAT | O_EXCL, 0644));
-    made = lock.fd >= 0;
-    if (!made && errno == EEXIST) {
-        lock.reset(::openat(folderOf(lockFile), lockFile.name.c_str(), LOCKING));
+    if (const std::error_code refused = checkKeepable(file)) {
+        return refused;
     }
+    // Opened read-only, which is enough: whoever may read it may lock it.
+    const FilePlace lockFile = lockPlace(file);
+    Descriptor opened(-1);
     struct stat status {};
-    if (lock.fd < 0 || ::fstat(lock.fd, &status) != 0) {
-        return errno == ELOOP ? make_error_code(FileRefusal::LinkedLock) : lastError();
-    }
-    if (!S_ISREG(status.st_mode)) {
-        return S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
-                                       : make_error_code(FileRefusal::NotRegularFile);
+    bool made = false;
+    if (const std::error_code error = openRegular(lockFile, O_RDONLY, opened, status, &made)) {
+        return error == FileRefusal::NotRegularFile && opened.fd < 0 ? make_error_code(FileRefusal::LinkedLock) : error;
     }
     if (!made && !mayUseLock(status.st_uid, ::geteuid(), ownerOfSaves(file))) {
         return FileRefusal::OthersLock;
@@ -66,24 +59,7 @@ std::error_code openLock(const FilePlace& file, const FilePlace& lockFile, Descr
     // One made now is readable by all, whatever the umask; one found there
     // is left as it is.
     if (made) {
-        ::fchmod(lock.fd, 0644);
-        giveToFolderOwner(folderOf(lockFile), lock.fd);
-    }
-    return {};
-}
-
-}  // namespace
-
-std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock)
-{
-    if (const std::error_code refused = checkKeepable(file)) {
-        return refused;
-    }
-    const FilePlace lockFile = lockPlace(file);
-    Descriptor opened(-1);
-    bool made = false;
-    if (const std::error_code error = openLock(file, lockFile, opened, made)) {
-        return error;
+        ::fchmod(opened.fd, 0644);
     }
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (::flock(opened.fd, LOCK_EX | LOCK_NB) != 0) {

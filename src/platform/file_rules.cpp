@@ -18,27 +18,17 @@ bool continuesCharacter(char byte)
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
+// Whether text is upperCase, its ASCII letters in either case.
 bool sameLetters(std::string_view text, std::string_view upperCase)
 {
-    return text.size() == upperCase.size() &&
-           std::equal(text.begin(), text.end(), upperCase.begin(), [](char a, char b) { return upper(a) == b; });
+    const auto same = [](char a, char b) { return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b; };
+    return text.size() == upperCase.size() && std::equal(text.begin(), text.end(), upperCase.begin(), same);
 }
 
 }  // namespace
 
 std::error_code judgeFile(const FileFacts& file, UserId me)
 {
-    if (file.directory) {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
-    if (!file.regular) {
-        return FileRefusal::NotRegularFile;
-    }
     if (file.mountPoint) {
         return FileRefusal::MountPoint;
     }
@@ -68,13 +58,11 @@ bool namesDevice(std::string_view path)
             return true;
         }
     }
-    if (name.size() < 4 || !(sameLetters(name.substr(0, 3), "COM") || sameLetters(name.substr(0, 3), "LPT"))) {
-        return false;
-    }
-    const std::string_view number = name.substr(3);
-    // A digit, or superscript one, two or three as UTF-8.
-    return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
-           number == "\xC2\xB2" || number == "\xC2\xB3";
+    // COM and LPT with a digit, or superscript one, two or three as UTF-8.
+    const std::string_view start = name.substr(0, 3), number = name.substr(start.size());
+    return (sameLetters(start, "COM") || sameLetters(start, "LPT")) &&
+           ((number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+            number == "\xC2\xB2" || number == "\xC2\xB3");
 }
 
 std::string temporaryPrefix(const std::string& name, std::size_t longest)

@@ -29,10 +29,8 @@ constexpr bool mayUseLock(UserId lockOwner, UserId me, UserId fileOwner)
     return lockOwner == me || lockOwner == ROOT || lockOwner == fileOwner;
 }
 
-// What the system says of a file that stands where a kept file is.
+// What the system says of the regular file that stands where a kept file is.
 struct FileFacts {
-    bool directory = false;
-    bool regular = true;
     UserId owner = ROOT;
     std::uint64_t links = 1;
     bool ownerMayWrite = true;

@@ -13,13 +13,8 @@ namespace {
 class FileRefusalCategory : public std::error_category {
 public:
     std::string message(int refusal) const override;
-    const char* name() const noexcept override;
+    const char* name() const noexcept override { return "gorvandel file"; }
 };
-
-const char* FileRefusalCategory::name() const noexcept(true)
-{
-    return "gorvandel file";
-}
 
 std::string FileRefusalCategory::message(int refusal) const
 {
@@ -79,18 +74,6 @@ std::error_code make_error_code(FileRefusal refusal)
     return {static_cast<int>(refusal), category};
 }
 
-FileLock::~FileLock()
-{
-    release();
-}
-
-FileLock::FileLock(FileLock&& other) noexcept(true)
-    : handle(std::exchange(other.handle, -1)),
-      made(other.made),
-      place(std::move(other.place))
-{
-}
-
 FileLock& FileLock::operator=(FileLock&& other) noexcept(true)
 {
     release();
@@ -98,25 +81,6 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept(true)
     made = other.made;
     place = std::move(other.place);
     return *this;
-}
-
-std::string lastLines(const std::string& text, std::size_t lines, bool cut, bool& more)
-{
-    // A cut text may start inside a line, which is left out up to its newline.
-    const std::size_t first = cut ? text.find('\n') : std::string::npos;
-    const std::size_t begin = !cut ? 0 : first == std::string::npos ? text.size() : first + 1;
-    // The newline that ends the last line starts no line of its own.
-    std::size_t start = text.size() - (!text.empty() && text.back() == '\n' ? 1 : 0);
-    for (std::size_t found = 0; found < lines; ++found) {
-        const std::size_t newline = start <= begin ? std::string::npos : text.rfind('\n', start - 1);
-        if (newline == std::string::npos) {
-            more = cut;
-            return text.substr(begin);
-        }
-        start = newline;
-    }
-    more = true;
-    return text.substr(start + 1);
 }
 
 std::error_code recoverLeftovers(const FilePlace& file, const IsWhole& isWhole, std::string& taken)

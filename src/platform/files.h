@@ -53,6 +53,7 @@
 #include <string>
 #include <system_error>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace gorvandel {
@@ -78,20 +79,7 @@ enum class FileRefusal {
 std::error_code make_error_code(FileRefusal refusal);
 
 // A folder held open while places in it are used (POSIX).
-class HeldFolder {
-public:
-    explicit HeldFolder(int opened)
-        : descriptor(opened)
-    {
-    }
-    ~HeldFolder();
-    HeldFolder(const HeldFolder&) = delete;
-    HeldFolder& operator=(const HeldFolder&) = delete;
-    int fd() const { return descriptor; }
-
-private:
-    int descriptor;
-};
+struct HeldFolder;
 
 // Where a file is, found by following its path once (rule 1).
 struct FilePlace {
@@ -136,12 +124,11 @@ std::error_code checkCanSave(const FilePlace& file);
 // Reads the regular file at place whole: file_too_large past limit bytes.
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
 
-// Reads the last lines lines of the regular file at place that start in
-// its last limit bytes; more tells whether it has more. POSIX only, as
-// appendLines: the history's, which Windows, whose console keeps its own,
-// never keeps.
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
-                            bool& more);
+// Reads the regular file at place from limit + 1 bytes before its end, or
+// whole when shorter; cut tells whether it starts further back. The one byte
+// more tells whether a line starts at the limit. POSIX only, as appendLines:
+// the history's, which Windows, whose console keeps its own, never keeps.
+std::error_code readFileEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut);
 
 // Replaces or makes the file at place (rule 5); on failure it is as it was.
 // On Windows, where another program may hold the file open, the last step
@@ -163,11 +150,8 @@ constexpr std::chrono::milliseconds OPEN_PATIENCE{2000};
 class FileLock {
 public:
     FileLock() = default;
-    ~FileLock();
-    FileLock(FileLock&& other) noexcept;
+    ~FileLock() { release(); }
     FileLock& operator=(FileLock&& other) noexcept;
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
 
     // Takes the lock of file, waiting up to patience while another holds it.
     static std::error_code take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock);

@@ -21,15 +21,27 @@
 
 namespace gorvandel {
 
-HeldFolder::~HeldFolder()
+std::error_code openRegular(const FilePlace& file, int flags, Descriptor& opened, struct stat& status, bool* made)
 {
-    ::close(descriptor);
+    // A FIFO at the name must not stall the program: it is opened, and refused.
+    flags |= O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    opened.reset(made ? ::openat(folderOf(file), file.name.c_str(), flags | O_CREAT | O_EXCL, 0600) : -1);
+    if (made && (*made = opened.fd >= 0)) {
+        giveToFolderOwner(folderOf(file), opened.fd);
+    } else if (!made || errno == EEXIST) {
+        opened.reset(::openat(folderOf(file), file.name.c_str(), flags));
+    }
+    // A link at the name is what O_NOFOLLOW refuses (ELOOP).
+    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
+        return errno == ELOOP ? make_error_code(FileRefusal::NotRegularFile) : lastError();
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
 }
 
 namespace {
-
-// A FIFO at the name must not stall the program: it is opened, and refused.
-constexpr int READING = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
 // Reads up to count bytes at offset: fewer at the end of the file.
 std::error_code readAt(int fd, off_t offset, std::size_t count, std::string& bytes)
@@ -60,31 +72,15 @@ bool unchangeable(int fd)
 FileFacts factsOf(int fd, const struct stat& status)
 {
     FileFacts facts;
-    facts.directory = S_ISDIR(status.st_mode);
-    facts.regular = S_ISREG(status.st_mode);
     facts.owner = status.st_uid;
     facts.links = status.st_nlink;
     facts.ownerMayWrite = (status.st_mode & S_IWUSR) != 0;
-    facts.unchangeable = facts.regular && unchangeable(fd);
+    facts.unchangeable = unchangeable(fd);
     // Linux 5.8 and later tell a file mounted on its own.
     struct statx mount {};
-    facts.mountPoint = facts.regular && ::statx(fd, "", AT_EMPTY_PATH, 0, &mount) == 0 &&
+    facts.mountPoint = ::statx(fd, "", AT_EMPTY_PATH, 0, &mount) == 0 &&
                        (mount.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
     return facts;
-}
-
-// Opens the regular file at place for reading; what else stands there is
-// never read.
-std::error_code openToRead(const FilePlace& file, Descriptor& opened, struct stat& status)
-{
-    opened.reset(::openat(folderOf(file), file.name.c_str(), READING));
-    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
-        return lastError();
-    }
-    if (S_ISDIR(status.st_mode)) {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
-    return S_ISREG(status.st_mode) ? std::error_code() : make_error_code(FileRefusal::NotRegularFile);
 }
 
 int openFolder(const FilePlace& file)
@@ -108,44 +104,39 @@ std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace
     return std::make_error_code(std::errc::file_exists);
 }
 
-// Gives the new file at fd exactly the access list (POSIX ACL) of the file it
-// replaces, and none where that had none, whatever the folder's default
-// list gave it. A list that cannot be read or given fails the save, which
-// would otherwise widen who may use the file; a file system that keeps no
-// lists has none to give.
-std::error_code keepAccessList(const FilePlace& file, int fd)
-{
-    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
-    const auto none = [] { return errno == ENODATA || errno == ENOTSUP; };
-    const Descriptor old(::openat(folderOf(file), file.name.c_str(), READING));
-    const ssize_t size = old.fd < 0 ? -1 : ::fgetxattr(old.fd, ACCESS_LIST, nullptr, 0);
-    if (size < 0) {
-        return old.fd >= 0 && none() && (::fremovexattr(fd, ACCESS_LIST) == 0 || none()) ? std::error_code()
-                                                                                           : lastError();
-    }
-    std::string list(static_cast<std::size_t>(size), '\0');
-    const ssize_t got = ::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size());
-    if (got < 0 || ::fsetxattr(fd, ACCESS_LIST, list.data(), static_cast<std::size_t>(got), 0) != 0) {
-        return lastError();
-    }
-    return {};
-}
-
 // Gives the new file at fd the owner, group, access list and permission
 // bits of the file it replaces, else its maker's with the mode 0600. A user
-// may give only a group of theirs; otherwise the folder's stays.
+// may give only a group of theirs; otherwise the folder's stays. The access
+// list (POSIX ACL) is given exactly, and none where the old file had none,
+// whatever the folder's default list gave: one that cannot be read or given
+// fails the save, which would otherwise widen who may use the file; a file
+// system that keeps no lists has none to give.
 std::error_code takeOverFrom(const FilePlace& file, int fd)
 {
-    struct stat old {};
-    if (::fstatat(folderOf(file), file.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode)) {
+    constexpr const char* ACCESS_LIST = "system.posix_acl_access";
+    Descriptor old(-1);
+    struct stat status {};
+    if (const std::error_code error = openRegular(file, O_RDONLY, old, status)) {
+        if (error != std::errc::no_such_file_or_directory) {
+            return error;
+        }
         giveToFolderOwner(folderOf(file), fd);
         return ::fchmod(fd, 0600) == 0 ? std::error_code() : lastError();
     }
-    const int given = ::fchown(fd, ::geteuid() == ROOT ? old.st_uid : static_cast<uid_t>(-1), old.st_gid);
+    const int given = ::fchown(fd, ::geteuid() == ROOT ? status.st_uid : static_cast<uid_t>(-1), status.st_gid);
     static_cast<void>(given);
+    std::string list(64, '\0');
+    ssize_t size = -1;
+    while ((size = ::fgetxattr(old.fd, ACCESS_LIST, list.data(), list.size())) < 0 && errno == ERANGE) {
+        list.resize(2 * list.size());
+    }
+    const bool none = size < 0 && (errno == ENODATA || errno == ENOTSUP);
+    if (none ? ::fremovexattr(fd, ACCESS_LIST) != 0 && errno != ENODATA && errno != ENOTSUP
+             : size < 0 || ::fsetxattr(fd, ACCESS_LIST, list.data(), static_cast<std::size_t>(size), 0) != 0) {
+        return lastError();
+    }
     // After the owner: giving a file away clears its set-id bits.
-    const std::error_code error = keepAccessList(file, fd);
-    return error || ::fchmod(fd, old.st_mode & 0777) == 0 ? error : lastError();
+    return ::fchmod(fd, status.st_mode & 0777) == 0 ? std::error_code() : lastError();
 }
 
 }  // namespace
@@ -165,10 +156,7 @@ std::error_code checkKeepable(const FilePlace& file)
 {
     Descriptor opened(-1);
     struct stat status {};
-    std::error_code error = openToRead(file, opened, status);
-    if (error == std::errc::too_many_symbolic_link_levels) {
-        return FileRefusal::NotRegularFile;  // a link there
-    }
+    std::error_code error = openRegular(file, O_RDONLY, opened, status);
     if (error != std::errc::no_such_file_or_directory &&
         (error || (error = judgeFile(factsOf(opened.fd, status), ::geteuid())))) {
         return error;
@@ -193,34 +181,24 @@ std::error_code checkCanSave(const FilePlace& file)
 
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes)
 {
-    Descriptor opened(-1);
-    struct stat status {};
-    std::string read;
-    // One more byte than it may hold shows a file too long, or one that grew meanwhile.
-    std::error_code error = openToRead(file, opened, status);
-    if (error || (error = readAt(opened.fd, 0, limit + 1, read))) {
-        return error;
-    }
-    if (read.size() > limit) {
-        return std::make_error_code(std::errc::file_too_large);
-    }
-    bytes = std::move(read);
-    return {};
+    bool cut = false;
+    // The one byte more shows a file too long, or one that grew meanwhile.
+    const std::error_code error = readFileEnd(file, limit, bytes, cut);
+    return !error && cut ? std::make_error_code(std::errc::file_too_large) : error;
 }
 
-std::error_code readFileEnd(const FilePlace& file, std::size_t lines, std::size_t limit, std::string& bytes,
-                            bool& more)
+std::error_code readFileEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut)
 {
     Descriptor opened(-1);
     struct stat status {};
-    std::string tail;
-    // One byte more than the limit tells whether a line starts at it.
-    std::error_code error = openToRead(file, opened, status);
+    std::error_code error = openRegular(file, O_RDONLY, opened, status);
     const off_t from = error ? 0 : status.st_size - std::min<off_t>(status.st_size, static_cast<off_t>(limit) + 1);
-    if (error || (error = readAt(opened.fd, from, static_cast<std::size_t>(status.st_size - from), tail))) {
+    std::string read;
+    if (error || (error = readAt(opened.fd, from, limit + 1, read))) {
         return error;
     }
-    bytes = lastLines(tail, lines, from > 0, more);
+    cut = from > 0 || read.size() > limit;
+    bytes = std::move(read);
     return {};
 }
 
@@ -247,23 +225,16 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents, 
 
 std::error_code appendLines(const FilePlace& file, const std::string& lines)
 {
-    constexpr int APPENDING = O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    Descriptor opened(::openat(folderOf(file), file.name.c_str(), APPENDING | O_CREAT | O_EXCL, 0600));
-    if (opened.fd >= 0) {
-        giveToFolderOwner(folderOf(file), opened.fd);
-    } else if (errno == EEXIST) {
-        opened.reset(::openat(folderOf(file), file.name.c_str(), APPENDING));
-    }
+    Descriptor opened(-1);
     struct stat status {};
-    if (opened.fd < 0 || ::fstat(opened.fd, &status) != 0) {
-        return errno == ELOOP ? make_error_code(FileRefusal::NotRegularFile) : lastError();
-    }
+    bool made = false;
     std::string last;
-    std::error_code error = judgeFile(factsOf(opened.fd, status), ::geteuid());
-    if (error || (error = readAt(opened.fd, std::max<off_t>(status.st_size - 1, 0), 1, last))) {
+    std::error_code error = openRegular(file, O_RDWR | O_APPEND, opened, status, &made);
+    if (error || (error = judgeFile(factsOf(opened.fd, status), ::geteuid())) ||
+        (error = readAt(opened.fd, std::max<off_t>(status.st_size - 1, 0), 1, last))) {
         return error;
     }
-    return writeAll(opened.fd, last == "\n" || last.empty() ? lines : "\n" + lines);
+    return writeAll(opened.fd, last == "\n" || last.empty() ? "" : "\n", lines);
 }
 
 std::error_code moveOver(const FilePlace& from, const FilePlace& to)
@@ -280,13 +251,12 @@ void removeFile(const FilePlace& place)
 std::vector<Leftover> leftoversBeside(const FilePlace& file)
 {
     const std::string prefix = temporaryPrefix(file.name, longestName(file));
-    Descriptor listed(openFolder(file));
     std::vector<Leftover> found;
-    DIR* const folder = listed.fd < 0 ? nullptr : ::fdopendir(listed.fd);
+    // fdopendir fails for a folder opened as one only where it could not be opened.
+    DIR* const folder = ::fdopendir(openFolder(file));
     if (folder == nullptr) {
         return found;
     }
-    listed.release();  // the listing owns it now
     const UserId owner = ownerOfSaves(file);
     while (const dirent* entry = ::readdir(folder)) {
         struct stat status {};

@@ -22,8 +22,6 @@
 
 namespace gorvandel {
 
-HeldFolder::~HeldFolder() = default;
-
 bool isLinkOpen(HANDLE file)
 {
     FILE_ATTRIBUTE_TAG_INFO information{};
@@ -72,7 +70,6 @@ std::error_code openToRead(const FilePlace& file, Handle& opened, BY_HANDLE_FILE
 FileFacts factsOf(const BY_HANDLE_FILE_INFORMATION& information)
 {
     FileFacts facts;
-    facts.directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.links = information.nNumberOfLinks;
     facts.ownerMayWrite = (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
     return facts;

@@ -12,11 +12,6 @@
 
 namespace gorvandel {
 
-// The last lines lines of text (a last line without a newline counts), and
-// whether it has more. When text is the end of a longer file (cut), what
-// comes before its first newline may be the end of a line, and is left out.
-std::string lastLines(const std::string& text, std::size_t lines, bool cut, bool& more);
-
 struct Leftover {
     FilePlace place;
     std::int64_t modified = 0;  // when it was last written, in the system's units

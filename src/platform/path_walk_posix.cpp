@@ -71,27 +71,6 @@ namespace {
 // list it, as a path through it needs none.
 constexpr int FOLDER = O_PATH | O_DIRECTORY | O_CLOEXEC;
 
-// The first name of a path, taken off it.
-std::string takeName(std::string& rest)
-{
-    const std::size_t slash = rest.find('/');
-    std::string name = rest.substr(0, slash);
-    rest.erase(0, slash == std::string::npos ? rest.size() : slash + 1);
-    return name;
-}
-
-// Reads the link open at link: a target longer than a path may be leads nowhere.
-std::error_code readLink(int link, std::string& target)
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlinkat(link, "", buffer, sizeof buffer);
-    if (length < 0 || static_cast<std::size_t>(length) == sizeof buffer) {
-        return length < 0 ? lastError() : std::make_error_code(std::errc::filename_too_long);
-    }
-    target.assign(buffer, static_cast<std::size_t>(length));
-    return {};
-}
-
 std::string joined(const std::string& folder, const std::string& name)
 {
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
@@ -116,10 +95,13 @@ std::error_code goThroughLink(int link, const struct stat& status, Walk& walk)
     if (!mayFollowLink(status.st_uid, ::geteuid())) {
         return FileRefusal::ForeignLink;
     }
-    std::string target;
-    if (const std::error_code error = readLink(link, target)) {
-        return error;
+    // A target longer than a path may be leads nowhere.
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlinkat(link, "", buffer, sizeof buffer);
+    if (length < 0 || static_cast<std::size_t>(length) == sizeof buffer) {
+        return length < 0 ? lastError() : std::make_error_code(std::errc::filename_too_long);
     }
+    std::string target(buffer, static_cast<std::size_t>(length));
     if (target.compare(0, 1, "/") == 0) {
         walk.folder.reset(::open("/", FOLDER));
         walk.resolved = "/";
@@ -132,25 +114,13 @@ std::error_code goThroughLink(int link, const struct stat& status, Walk& walk)
     return walk.folder.fd < 0 ? lastError() : std::error_code();
 }
 
-// Makes the folder name in folder for its owner only, and opens it; one
-// root makes in another user's folder is that user's.
-int makeFolder(int folder, const std::string& name)
-{
-    if (::mkdirat(folder, name.c_str(), 0700) != 0) {
-        return -1;
-    }
-    const int made = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (made >= 0) {
-        giveToFolderOwner(folder, made);
-    }
-    return made;
-}
-
 // Takes the next name of the path into name: a link goes into what is left
 // to follow, a folder on the way is entered; the last name stays in name.
 std::error_code stepOn(Walk& walk, std::string& name)
 {
-    name = takeName(walk.rest);
+    const std::size_t slash = walk.rest.find('/');
+    name = walk.rest.substr(0, slash);
+    walk.rest.erase(0, slash == std::string::npos ? walk.rest.size() : slash + 1);
     // The link itself held open: the one whose owner is judged is the one read.
     const Descriptor named(::openat(walk.folder.fd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat status {};
@@ -161,8 +131,12 @@ std::error_code stepOn(Walk& walk, std::string& name)
         return {};
     }
     int next = ::openat(walk.folder.fd, name.c_str(), FOLDER | O_NOFOLLOW);
-    if (next < 0 && errno == ENOENT && walk.missing == MissingFolders::Make) {
-        next = makeFolder(walk.folder.fd, name);
+    // A missing folder is made for its owner only: opened to be given to the
+    // folder's owner where root makes it.
+    if (next < 0 && errno == ENOENT && walk.missing == MissingFolders::Make &&
+        ::mkdirat(walk.folder.fd, name.c_str(), 0700) == 0) {
+        next = ::openat(walk.folder.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        giveToFolderOwner(walk.folder.fd, next);
     }
     walk.folder.reset(next);
     walk.resolved = joined(walk.resolved, name);

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace gorvandel {
@@ -43,13 +44,25 @@ struct Descriptor {
     }
 };
 
+struct HeldFolder : Descriptor {
+    using Descriptor::Descriptor;
+};
+
 inline int folderOf(const FilePlace& place)
 {
-    return place.folder ? place.folder->fd() : AT_FDCWD;
+    return place.folder ? place.folder->fd : AT_FDCWD;
 }
 
-// Writes all of bytes to fd, or gives the system's reason why not.
-std::error_code writeAll(int fd, std::string_view bytes);
+// Writes all of first, then all of second, to fd, or gives the system's
+// reason why not.
+std::error_code writeAll(int fd, std::string_view first, std::string_view second = {});
+
+// Opens the regular file at place with flags, never through a link nor
+// stalled by a FIFO; given made, makes it (mode 0600, given as rule 5 says)
+// when missing, and sets made when it did. Anything but a regular file is
+// refused once opened.
+std::error_code openRegular(const FilePlace& file, int flags, Descriptor& opened, struct stat& status,
+                            bool* made = nullptr);
 
 // The longest name the folder of place takes.
 std::size_t longestName(const FilePlace& place);

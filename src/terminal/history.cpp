@@ -52,15 +52,19 @@ void cut(HistoryFile& history, std::chrono::milliseconds patience)
 {
     FileLock lock;
     std::string bytes;
+    bool startsInside = false;
     bool more = false;
     std::string taken;
-    if (FileLock::take(history.place, patience, lock) ||
-        recoverLeftovers(history.place, IsWhole(), taken) ||
-        readFileEnd(history.place, HISTORY_LIMIT, HISTORY_READ_LIMIT, bytes, more) || !more) {
+    if (FileLock::take(history.place, patience, lock) || recoverLeftovers(history.place, IsWhole(), taken) ||
+        readFileEnd(history.place, HISTORY_READ_LIMIT, bytes, startsInside)) {
+        return;
+    }
+    const std::string kept = lastLines(bytes, HISTORY_LIMIT, startsInside, more);
+    if (!more) {
         return;
     }
     std::string contents;
-    for (const std::string& line : historyIn(bytes)) {
+    for (const std::string& line : historyIn(kept)) {
         contents += line + "\n";
     }
     replaceFile(history.place, contents);
@@ -115,9 +119,11 @@ std::vector<std::string> openHistory(const HistoryPlace& place, HistoryFile& his
         return {};
     }
     std::string bytes;
+    bool startsInside = false;
     bool more = false;
-    if (!error && !(error = checkKeepable(history.place))) {
-        error = readFileEnd(history.place, 2 * HISTORY_LIMIT, HISTORY_READ_LIMIT, bytes, more);
+    if (!error && !(error = checkKeepable(history.place)) &&
+        !(error = readFileEnd(history.place, HISTORY_READ_LIMIT, bytes, startsInside))) {
+        bytes = lastLines(bytes, 2 * HISTORY_LIMIT, startsInside, more);
     }
     if (error && error != std::errc::no_such_file_or_directory) {
         history.usable = false;
