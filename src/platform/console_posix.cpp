@@ -1,4 +1,5 @@
 #include "console.h"
+#include "locale_characters.h"
 #include "posix_files.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <cwchar>
 #include <limits>
 #include <string_view>
 
@@ -19,7 +19,6 @@
 #include <sys/ioctl.h>
 #include <sys/uio.h>
 #include <unistd.h>
-#include <wchar.h>
 
 namespace gorvandel {
 
@@ -133,17 +132,7 @@ void writeToStandardError(std::string_view text)
 ShownCharacter readShownCharacter(std::string_view text)
 {
     takeUpTheUsersCharacters();
-    std::mbstate_t state{};
-    wchar_t character = 0;
-    const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
-    // (size_t)-1 for an invalid byte, -2 for a character cut short; glibc
-    // also reads UTF-8 forms past U+10FFFF, which are no character.
-    const auto code = static_cast<char32_t>(character);
-    if (length > text.size() || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return {};
-    }
-    const int columns = ::wcwidth(character);
-    return {std::max<std::size_t>(length, 1), true, code, columns < 0 ? 1 : static_cast<std::size_t>(columns)};
+    return readLocaleCharacter(text);
 }
 
 void onConsoleStop(LastWord)

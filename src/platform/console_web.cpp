@@ -1,10 +1,9 @@
 #include "console.h"
+#include "locale_characters.h"
 
 #include "page.h"
 
-#include <algorithm>
 #include <clocale>
-#include <cwchar>
 #include <ctime>
 
 namespace gorvandel {
@@ -56,15 +55,7 @@ void writeToStandardError(std::string_view text)
 ShownCharacter readShownCharacter(std::string_view text)
 {
     takeUpUtf8();
-    std::mbstate_t state{};
-    wchar_t character = 0;
-    const std::size_t length = std::mbrtowc(&character, text.data(), text.size(), &state);
-    const auto code = static_cast<char32_t>(character);
-    if (length > text.size() || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return {};
-    }
-    const int columns = ::wcwidth(character);
-    return {std::max<std::size_t>(length, 1), true, code, columns < 0 ? 1 : static_cast<std::size_t>(columns)};
+    return readLocaleCharacter(text);
 }
 
 bool outputTakesUtf8()
