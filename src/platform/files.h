@@ -88,9 +88,9 @@ struct FilePlace {
     std::string path;                          // the path that leads to it, for messages
 };
 
-// The names in the current folder but "." and "..", for completion; read
-// through the system: std::filesystem would bring the C++ locales' set-up
-// into every start.
+// The names in the current folder but "." and "..", for completion (POSIX
+// only, as the line editor); read through the system: std::filesystem would
+// bring the C++ locales' set-up into every start.
 std::vector<std::string> currentFolderNames();
 
 // The characters that part the names in a path: '/', and on Windows '\\'.

@@ -95,23 +95,6 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
     return {};
 }
 
-std::vector<std::string> currentFolderNames()
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW entry{};
-    const HANDLE search = FindFirstFileW(L"*", &entry);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
-        const std::wstring_view name = entry.cFileName;
-        if (name != L"." && name != L"..") {
-            names.push_back(narrowed(name));
-        }
-    }
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-    }
-    return names;
-}
-
 FilePlace placeBeside(const FilePlace& file, const std::string& name)
 {
     const std::string path = file.name.substr(0, file.name.find_last_of("/\\") + 1) + name;
