@@ -1,21 +1,13 @@
 #include "console.h"
-#include "windows_errors.h"
-#include "windows_text.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "windows_system.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <ctime>
-#include <initializer_list>
 #include <memory>
 #include <new>
 #include <string>

@@ -164,6 +164,10 @@ public:
 
 private:
     void release();
+    // Of each system: opens the lock file at place for file's lock, and
+    // tries once to lock it (FileRefusal::InUse while another holds it).
+    std::error_code open(const FilePlace& file);
+    std::error_code tryLock() const;
 
     std::intptr_t handle = -1;  // POSIX: the descriptor; Windows: the HANDLE
     bool made = false;

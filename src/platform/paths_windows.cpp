@@ -4,8 +4,7 @@
 
 #include "file_rules.h"
 #include "files.h"
-#include "windows_errors.h"
-#include "windows_text.h"
+#include "windows_system.h"
 
 namespace gorvandel {
 
