@@ -31,7 +31,6 @@ bool isConsole(HANDLE handle)
     return isUsable(handle) && GetConsoleMode(handle, &mode);
 }
 
-// Taken once at the start (prepareProcess).
 bool consoleInput = false;
 bool consoleOutput = false;
 
@@ -39,7 +38,6 @@ bool consoleOutput = false;
 // with all it holds): long text goes to it in pieces of this many units.
 constexpr std::size_t CONSOLE_PIECE = 8192;
 
-// Writes text to a console as the UTF-16 it shows.
 std::error_code writeConsole(HANDLE console, std::string_view text)
 {
     std::wstring wide;

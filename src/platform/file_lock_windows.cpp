@@ -23,7 +23,6 @@ std::string ownerOf(const FilePlace&)
 
 FilePlace lockPlace(const FilePlace& file)
 {
-    // The place's name is its whole path.
     return placeBeside(file, file.name.substr(file.name.find_last_of("/\\") + 1) + ".lock");
 }
 

@@ -44,7 +44,6 @@ FileFacts factsOf(const BY_HANDLE_FILE_INFORMATION& information)
     return facts;
 }
 
-// Reads what is left of an open file, up to limit bytes.
 std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
 {
     char buffer[4096];
@@ -61,13 +60,11 @@ std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
     }
 }
 
-// The start of the names of file's temporary files.
 std::string temporaryPrefixOf(const FilePlace& file)
 {
     return temporaryPrefix(file.name.substr(file.name.find_last_of("/\\") + 1), 255);
 }
 
-// Makes a new file beside file under a fresh temporary name, for writing.
 std::error_code makeTemporary(const FilePlace& file, Handle& made, FilePlace& temporary, DWORD flags = 0)
 {
     const std::string prefix = temporaryPrefixOf(file);

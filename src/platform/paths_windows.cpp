@@ -42,7 +42,6 @@ bool finalPathOf(HANDLE file, std::string& path)
     return true;
 }
 
-// Makes the folders on the way to path that are missing.
 void makeFoldersOn(const std::wstring& path)
 {
     for (std::size_t separator = path.find_first_of(L"\\/", 1); separator != std::wstring::npos;
@@ -73,7 +72,6 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
     if (missing == MissingFolders::Make) {
         makeFoldersOn(wide);
     }
-    // A file yet to be made, by its whole path.
     const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full(length, L'\0');
     if (length == 0 || GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) != length - 1) {

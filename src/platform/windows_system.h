@@ -38,7 +38,6 @@ inline std::error_code lastError()
     return windowsError(GetLastError());
 }
 
-// A handle that is closed when it goes out of scope.
 struct Handle {
     HANDLE handle;
     explicit Handle(HANDLE opened)
