@@ -1,10 +1,7 @@
 #pragma once
 
-// The console and the clock: what differs between Windows and POSIX systems
-// in how the program starts, reads its arguments, reads standard input and
-// writes standard output and error, tells a terminal from a pipe, reads and
-// writes the text it shows, and reads the time.
-// console_posix.cpp and console_windows.cpp each define all of it.
+// The console and the clock, as each system gives them: console_posix.cpp
+// and console_windows.cpp each define all of it.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,8 +19,7 @@ namespace gorvandel {
 // then Enter. False elsewhere, where "/?" is a name like any other.
 extern const bool WINDOWS_CONSOLE_HABITS;
 
-// Milliseconds since some fixed point; wraps around, which does not matter
-// for a seed.
+// Milliseconds since some fixed point, for a seed.
 std::uint32_t millisecondTicks();
 
 std::int64_t currentCalendarTime();
@@ -32,7 +28,6 @@ std::int64_t currentCalendarTime();
 // included ("Sun Dec  6 19:26:12 2026\n"); nothing for a time it cannot show.
 std::optional<std::string> calendarTimeText(std::int64_t seconds);
 
-// Standard input and output as the program was started with them.
 struct StandardStreams {
     bool inputOpen = true;
     bool outputOpen = true;
@@ -55,18 +50,15 @@ std::vector<std::string> commandLineArguments(int argc, char* argv[]);
 std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code& error);
 
 // Writes all of first, then all of second, to standard output, or gives the
-// system's reason why it could not: on POSIX in one call (writev) unless the
-// system takes only part; on Windows to a console as the UTF-16 it shows,
-// otherwise through the runtime's text mode, which writes each LF as CR LF,
-// as every console program there does.
+// system's reason why it could not. On Windows a console is written as the
+// UTF-16 it shows, anything else in the runtime's text mode (LF as CR LF).
 std::error_code writeStandardOutput(std::string_view first, std::string_view second = {});
 
 // Writes text to standard error: at a Windows console as the UTF-16 it shows.
 void writeToStandardError(std::string_view text);
 
 // One character of text the program shows, read as the system reads that
-// text: on POSIX by the user's locale, taken up the first time; on Windows
-// as UTF-8.
+// text: on POSIX by the user's locale; on Windows as UTF-8.
 struct ShownCharacter {
     std::size_t length = 1;   // its bytes; 1 for a byte that starts no character
     bool valid = false;       // false for such a byte
@@ -91,13 +83,11 @@ bool talkingToTerminal();
 // Whether what goes to standard output is read as UTF-8.
 bool outputTakesUtf8();
 
-// Whether standard output is a terminal that shows ANSI colours. The
-// Windows console does so only in a mode that belongs to the shell that
-// owns it, so there never.
+// Whether standard output is a terminal that shows ANSI colours: never on
+// Windows, whose console does so only in a mode its shell owns.
 bool outputShowsColour();
 
-// The columns of the terminal standard output shows; 0 for a file or a
-// pipe, or where the system cannot tell.
+// The columns of the terminal standard output shows; 0 where none.
 std::size_t terminalColumns();
 
 }  // namespace gorvandel

@@ -1,21 +1,13 @@
 #include "console.h"
-#include "windows_errors.h"
-#include "windows_text.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "windows_system.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <ctime>
-#include <initializer_list>
 #include <memory>
 #include <new>
 #include <string>
@@ -39,7 +31,6 @@ bool isConsole(HANDLE handle)
     return isUsable(handle) && GetConsoleMode(handle, &mode);
 }
 
-// Taken once at the start (prepareProcess).
 bool consoleInput = false;
 bool consoleOutput = false;
 
@@ -47,7 +38,6 @@ bool consoleOutput = false;
 // with all it holds): long text goes to it in pieces of this many units.
 constexpr std::size_t CONSOLE_PIECE = 8192;
 
-// Writes text to a console as the UTF-16 it shows.
 std::error_code writeConsole(HANDLE console, std::string_view text)
 {
     std::wstring wide;
@@ -71,40 +61,31 @@ std::error_code writeConsole(HANDLE console, std::string_view text)
     return {};
 }
 
-// What the console handed over and the caller has not yet taken, as UTF-8.
-std::string consoleRead;
-
-// Reads what the console hands over at Enter (it edits the line itself)
-// into consoleRead. False at the end: a read that starts with Ctrl-Z (then
-// Enter), which ReadConsoleW gives as U+001A, as it never reports an end
-// itself; or when the read fails.
-bool readConsole(std::error_code& error)
-{
-    wchar_t wide[8192];
-    DWORD count = 0;
-    do {
-        SetLastError(ERROR_SUCCESS);
-        if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), wide, std::size(wide), &count, nullptr)) {
-            error = lastError();
-            return false;
-        }
-        // Ctrl-C ends a read with nothing: the stop is handled on another thread.
-    } while (count == 0 && GetLastError() == ERROR_OPERATION_ABORTED);
-    if (count == 0 || wide[0] == 0x1A) {
-        return false;
-    }
-    consoleRead = narrowed(std::wstring_view(wide, count));
-    return true;
-}
-
-// Gives what the console handed over, reading a line when nothing waits.
+// Gives what the console handed over at Enter (it edits the line itself),
+// reading a line when nothing waits. 0 at the end: a read that starts with
+// Ctrl-Z (then Enter), which ReadConsoleW gives as U+001A, as it never
+// reports an end itself.
 std::ptrdiff_t readConsoleInput(char* buffer, std::size_t size, std::error_code& error)
 {
-    if (consoleRead.empty() && !readConsole(error)) {
-        return error ? -1 : 0;
+    static std::string waiting;  // as UTF-8
+    if (waiting.empty()) {
+        wchar_t wide[8192];
+        DWORD count = 0;
+        do {
+            SetLastError(ERROR_SUCCESS);
+            if (!ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), wide, std::size(wide), &count, nullptr)) {
+                error = lastError();
+                return -1;
+            }
+            // Ctrl-C ends a read with nothing: the stop is handled on another thread.
+        } while (count == 0 && GetLastError() == ERROR_OPERATION_ABORTED);
+        if (count == 0 || wide[0] == 0x1A) {
+            return 0;
+        }
+        waiting = narrowed(std::wstring_view(wide, count));
     }
-    const std::size_t count = consoleRead.copy(buffer, size);
-    consoleRead.erase(0, count);
+    const std::size_t count = waiting.copy(buffer, size);
+    waiting.erase(0, count);
     return static_cast<std::ptrdiff_t>(count);
 }
 
@@ -210,22 +191,19 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
+    const std::string text = std::string(first).append(second);
     if (consoleOutput) {
-        return writeConsole(GetStdHandle(STD_OUTPUT_HANDLE), std::string(first).append(second));
+        return writeConsole(GetStdHandle(STD_OUTPUT_HANDLE), text);
     }
-    for (std::string_view bytes : {first, second}) {
-        while (!bytes.empty()) {
-            // _write counts the bytes it was given, not the carriage returns it adds.
-            const int written =
-                _write(1, bytes.data(), static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX)));
-            if (written < 0) {
-                return {errno, std::generic_category()};
-            }
-            if (written == 0) {
-                return std::make_error_code(std::errc::io_error);
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(written));
+    for (std::string_view bytes = text; !bytes.empty();) {
+        // _write counts the bytes it was given, not the carriage returns it adds.
+        const int written =
+            _write(1, bytes.data(), static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX)));
+        if (written <= 0) {
+            return written < 0 ? std::error_code(errno, std::generic_category())
+                               : std::make_error_code(std::errc::io_error);
         }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
 }
@@ -241,27 +219,15 @@ void writeToStandardError(std::string_view text)
 
 ShownCharacter readShownCharacter(std::string_view text)
 {
-    const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-    const unsigned char first = byte(0);
-    if (first < 0x80) {
-        return {1, true, first, 1};
-    }
-    const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 0;
-    if (length == 0 || length > text.size()) {
+    const auto first = static_cast<unsigned char>(text[0]);
+    const std::size_t length = first < 0x80 ? 1 : first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 0;
+    wchar_t wide[2] = {};
+    // The system takes overlong forms, surrogates and what lies past Unicode for no characters.
+    if (length == 0 || length > text.size() ||
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(length), wide, 2) == 0) {
         return {};
     }
-    char32_t code = first & (0x7Fu >> length);
-    for (std::size_t at = 1; at < length; ++at) {
-        if ((byte(at) & 0xC0) != 0x80) {
-            return {};
-        }
-        code = (code << 6) | (byte(at) & 0x3Fu);
-    }
-    // Overlong forms, surrogates and what lies past Unicode are no characters.
-    constexpr char32_t SMALLEST[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < SMALLEST[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return {};
-    }
+    const char32_t code = length < 4 ? wide[0] : 0x10000 + ((wide[0] - 0xD800u) << 10) + (wide[1] - 0xDC00u);
     return {length, true, code, 1};
 }
 

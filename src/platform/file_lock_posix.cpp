@@ -6,8 +6,6 @@
 #include "posix_files.h"
 
 #include <cerrno>
-#include <chrono>
-#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -40,17 +38,12 @@ FilePlace lockPlace(const FilePlace& file)
     return placeBeside(file, file.name + ".lock");
 }
 
-std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock)
+std::error_code FileLock::open(const FilePlace& file)
 {
-    if (const std::error_code refused = checkKeepable(file)) {
-        return refused;
-    }
     // Opened read-only, which is enough: whoever may read it may lock it.
-    const FilePlace lockFile = lockPlace(file);
     Descriptor opened(-1);
     struct stat status {};
-    bool made = false;
-    if (const std::error_code error = openRegular(lockFile, O_RDONLY, opened, status, &made)) {
+    if (const std::error_code error = openRegular(place, O_RDONLY, opened, status, &made)) {
         return error == FileRefusal::NotRegularFile && opened.fd < 0 ? make_error_code(FileRefusal::LinkedLock) : error;
     }
     if (!made && !mayUseLock(status.st_uid, ::geteuid(), ownerOfSaves(file))) {
@@ -61,21 +54,16 @@ std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds 
     if (made) {
         ::fchmod(opened.fd, 0644);
     }
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    while (::flock(opened.fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK) {
-            return lastError();
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return FileRefusal::InUse;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    lock = FileLock();
-    lock.handle = opened.release();
-    lock.made = made;
-    lock.place = lockFile;
+    handle = opened.release();
     return {};
+}
+
+std::error_code FileLock::tryLock() const
+{
+    if (::flock(static_cast<int>(handle), LOCK_EX | LOCK_NB) == 0) {
+        return {};
+    }
+    return errno == EWOULDBLOCK ? make_error_code(FileRefusal::InUse) : lastError();
 }
 
 bool FileLock::stillOurs() const

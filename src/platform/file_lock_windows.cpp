@@ -3,11 +3,8 @@
 
 #include "files.h"
 #include "leftovers.h"
-#include "windows_errors.h"
-#include "windows_files.h"
-#include "windows_text.h"
+#include "windows_system.h"
 
-#include <chrono>
 #include <utility>
 
 namespace gorvandel {
@@ -26,28 +23,44 @@ std::string ownerOf(const FilePlace&)
 
 FilePlace lockPlace(const FilePlace& file)
 {
-    // The place's name is its whole path.
     return placeBeside(file, file.name.substr(file.name.find_last_of("/\\") + 1) + ".lock");
 }
 
 namespace {
 
-// The lock file at place, opened for locking, never through a link, and
-// without FILE_SHARE_DELETE: while it is open no one can remove or replace it.
-std::error_code openLock(const FilePlace& place, Handle& lock, bool& made)
+// Whether the handle is open on a symbolic link or a junction itself; other
+// reparse points (a file OneDrive keeps in the cloud, a deduplicated one)
+// are files like any other.
+bool isLinkOpen(HANDLE file)
+{
+    FILE_ATTRIBUTE_TAG_INFO information{};
+    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &information, sizeof information) &&
+           (information.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+           (information.ReparseTag == IO_REPARSE_TAG_SYMLINK || information.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
+}  // namespace
+
+// Opened never through a link, and without FILE_SHARE_DELETE: while it is
+// open no one can remove or replace it.
+std::error_code FileLock::open(const FilePlace&)
 {
     const std::wstring path = widenedPath(place.name);
     if (path.size() - path.find_last_of(L'\\') - 1 > 255) {
         return std::make_error_code(std::errc::filename_too_long);
     }
-    lock.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     made = GetLastError() != ERROR_ALREADY_EXISTS;
     BY_HANDLE_FILE_INFORMATION information{};
-    if (lock.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(lock.handle, &information)) {
+    if (opened == INVALID_HANDLE_VALUE) {
         return lastError();
     }
-    if (isLinkOpen(lock.handle)) {
+    handle = reinterpret_cast<std::intptr_t>(opened);
+    if (!GetFileInformationByHandle(opened, &information)) {
+        return lastError();
+    }
+    if (isLinkOpen(opened)) {
         return FileRefusal::LinkedLock;
     }
     return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
@@ -55,36 +68,14 @@ std::error_code openLock(const FilePlace& place, Handle& lock, bool& made)
                : std::error_code();
 }
 
-}  // namespace
-
-std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock)
+std::error_code FileLock::tryLock() const
 {
-    if (const std::error_code refused = checkKeepable(file)) {
-        return refused;
+    OVERLAPPED start{};
+    if (LockFileEx(reinterpret_cast<HANDLE>(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                   &start)) {
+        return {};
     }
-    const FilePlace lockFile = lockPlace(file);
-    Handle opened(INVALID_HANDLE_VALUE);
-    bool made = false;
-    if (const std::error_code error = openLock(lockFile, opened, made)) {
-        return error;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    for (OVERLAPPED start{}; !LockFileEx(opened.handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                                         &start);) {
-        const DWORD code = GetLastError();
-        if (code != ERROR_LOCK_VIOLATION) {
-            return windowsError(code);
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return FileRefusal::InUse;
-        }
-        Sleep(10);
-    }
-    lock = FileLock();
-    lock.handle = reinterpret_cast<std::intptr_t>(opened.release());
-    lock.made = made;
-    lock.place = lockFile;
-    return {};
+    return GetLastError() == ERROR_LOCK_VIOLATION ? make_error_code(FileRefusal::InUse) : lastError();
 }
 
 bool FileLock::stillOurs() const

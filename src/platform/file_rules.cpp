@@ -78,7 +78,7 @@ std::string temporaryPrefix(const std::string& name, std::size_t longest)
     }
     std::string mark = "~";
     for (int place = 0; place < 13; ++place, digest /= SUFFIX_CHARACTERS.size()) {
-        mark += SUFFIX_CHARACTERS[digest % SUFFIX_CHARACTERS.size()];
+        mark += SUFFIX_CHARACTERS[static_cast<unsigned>(digest % SUFFIX_CHARACTERS.size())];
     }
     const std::size_t room = MARK.size() + SUFFIX_LENGTH + mark.size();
     std::size_t keep = longest > room ? longest - room : 0;

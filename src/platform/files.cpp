@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <thread>
 #include <utility>
 
 namespace gorvandel {
@@ -81,6 +82,36 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept(true)
     made = other.made;
     place = std::move(other.place);
     return *this;
+}
+
+std::error_code retrying(std::chrono::milliseconds patience, FileRefusal busy,
+                         const std::function<std::error_code()>& step)
+{
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        const std::error_code error = step();
+        if (error != busy || std::chrono::steady_clock::now() >= deadline) {
+            return error;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::error_code FileLock::take(const FilePlace& file, std::chrono::milliseconds patience, FileLock& lock)
+{
+    if (const std::error_code refused = checkKeepable(file)) {
+        return refused;
+    }
+    FileLock opened;
+    opened.place = lockPlace(file);
+    std::error_code error = opened.open(file);
+    if (!error) {
+        error = retrying(patience, FileRefusal::InUse, [&opened] { return opened.tryLock(); });
+    }
+    if (!error) {
+        lock = std::move(opened);
+    }
+    return error;
 }
 
 std::error_code recoverLeftovers(const FilePlace& file, const IsWhole& isWhole, std::string& taken)

@@ -88,9 +88,9 @@ struct FilePlace {
     std::string path;                          // the path that leads to it, for messages
 };
 
-// The names in the current folder but "." and "..", for completion; read
-// through the system: std::filesystem would bring the C++ locales' set-up
-// into every start.
+// The names in the current folder but "." and "..", for completion (POSIX
+// only, as the line editor); read through the system: std::filesystem would
+// bring the C++ locales' set-up into every start.
 std::vector<std::string> currentFolderNames();
 
 // The characters that part the names in a path: '/', and on Windows '\\'.
@@ -164,6 +164,10 @@ public:
 
 private:
     void release();
+    // Of each system: opens the lock file at place for file's lock, and
+    // tries once to lock it (FileRefusal::InUse while another holds it).
+    std::error_code open(const FilePlace& file);
+    std::error_code tryLock() const;
 
     std::intptr_t handle = -1;  // POSIX: the descriptor; Windows: the HANDLE
     bool made = false;

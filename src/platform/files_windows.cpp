@@ -4,62 +4,31 @@
 #include "file_rules.h"
 #include "files.h"
 #include "leftovers.h"
-#include "windows_errors.h"
-#include "windows_files.h"
-#include "windows_text.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "windows_system.h"
 
 #include <aclapi.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <utility>
 
 namespace gorvandel {
 
-bool isLinkOpen(HANDLE file)
-{
-    FILE_ATTRIBUTE_TAG_INFO information{};
-    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &information, sizeof information) &&
-           (information.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-           (information.ReparseTag == IO_REPARSE_TAG_SYMLINK || information.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT);
-}
-
 namespace {
 
-// Opens what stands at path as it is, a link not followed, a folder too.
-HANDLE openAsItIs(const std::wstring& path, DWORD access)
-{
-    return CreateFileW(path.c_str(), access, SHARE_ALL, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-// Opens the regular file at place for reading, as rule 2 judges it. A file
-// kept in the cloud is opened again as the system reads it.
+// Opens the regular file at place for reading, as rule 2 judges it. The
+// place is the final path findFile gave, links and junctions resolved.
 std::error_code openToRead(const FilePlace& file, Handle& opened, BY_HANDLE_FILE_INFORMATION& information)
 {
-    const std::wstring path = widenedPath(file.name);
-    opened.reset(openAsItIs(path, GENERIC_READ));
+    opened.reset(CreateFileW(widenedPath(file.name).c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (opened.handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(opened.handle, &information)) {
         return lastError();
     }
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::make_error_code(std::errc::is_a_directory);
-    }
-    if (isLinkOpen(opened.handle)) {
-        return FileRefusal::NotRegularFile;
-    }
-    if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        opened.reset(CreateFileW(path.c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    }
-    if (opened.handle == INVALID_HANDLE_VALUE) {
-        return lastError();
     }
     return GetFileType(opened.handle) == FILE_TYPE_DISK ? std::error_code()
                                                         : make_error_code(FileRefusal::NotRegularFile);
@@ -75,7 +44,6 @@ FileFacts factsOf(const BY_HANDLE_FILE_INFORMATION& information)
     return facts;
 }
 
-// Reads what is left of an open file, up to limit bytes.
 std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
 {
     char buffer[4096];
@@ -92,11 +60,14 @@ std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
     }
 }
 
-// Makes a new file beside file under a fresh temporary name, for writing.
+std::string temporaryPrefixOf(const FilePlace& file)
+{
+    return temporaryPrefix(file.name.substr(file.name.find_last_of("/\\") + 1), 255);
+}
+
 std::error_code makeTemporary(const FilePlace& file, Handle& made, FilePlace& temporary, DWORD flags = 0)
 {
-    const std::size_t slash = file.name.find_last_of("/\\") + 1;
-    const std::string prefix = temporaryPrefix(file.name.substr(slash), 255);
+    const std::string prefix = temporaryPrefixOf(file);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = placeBeside(file, prefix + temporarySuffix());
         made.reset(CreateFileW(widenedPath(temporary.name).c_str(), GENERIC_WRITE | WRITE_DAC, 0, nullptr,
@@ -130,27 +101,16 @@ void takeOverFrom(const std::wstring& target, HANDLE made, const std::wstring& t
     }
 }
 
-bool heldByAnother(const std::error_code& error)
-{
-    return error.category() == windowsCategory() &&
-           (error.value() == ERROR_SHARING_VIOLATION || error.value() == ERROR_LOCK_VIOLATION);
-}
-
 // Takes step again while another program holds the file open without
 // sharing, as a virus scanner does a file just saved, for up to patience.
-template <typename Step> std::error_code waitingForOthers(std::chrono::milliseconds patience, Step step)
+std::error_code waitingForOthers(std::chrono::milliseconds patience, const std::function<std::error_code()>& step)
 {
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    for (;;) {
-        std::error_code error = step();
-        if (!heldByAnother(error)) {
-            return error;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return FileRefusal::HeldOpen;
-        }
-        Sleep(20);
-    }
+    return retrying(patience, FileRefusal::HeldOpen, [&step] {
+        const std::error_code error = step();
+        const bool held = error.category() == windowsCategory() &&
+                          (error.value() == ERROR_SHARING_VIOLATION || error.value() == ERROR_LOCK_VIOLATION);
+        return held ? make_error_code(FileRefusal::HeldOpen) : error;
+    });
 }
 
 // Moves temporary over target in one step. A file another program holds
@@ -264,11 +224,10 @@ void removeFile(const FilePlace& place)
 
 std::vector<Leftover> leftoversBeside(const FilePlace& file)
 {
-    const std::size_t slash = file.name.find_last_of("/\\") + 1;
-    const std::string prefix = temporaryPrefix(file.name.substr(slash), 255);
+    const std::string prefix = temporaryPrefixOf(file);
     std::vector<Leftover> found;
     WIN32_FIND_DATAW entry{};
-    const HANDLE search = FindFirstFileW(widenedPath(file.name.substr(0, slash) + prefix + "*").c_str(), &entry);
+    const HANDLE search = FindFirstFileW(widenedPath(placeBeside(file, prefix + "*").name).c_str(), &entry);
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
         const std::string name = narrowed(entry.cFileName);
         const TemporaryForm form = temporaryForm(name, prefix);

@@ -29,4 +29,9 @@ std::error_code moveOver(const FilePlace& from, const FilePlace& to);
 // Removes the file at place, if there is one.
 void removeFile(const FilePlace& place);
 
+// Takes step again while it gives busy (another program holds the file),
+// for up to patience; then gives busy.
+std::error_code retrying(std::chrono::milliseconds patience, FileRefusal busy,
+                         const std::function<std::error_code()>& step);
+
 }  // namespace gorvandel

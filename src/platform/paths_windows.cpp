@@ -4,8 +4,7 @@
 
 #include "file_rules.h"
 #include "files.h"
-#include "windows_errors.h"
-#include "windows_text.h"
+#include "windows_system.h"
 
 namespace gorvandel {
 
@@ -28,19 +27,13 @@ bool isLinkAt(const std::wstring& path)
 // when it is short enough to do without.
 bool finalPathOf(HANDLE file, std::string& path)
 {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) {
-            return false;
-        }
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(length);
+    constexpr DWORD FORM = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    const DWORD length = GetFinalPathNameByHandleW(file, nullptr, 0, FORM);
+    std::wstring buffer(length, L'\0');
+    if (length == 0 || GetFinalPathNameByHandleW(file, buffer.data(), length, FORM) != length - 1) {
+        return false;
     }
+    buffer.resize(length - 1);
     const std::wstring_view prefix = L"\\\\?\\";
     const bool drive = buffer.compare(0, prefix.size(), prefix) == 0 && buffer.size() > 6 && buffer[5] == L':';
     // Room for the names made beside it (".lock", ".tmp-" and letters).
@@ -49,7 +42,6 @@ bool finalPathOf(HANDLE file, std::string& path)
     return true;
 }
 
-// Makes the folders on the way to path that are missing.
 void makeFoldersOn(const std::wstring& path)
 {
     for (std::size_t separator = path.find_first_of(L"\\/", 1); separator != std::wstring::npos;
@@ -66,14 +58,10 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
         return FileRefusal::NamesDevice;
     }
     const std::wstring wide = widenedPath(path);
-    HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const Handle file(
+        CreateFileW(wide.c_str(), 0, SHARE_ALL, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     std::string found;
-    const bool resolved = file != INVALID_HANDLE_VALUE && finalPathOf(file, found);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-    }
-    if (resolved) {
+    if (file.handle != INVALID_HANDLE_VALUE && finalPathOf(file.handle, found)) {
         place = {nullptr, found, found};
         return {};
     }
@@ -84,7 +72,6 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
     if (missing == MissingFolders::Make) {
         makeFoldersOn(wide);
     }
-    // A file yet to be made, by its whole path.
     const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full(length, L'\0');
     if (length == 0 || GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) != length - 1) {
@@ -93,23 +80,6 @@ std::error_code findFile(const std::string& path, FilePlace& place, MissingFolde
     full.resize(length - 1);
     place = {nullptr, narrowed(full), narrowed(full)};
     return {};
-}
-
-std::vector<std::string> currentFolderNames()
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW entry{};
-    const HANDLE search = FindFirstFileW(L"*", &entry);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
-        const std::wstring_view name = entry.cFileName;
-        if (name != L"." && name != L"..") {
-            names.push_back(narrowed(name));
-        }
-    }
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-    }
-    return names;
 }
 
 FilePlace placeBeside(const FilePlace& file, const std::string& name)

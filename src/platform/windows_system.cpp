@@ -1,25 +1,45 @@
-#include "windows_errors.h"
+#include "windows_system.h"
 
-#include "windows_text.h"
-
+#include <algorithm>
 #include <memory>
 #include <string>
 
 namespace gorvandel {
 
+std::wstring widened(std::string_view text)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string narrowed(std::wstring_view wide)
+{
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+std::wstring widenedPath(std::string_view path)
+{
+    std::wstring wide = widened(path);
+    if (wide.compare(0, 4, L"\\\\?\\") != 0) {
+        std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    }
+    return wide;
+}
+
 namespace {
 
 class WindowsCategory : public std::error_category {
 public:
+    const char* name() const noexcept override { return "windows"; }
     std::string message(int code) const override;
-    const char* name() const noexcept override;
     std::error_condition default_error_condition(int code) const noexcept override;
 };
-
-const char* WindowsCategory::name() const noexcept(true)
-{
-    return "windows";
-}
 
 std::string WindowsCategory::message(int code) const
 {
@@ -44,9 +64,6 @@ std::error_condition WindowsCategory::default_error_condition(int code) const no
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
         return std::errc::no_such_file_or_directory;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return std::errc::file_exists;
     case ERROR_ACCESS_DENIED:
         return std::errc::permission_denied;
     case ERROR_FILENAME_EXCED_RANGE:
