@@ -106,13 +106,6 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run $'do something\nreward' -m "$long"
     [ "$status" -eq 0 ] && grep -q '^plain.* 1' "$long" && [ "$(ls "$work" | grep -c '^nnn')" -eq 2 ] || fail "a long name: status $status"
     run 'exit' -m "$long"nnnnnn && expect_failure 2 "cannot keep a memory in $long""nnnnnn: the name is too long to keep a lock file ($long""nnnnnn.lock) beside it"
-    # Another user's file is never written by an ordinary user: refused before the first prompt.
-    if [ "$(id -u)" -ne 0 ]; then
-        run 'reward' -m /etc/passwd && expect_failure 2 "cannot keep a memory in /etc/passwd: the file belongs to another user"
-        # A folder that cannot be read cannot be flushed after a save: found out at the start, with nothing left there.
-        mkdir -m 300 "$work/unread" && run 'exit' -m "$work/unread/m" && chmod 700 "$work/unread"
-        expect_failure 2 "cannot keep a memory in $work/unread/m: Permission denied" && [ -z "$(ls -A "$work/unread")" ] || fail "left: $(ls -A "$work/unread")"
-    fi
     ;;
 owners) # root writes for another user only what that user could, and leaves the user's files the user's
     [ "$(id -u)" -eq 0 ] || skip "needs root to act for another user"
@@ -200,8 +193,6 @@ show) # --show draws what a memory file holds, only reading it
         [ "$session" -eq 2 ] && [ "$status" -eq 2 ] && [ ! -s "$work/out" ] && cmp -s "$work/session" "$work/err" ||
             fail "$name: a session said [$(cat "$work/session")], $session; a look [$(cat "$work/err")], $status"
     done
-    run '' --show -m bad && expect_failure 2 "bad:3: weight 6 is outside -5 to 5"
-    run '' --show -m nodir/m && expect_failure 2 "cannot keep a memory in nodir/m: the folder nodir does not exist (gorvandel does not make it)"
     run '' --show --memory='~/m' && [ ! -e nodir ] && [ ! -e '~' ] &&
         expect_failure 2 "cannot keep a memory in ~/m: ~ was not expanded, which the shell does only at the start of a word: write --memory ~/m or --memory=\$HOME/m"
     run '' --show -m '~nobody-here/m' &&
