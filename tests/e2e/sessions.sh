@@ -136,13 +136,6 @@ owners) # root writes for another user only what that user could, and leaves the
     m=$work/m && run $'do something\nreward' -m "$m" && chown nobody:nogroup "$m" && chmod 640 "$m" && run $'do something\nreward' -m "$m"
     [ "$status" -eq 0 ] && [ "$(stat -c %U:%G:%a "$m")" = nobody:nogroup:640 ] || fail "root took the file: $(stat -c %U:%G:%a "$m")"
     ;;
-marks) # a file marked append-only is refused before the first prompt, and no lock is made beside it
-    touch "$work/marked" && chattr +a "$work/marked" 2>"$work/err" || skip "no append-only mark here: $(brief "$work/err")"
-    chattr -a "$work/marked" && run $'do something\nreward' -m "$work/made" && cp "$work/made" "$work/marked"
-    chattr +a "$work/marked" && run 'reward' -m "$work/marked" && chattr -a "$work/marked"
-    expect_failure 2 "cannot keep a memory in $work/marked: the file is append-only or immutable"
-    [ ! -e "$work/marked.lock" ] || fail "a lock was made beside the marked file"
-    ;;
 read-only) # a read-only file system is named as such
     mkdir "$work/ro" && unshare -m mount -t tmpfs tmpfs "$work/ro" 2>"$work/err" || skip "no mount namespace here: $(brief "$work/err")"
     run $'do something\nreward' -m "$work/kept"
