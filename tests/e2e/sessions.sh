@@ -101,6 +101,11 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run $'do something\nreward' -m "$long"
     [ "$status" -eq 0 ] && grep -q '^plain.* 1' "$long" && [ "$(ls "$work" | grep -c '^nnn')" -eq 2 ] || fail "a long name: status $status"
     run 'exit' -m "$long"nnnnnn && expect_failure 2 "cannot keep a memory in $long""nnnnnn: the name is too long to keep a lock file ($long""nnnnnn.lock) beside it"
+    # A folder an ordinary user cannot read cannot be flushed after a save: found out at the start, with nothing left there.
+    if [ "$(id -u)" -ne 0 ]; then
+        mkdir -m 300 "$work/unread" && run 'exit' -m "$work/unread/m" && chmod 700 "$work/unread"
+        expect_failure 2 "cannot keep a memory in $work/unread/m: Permission denied" && [ -z "$(ls -A "$work/unread")" ] || fail "left: $(ls -A "$work/unread")"
+    fi
     ;;
 owners) # root writes for another user only what that user could, and leaves the user's files the user's
     [ "$(id -u)" -eq 0 ] || skip "needs root to act for another user"
