@@ -34,22 +34,6 @@ TEST(History, PlaceFromTheEnvironment)
     EXPECT_EQ(relative.problem, "the history is not kept: HOME (homerel) is not an absolute path");
 }
 
-// A history the user named is kept only in a folder that exists; nothing is made.
-TEST(History, ANamedHistoryInAMissingFolderIsPassedOver)
-{
-    const TemporaryFolder folder;
-    for (const bool makeFolders : {false, true}) {
-        HistoryFile history;
-        std::string problem;
-        const std::string file = folder / "missing/history";
-        gorvandel::openHistory({file, makeFolders, ""}, history, problem);
-        EXPECT_EQ(problem, makeFolders ? "" : "the history is not kept in " + file + ": its folder does not exist");
-        gorvandel::appendToHistory(history, "typed");
-        gorvandel::closeHistory(history);
-        EXPECT_EQ(fs::exists(file), makeFolders);
-    }
-}
-
 TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
 {
     Lines history;
@@ -134,7 +118,7 @@ TEST(History, OnlyTheEndOfALongHistoryIsRead)
     EXPECT_EQ(contentsOf(folder / "history"), "last\n");
 }
 
-TEST(History, OneThatCannotBeUsedIsPassedOverAndNothingIsMadeBesideIt)
+TEST(History, OneThatCannotBeUsedIsPassedOverAndNothingIsMadeForIt)
 {
     const TemporaryFolder folder;
     ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
@@ -145,6 +129,7 @@ TEST(History, OneThatCannotBeUsedIsPassedOverAndNothingIsMadeBesideIt)
         {"fifo", "not a regular file"},
         {"d", "Is a directory"},
         {"linked", "the file has other names (hard links) that a save would part from it"},
+        {"missing/history", "its folder does not exist"},  // named: no folder is made for it
     };
     for (const auto& [name, why] : passedOver) {
         HistoryFile history;

@@ -36,9 +36,6 @@ TEST(Choice, FavouriteIsTheFirstOfTheHighestPositiveWeightsAndAtFiveTakesNoDraw)
 // weight w, always from 4 up, the others equally likely.
 TEST(Choice, TheChancesAreThoseOfTheChoice)
 {
-    const std::vector<double> three = gorvandel::choiceChances({0, 3, 0, 0, 0, 0, 0, 0});
-    EXPECT_DOUBLE_EQ(three.at(1), 0.8);
-    EXPECT_DOUBLE_EQ(three.at(7), 0.2 / 7);
     EXPECT_DOUBLE_EQ(gorvandel::choiceChances({0, 0, 0, 4, 0, 0, 0, 0}).at(3), 1.0);
     for (const Weights& weights :
          {Weights{0, 3, 0, 0, 0, 0, 0, 0}, Weights{0, 0, 0, 0, 0, 0, 0, 0, 0, -2}, Weights{1, 1, 0, 0, 0, 0, 0, -5},
