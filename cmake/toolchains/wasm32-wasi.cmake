@@ -9,7 +9,8 @@ set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_SYSROOT /usr)
 set(CMAKE_EXECUTABLE_SUFFIX .wasm)
 # The C++ runtime has no exceptions: what would throw is checked before.
-set(CMAKE_CXX_FLAGS_INIT -fno-exceptions)
+# Nothing asks a type at run time, and without its tables the module is smaller.
+set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -fno-rtti")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-mexec-model=reactor -Wl,--gc-sections -Wl,--strip-all")
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
