@@ -34,13 +34,23 @@ void wake()
 
 extern "C" void restoreModeAndEnd(int signal)
 {
-    // The handler was reset on entry and the signal is blocked in it, so
-    // the signal raised again ends the program as it would have, once the
-    // handler returns. In the background (killed while stopped, say) the
-    // mode is the shell's, and setting it would stop the program again.
+    // In the background (killed while stopped, say) the mode is the shell's,
+    // and setting it would stop the program again.
     if (::tcgetpgrp(STDIN_FILENO) == ::getpgrp()) {
         ::tcsetattr(STDIN_FILENO, TCSANOW, &terminalMode);
     }
+    // The signal raised again ends the program as it would have. Its action
+    // is made the default here, and the signal let through, whatever the
+    // handler was entered with: a handler still in place would be entered
+    // again at once, for ever (seen after a hang-up of a stopped session).
+    struct sigaction ending {};
+    ending.sa_handler = SIG_DFL;
+    sigemptyset(&ending.sa_mask);
+    ::sigaction(signal, &ending, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
     ::raise(signal);
 }
 
