@@ -207,16 +207,6 @@ class AtATerminal(unittest.TestCase):
         self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
         self.assertNotIn(b"^[[A", terminal.seen)
 
-    def test_show_paints_at_a_terminal_unless_told_not_to(self):
-        with open(os.path.join(self.folder, "memory"), "w") as memory:
-            memory.write("gorvandel memory 1\nplain 0 3 0 0 0 0 0 0\nargument 0 0 0 0 0 0 0 0 0 -2\n")
-        for environment, painted in (((), True), ((("NO_COLOR", "1"),), False)):
-            arguments = ("--show", "-m", "memory")
-            terminal = Terminal(self.folder, self.state, arguments=arguments, environment=environment)
-            terminal.drain()
-            self.assertEqual(terminal.status(), 0)
-            self.assertEqual(b"\x1b[" in terminal.seen, painted)
-
     def test_plain_lines_when_the_output_is_not_a_terminal(self):
         read, write = os.pipe()
         terminal = Terminal(self.folder, self.state, output=write)
