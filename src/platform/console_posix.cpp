@@ -24,9 +24,8 @@ namespace gorvandel {
 
 namespace {
 
-// The user's character set, taken up the first time text is shown rather
-// than at every start, which most runs would pay for and never use. A
-// locale the line editor took up already is left as it is.
+// The user's character set, taken up when text is first shown, not at every
+// start; one the line editor took up already stays.
 void takeUpTheUsersCharacters()
 {
     static const bool taken = [] {

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <new>
 #include <string>
 #include <utility>
 
@@ -40,12 +39,7 @@ constexpr std::size_t CONSOLE_PIECE = 8192;
 
 std::error_code writeConsole(HANDLE console, std::string_view text)
 {
-    std::wstring wide;
-    try {
-        wide = widened(text);
-    } catch (const std::bad_alloc&) {
-        return std::make_error_code(std::errc::not_enough_memory);
-    }
+    const std::wstring wide = widened(text);
     for (std::size_t at = 0; at < wide.size();) {
         std::size_t piece = std::min(CONSOLE_PIECE, wide.size() - at);
         if (at + piece < wide.size() && IS_HIGH_SURROGATE(wide[at + piece - 1])) {
@@ -61,10 +55,8 @@ std::error_code writeConsole(HANDLE console, std::string_view text)
     return {};
 }
 
-// Gives what the console handed over at Enter (it edits the line itself),
-// reading a line when nothing waits. 0 at the end: a read that starts with
-// Ctrl-Z (then Enter), which ReadConsoleW gives as U+001A, as it never
-// reports an end itself.
+// Gives what the console handed over at Enter, reading a line when nothing
+// waits; 0 for one that starts with Ctrl-Z (U+001A): the console reports no end.
 std::ptrdiff_t readConsoleInput(char* buffer, std::size_t size, std::error_code& error)
 {
     static std::string waiting;  // as UTF-8
@@ -89,10 +81,9 @@ std::ptrdiff_t readConsoleInput(char* buffer, std::size_t size, std::error_code&
     return static_cast<std::ptrdiff_t>(count);
 }
 
-// The console's stop handler runs on a thread of its own. It takes the
-// work lock, which the program holds from onConsoleStop on but while it
-// waits for input, so that the last word never runs in the middle of a
-// command or a save; and it never lets go, as the program ends there.
+// The stop handler runs on a thread of its own and takes the work lock,
+// which the program holds but while it waits for input, so that the last
+// word never runs inside a command or a save; it never lets go.
 SRWLOCK working = SRWLOCK_INIT;
 bool holdingWork = false;  // on the program's own thread only
 LastWord lastWord;
@@ -195,15 +186,9 @@ std::error_code writeStandardOutput(std::string_view first, std::string_view sec
     if (consoleOutput) {
         return writeConsole(GetStdHandle(STD_OUTPUT_HANDLE), text);
     }
-    for (std::string_view bytes = text; !bytes.empty();) {
-        // _write counts the bytes it was given, not the carriage returns it adds.
-        const int written =
-            _write(1, bytes.data(), static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX)));
-        if (written <= 0) {
-            return written < 0 ? std::error_code(errno, std::generic_category())
-                               : std::make_error_code(std::errc::io_error);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    // The runtime's text mode writes each LF as CR LF, as Windows programs do.
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+        return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
     }
     return {};
 }
@@ -212,7 +197,7 @@ void writeToStandardError(std::string_view text)
 {
     // A console shows UTF-16 as it is; a file or pipe gets the UTF-8 bytes.
     const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (!isConsole(error) || writeConsole(error, text) == std::errc::not_enough_memory) {
+    if (!isConsole(error) || writeConsole(error, text)) {
         std::fwrite(text.data(), 1, text.size(), stderr);
     }
 }

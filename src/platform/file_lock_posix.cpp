@@ -33,11 +33,6 @@ std::string ownerOf(const FilePlace& place)
     return user != nullptr ? user->pw_name : std::to_string(status.st_uid);
 }
 
-FilePlace lockPlace(const FilePlace& file)
-{
-    return placeBeside(file, file.name + ".lock");
-}
-
 std::error_code FileLock::open(const FilePlace& file)
 {
     // Opened read-only, which is enough: whoever may read it may lock it.

@@ -21,16 +21,10 @@ std::string ownerOf(const FilePlace&)
     return {};  // a lock file here is the program's own, held so that it cannot go
 }
 
-FilePlace lockPlace(const FilePlace& file)
-{
-    return placeBeside(file, file.name.substr(file.name.find_last_of("/\\") + 1) + ".lock");
-}
-
 namespace {
 
-// Whether the handle is open on a symbolic link or a junction itself; other
-// reparse points (a file OneDrive keeps in the cloud, a deduplicated one)
-// are files like any other.
+// Whether the handle is open on a link or junction itself; other reparse
+// points (a OneDrive or deduplicated file) are files like any other.
 bool isLinkOpen(HANDLE file)
 {
     FILE_ATTRIBUTE_TAG_INFO information{};
@@ -52,20 +46,11 @@ std::error_code FileLock::open(const FilePlace&)
     const HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     made = GetLastError() != ERROR_ALREADY_EXISTS;
-    BY_HANDLE_FILE_INFORMATION information{};
     if (opened == INVALID_HANDLE_VALUE) {
-        return lastError();
+        return lastError();  // a folder too: opened without backup semantics, it is refused
     }
     handle = reinterpret_cast<std::intptr_t>(opened);
-    if (!GetFileInformationByHandle(opened, &information)) {
-        return lastError();
-    }
-    if (isLinkOpen(opened)) {
-        return FileRefusal::LinkedLock;
-    }
-    return (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-               ? std::make_error_code(std::errc::is_a_directory)
-               : std::error_code();
+    return isLinkOpen(opened) ? make_error_code(FileRefusal::LinkedLock) : std::error_code();
 }
 
 std::error_code FileLock::tryLock() const

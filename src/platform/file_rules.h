@@ -1,8 +1,7 @@
 #pragma once
 
-// The rules of the file model (files.h) as pure functions: what the program
-// decides about a file, apart from the system calls that find out the facts
-// and act on the answer.
+// The rules of the file model (files.h) as pure functions, apart from the
+// system calls that find the facts and act on the answer.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,8 +21,7 @@ constexpr bool mayFollowLink(UserId linkOwner, UserId me)
 }
 
 // Rule 3: a lock file found is used only when this user, root or the owner
-// of the file's saves owns it: anyone else could hold it to keep this run
-// out, or remove it to let a second run in.
+// of the file's saves owns it: anyone else could hold or remove it.
 constexpr bool mayUseLock(UserId lockOwner, UserId me, UserId fileOwner)
 {
     return lockOwner == me || lockOwner == ROOT || lockOwner == fileOwner;
@@ -41,23 +39,20 @@ struct FileFacts {
 // Rule 2: why a save may not replace this file, if it may not.
 std::error_code judgeFile(const FileFacts& file, UserId me);
 
-// Rule 5: whom a file the program makes belongs to: what root makes in a
-// folder another user owns is that user's.
+// Rule 5: what root makes in a folder another user owns is that user's.
 constexpr UserId ownerOfNewFile(UserId me, UserId folderOwner)
 {
     return me == ROOT ? folderOwner : me;
 }
 
-// Windows: whether the last name of path is one the system takes for a
-// device (CON, PRN, AUX, NUL, COM0-COM9, LPT0-LPT9, their superscript forms,
-// CONIN$, CONOUT$), in any case, with any extension, trailing dots, spaces
-// or colon.
+// Windows: whether the last name of path names a device (CON, PRN, AUX, NUL,
+// COM0-COM9, LPT0-LPT9 and their superscript forms, CONIN$, CONOUT$), in any
+// case, with any extension, trailing dots, spaces or colon.
 bool namesDevice(std::string_view path);
 
-// The start of the names of a file's temporary files: the name and ".tmp-".
-// A name with no room for that and the random letters in longest bytes is
-// cut short (never inside a UTF-8 character) and marked with a digest of
-// all of it.
+// The start of a file's temporary names: the name and ".tmp-"; a name with
+// no room for that and the suffix in longest bytes is cut short (never in a
+// UTF-8 character) and marked with a digest of all of it.
 std::string temporaryPrefix(const std::string& name, std::size_t longest);
 
 // The random letters and digits that end a temporary file's name.
@@ -67,13 +62,11 @@ constexpr std::string_view SUFFIX_CHARACTERS = "0123456789abcdefghijklmnopqrstuv
 // SUFFIX_LENGTH of SUFFIX_CHARACTERS, at random.
 std::string temporarySuffix();
 
-// Starts the random letters of temporarySuffix again from seed, so that a
-// test may know which names come next.
+// Seeds temporarySuffix, so that a test may know which names come next.
 void restartTemporarySuffixes(std::uint64_t seed);
 
-// Whether name, beside a file whose temporary names start with prefix, has
-// the form of one: the random letters this version puts (Current), 1.2.0's
-// digits (Older), or neither.
+// The form of name beside a file whose temporary names start with prefix:
+// this version's random suffix (Current), 1.2.0's digits (Older), or none.
 enum class TemporaryForm { None, Current, Older };
 TemporaryForm temporaryForm(std::string_view name, std::string_view prefix);
 

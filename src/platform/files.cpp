@@ -41,10 +41,9 @@ std::string FileRefusalCategory::message(int refusal) const
     return index < std::size(reasons) ? reasons[index] : "refused";
 }
 
-// The leftovers beside file that are the program's own, newest first: of
-// the form it names them now and, where isWhole is given, of either form
-// holding a whole file, or nothing, as a save stopped before it wrote
-// leaves one.
+// The program's own leftovers beside file, newest first: with isWhole, of
+// either form holding a whole file, or of today's form nothing (a save
+// stopped before it wrote); without, of today's form.
 std::vector<Leftover> ownLeftovers(const FilePlace& file, const IsWhole& isWhole)
 {
     std::vector<Leftover> found = leftoversBeside(file);
@@ -82,6 +81,11 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept(true)
     made = other.made;
     place = std::move(other.place);
     return *this;
+}
+
+FilePlace lockPlace(const FilePlace& file)
+{
+    return placeBeside(file, file.name.substr(file.name.find_last_of(PATH_SEPARATORS) + 1) + ".lock");
 }
 
 std::error_code retrying(std::chrono::milliseconds patience, FileRefusal busy,

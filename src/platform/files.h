@@ -41,9 +41,9 @@
 //    put in place of a missing FILE; beside a whole FILE leftovers are
 //    removed. Nothing else is touched.
 //
-// Failures are std::error_codes: the system's own, or FileRefusal. The
-// *_posix.cpp and *_windows.cpp files define this for each system, the
-// pure rules are in file_rules.h, and files.cpp holds what both share.
+// Failures are std::error_codes: the system's, or FileRefusal. *_posix.cpp
+// and *_windows.cpp define this per system, file_rules.h the pure rules,
+// files.cpp what both share.
 
 #include <chrono>
 #include <cstddef>
@@ -53,8 +53,6 @@
 #include <string>
 #include <system_error>
 #include <type_traits>
-#include <utility>
-#include <vector>
 
 namespace gorvandel {
 
@@ -88,16 +86,11 @@ struct FilePlace {
     std::string path;                          // the path that leads to it, for messages
 };
 
-// The names in the current folder but "." and "..", for completion (POSIX
-// only, as the line editor); read through the system: std::filesystem would
-// bring the C++ locales' set-up into every start.
-std::vector<std::string> currentFolderNames();
-
 // The characters that part the names in a path: '/', and on Windows '\\'.
 extern const char* const PATH_SEPARATORS;
 
-// Follows path to the file it names, made or not (rule 1). A missing folder
-// on the way gives no_such_file_or_directory, or is made for its owner only.
+// Follows path to the file it names, made or not (rule 1); a missing folder
+// on the way is refused or made for its owner only.
 enum class MissingFolders { Refuse, Make };
 std::error_code findFile(const std::string& path, FilePlace& place, MissingFolders missing = MissingFolders::Refuse);
 
@@ -124,15 +117,14 @@ std::error_code checkCanSave(const FilePlace& file);
 // Reads the regular file at place whole: file_too_large past limit bytes.
 std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& bytes);
 
-// Reads the regular file at place from limit + 1 bytes before its end, or
-// whole when shorter; cut tells whether it starts further back. The one byte
-// more tells whether a line starts at the limit. POSIX only, as appendLines:
-// the history's, which Windows, whose console keeps its own, never keeps.
+// Reads the last limit + 1 bytes of the regular file at place (the byte
+// more tells whether a line starts at the limit); cut when it holds more.
+// POSIX only, as appendLines: the history's (a Windows console keeps its own).
 std::error_code readFileEnd(const FilePlace& file, std::size_t limit, std::string& bytes, bool& cut);
 
 // Replaces or makes the file at place (rule 5); on failure it is as it was.
-// On Windows, where another program may hold the file open, the last step
-// is tried again for up to patience (FileRefusal::HeldOpen after that).
+// On Windows the last step is tried for up to patience while another
+// program holds the file open (FileRefusal::HeldOpen after that).
 constexpr std::chrono::milliseconds SAVE_PATIENCE{200};
 std::error_code replaceFile(const FilePlace& file, const std::string& contents,
                             std::chrono::milliseconds patience = SAVE_PATIENCE);
@@ -141,9 +133,8 @@ std::error_code replaceFile(const FilePlace& file, const std::string& contents,
 // and ending a last line it holds without a newline; only as rule 2 allows.
 std::error_code appendLines(const FilePlace& file, const std::string& lines);
 
-// On Windows, a file that another program (a virus scanner, an indexer, a
-// backup) holds open without sharing is waited for this long at the start,
-// and then refused as FileRefusal::HeldOpen, by checkKeepable and readFile.
+// On Windows, checkKeepable and readFile wait this long for a file another
+// program (a virus scanner, a backup) holds open unshared, then refuse it.
 constexpr std::chrono::milliseconds OPEN_PATIENCE{2000};
 
 // A lock on a kept file (rule 3), held while the object lives.
@@ -164,8 +155,8 @@ public:
 
 private:
     void release();
-    // Of each system: opens the lock file at place for file's lock, and
-    // tries once to lock it (FileRefusal::InUse while another holds it).
+    // Of each system: opens the lock file at place, and tries once to lock
+    // it (FileRefusal::InUse while another holds it).
     std::error_code open(const FilePlace& file);
     std::error_code tryLock() const;
 
@@ -174,12 +165,12 @@ private:
     FilePlace place;
 };
 
-// Whether bytes are a whole file of the kind kept: a memory's leftovers
-// must be one; an empty IsWhole (the history's) lets the name alone decide.
+// Whether bytes are a whole file of the kind kept (a memory); an empty one
+// (the history's) lets a leftover's name alone decide.
 using IsWhole = std::function<bool(const std::string& bytes)>;
 
 // Under file's lock (rule 6): puts the newest whole leftover in place of a
-// missing file, its path in taken, or removes the leftovers beside a file.
+// missing file (its path in taken), or removes those beside a file.
 std::error_code recoverLeftovers(const FilePlace& file, const IsWhole& isWhole, std::string& taken);
 
 // For a look only: the newest whole leftover beside a missing file.

@@ -1,6 +1,5 @@
-// The file model (files.h) on POSIX systems: reading, judging, saving and
-// appending; finding a file is in path_walk_posix.cpp, its lock in
-// file_lock_posix.cpp.
+// The file model (files.h) on POSIX systems; finding a file is in
+// path_walk_posix.cpp, its lock in file_lock_posix.cpp.
 
 #include "file_rules.h"
 #include "files.h"
@@ -88,8 +87,7 @@ int openFolder(const FilePlace& file)
     return ::openat(folderOf(file), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-// Makes a file beside file under a fresh temporary name: made new, so
-// nothing anyone put there is written through or over.
+// Makes a new file beside file under a fresh temporary name.
 std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace& temporary)
 {
     const std::string prefix = temporaryPrefix(file.name, longestName(file));
@@ -104,13 +102,10 @@ std::error_code makeTemporary(const FilePlace& file, Descriptor& made, FilePlace
     return std::make_error_code(std::errc::file_exists);
 }
 
-// Gives the new file at fd the owner, group, access list and permission
-// bits of the file it replaces, else its maker's with the mode 0600. A user
-// may give only a group of theirs; otherwise the folder's stays. The access
-// list (POSIX ACL) is given exactly, and none where the old file had none,
-// whatever the folder's default list gave: one that cannot be read or given
-// fails the save, which would otherwise widen who may use the file; a file
-// system that keeps no lists has none to give.
+// Gives the new file at fd the owner, group, permission bits and exactly the
+// access list of the file it replaces (none where it had none, whatever the
+// folder's default gave: a list not read or given fails the save rather than
+// widen who may use it), else its maker's with the mode 0600.
 std::error_code takeOverFrom(const FilePlace& file, int fd)
 {
     constexpr const char* ACCESS_LIST = "system.posix_acl_access";

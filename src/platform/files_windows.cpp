@@ -18,8 +18,7 @@ namespace gorvandel {
 
 namespace {
 
-// Opens the regular file at place for reading, as rule 2 judges it. The
-// place is the final path findFile gave, links and junctions resolved.
+// Opens the regular file at place (its final path, links resolved) to read.
 std::error_code openToRead(const FilePlace& file, Handle& opened, BY_HANDLE_FILE_INFORMATION& information)
 {
     opened.reset(CreateFileW(widenedPath(file.name).c_str(), GENERIC_READ, SHARE_ALL, nullptr, OPEN_EXISTING,
@@ -44,20 +43,16 @@ FileFacts factsOf(const BY_HANDLE_FILE_INFORMATION& information)
     return facts;
 }
 
-std::error_code readRest(HANDLE file, std::size_t limit, std::string& bytes)
+// A disk file gives all that was asked in one read, less only at its end.
+std::error_code readWhole(HANDLE file, std::size_t limit, std::string& bytes)
 {
-    char buffer[4096];
-    for (DWORD count = 0;; bytes.append(buffer, count)) {
-        if (!ReadFile(file, buffer, sizeof buffer, &count, nullptr)) {
-            return lastError();
-        }
-        if (count == 0) {
-            return {};
-        }
-        if (bytes.size() + count > limit) {
-            return std::make_error_code(std::errc::file_too_large);
-        }
+    bytes.resize(limit + 1);  // the byte more shows a file too long
+    DWORD count = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr)) {
+        return lastError();
     }
+    bytes.resize(count);
+    return count > limit ? std::make_error_code(std::errc::file_too_large) : std::error_code();
 }
 
 std::string temporaryPrefixOf(const FilePlace& file)
@@ -79,9 +74,8 @@ std::error_code makeTemporary(const FilePlace& file, Handle& made, FilePlace& te
     return std::make_error_code(std::errc::file_exists);
 }
 
-// Gives the new file what a save keeps of the old one: its attributes, and
-// its access list as its own, still inheriting from its folder. The owner
-// is the maker's.
+// Gives the new file the old one's attributes, and its access list as its
+// own, still inheriting from its folder; the owner is the maker's.
 void takeOverFrom(const std::wstring& target, HANDLE made, const std::wstring& temporary)
 {
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -114,8 +108,7 @@ std::error_code waitingForOthers(std::chrono::milliseconds patience, const std::
 }
 
 // Moves temporary over target in one step. A file another program holds
-// open refuses that as access denied: when the file cannot be opened
-// unshared either, that is the reason, and not a lack of permission.
+// open refuses that as access denied, which is then not a lack of permission.
 std::error_code moveInPlace(const std::wstring& temporary, const std::wstring& target,
                             std::chrono::milliseconds patience)
 {
@@ -174,9 +167,8 @@ std::error_code readFile(const FilePlace& file, std::size_t limit, std::string& 
     BY_HANDLE_FILE_INFORMATION information{};
     std::string read;
     if (const std::error_code error = waitingForOthers(OPEN_PATIENCE, [&] {
-            read.clear();
             const std::error_code opening = openToRead(file, opened, information);
-            return opening ? opening : readRest(opened.handle, limit, read);
+            return opening ? opening : readWhole(opened.handle, limit, read);
         })) {
         return error;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
-// What the recovery of leftover temporary files (rule 6 of files.h) needs
-// of each system; files.cpp decides with it.
+// What files.cpp needs of each system to recover leftovers (rule 6 of files.h).
 
 #include "file_rules.h"
 #include "files.h"
@@ -19,8 +18,8 @@ struct Leftover {
     std::string bytes;  // read only where its contents decide
 };
 
-// The files beside file with a name of a temporary file of its, and on
-// POSIX owned by whom its saves give it to.
+// The files beside file named as its temporary files, on POSIX owned by
+// whom its saves give it to.
 std::vector<Leftover> leftoversBeside(const FilePlace& file);
 
 // Renames from over to, in one step.

@@ -1,9 +1,8 @@
 #pragma once
 
-// What the web page gives the module it runs: where output goes, the local
+// What the page's script gives the module: where output goes, the local
 // time zone (the WebAssembly C library knows only UTC), and a way to say
-// that memory ran out before the module stops. console_web.cpp and the
-// web entry call them; the page's script defines them.
+// that memory ran out.
 
 #include <cstddef>
 

@@ -1,6 +1,5 @@
-// Finding a file on POSIX systems (rule 1 of files.h): its path followed
-// name by name from a folder held open, each symbolic link taken by the
-// program itself, so that what it checked is what it uses.
+// Finding a file on POSIX systems (rule 1 of files.h): name by name from a
+// folder held open, each link taken by the program, so what it checked is what it uses.
 
 #include "file_rules.h"
 #include "files.h"
@@ -8,9 +7,7 @@
 
 #include <climits>
 #include <string>
-#include <string_view>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 namespace gorvandel {
@@ -44,22 +41,6 @@ void giveToFolderOwner(int folder, int fd)
     }
 }
 
-std::vector<std::string> currentFolderNames()
-{
-    std::vector<std::string> names;
-    DIR* const folder = ::opendir(".");
-    while (const dirent* entry = folder == nullptr ? nullptr : ::readdir(folder)) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.emplace_back(name);
-        }
-    }
-    if (folder != nullptr) {
-        ::closedir(folder);
-    }
-    return names;
-}
-
 FilePlace placeBeside(const FilePlace& file, const std::string& name)
 {
     return {file.folder, name, file.path.substr(0, file.path.size() - file.name.size()) + name};
@@ -67,8 +48,7 @@ FilePlace placeBeside(const FilePlace& file, const std::string& name)
 
 namespace {
 
-// A folder is held open only to name files in it: without the right to
-// list it, as a path through it needs none.
+// A folder held only to name files in it, which needs no right to list it.
 constexpr int FOLDER = O_PATH | O_DIRECTORY | O_CLOEXEC;
 
 std::string joined(const std::string& folder, const std::string& name)
@@ -115,7 +95,7 @@ std::error_code goThroughLink(int link, const struct stat& status, Walk& walk)
 }
 
 // Takes the next name of the path into name: a link goes into what is left
-// to follow, a folder on the way is entered; the last name stays in name.
+// to follow, a folder is entered; the last name stays in name.
 std::error_code stepOn(Walk& walk, std::string& name)
 {
     const std::size_t slash = walk.rest.find('/');

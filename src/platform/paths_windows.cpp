@@ -1,6 +1,5 @@
 // Finding a file on Windows (rule 1 of files.h): the system follows links
-// and junctions to the file's final path; a name of a device is refused
-// before any system call.
+// and junctions to its final path; a device's name is refused first.
 
 #include "file_rules.h"
 #include "files.h"
@@ -22,9 +21,8 @@ bool isLinkAt(const std::wstring& path)
            (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
 }
 
-// The path of the file a handle is open on, as the system names it: a
-// symbolic link or junction on the way resolved. Without the \\?\ prefix
-// when it is short enough to do without.
+// The final path of the file a handle is open on; short enough, it drops
+// the \\?\ prefix.
 bool finalPathOf(HANDLE file, std::string& path)
 {
     constexpr DWORD FORM = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;

@@ -53,26 +53,22 @@ inline int folderOf(const FilePlace& place)
     return place.folder ? place.folder->fd : AT_FDCWD;
 }
 
-// Writes all of first, then all of second, to fd, or gives the system's
-// reason why not.
+// Writes all of first, then all of second, to fd.
 std::error_code writeAll(int fd, std::string_view first, std::string_view second = {});
 
 // Opens the regular file at place with flags, never through a link nor
-// stalled by a FIFO; given made, makes it (mode 0600, given as rule 5 says)
-// when missing, and sets made when it did. Anything but a regular file is
-// refused once opened.
+// stalled by a FIFO; given made, makes it when missing (mode 0600, owned as
+// rule 5 says) and tells whether it did. Anything else is refused.
 std::error_code openRegular(const FilePlace& file, int flags, Descriptor& opened, struct stat& status,
                             bool* made = nullptr);
 
 // The longest name the folder of place takes.
 std::size_t longestName(const FilePlace& place);
 
-// Whom a save of file gives it to: the owner of the file it replaces, else
-// its maker, or the folder's owner for what root makes (rule 5).
+// Whom a save of file gives it to (rule 5).
 UserId ownerOfSaves(const FilePlace& file);
 
-// Gives what root just made in folder (open at fd) to the folder's owner,
-// when that is another user.
+// Gives what root just made in folder (open at fd) to the folder's owner.
 void giveToFolderOwner(int folder, int fd);
 
 }  // namespace gorvandel

@@ -1,9 +1,7 @@
 #pragma once
 
-// Windows only: what its sources share. Inside, text is UTF-8, whatever code
-// page the system runs in: the arguments are taken as UTF-16 and every file
-// is named through the wide API, so that any name reaches the file system as
-// it was given.
+// What the Windows sources share. Text inside is UTF-8 whatever the code
+// page: arguments are taken as UTF-16 and files named through the wide API.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -20,9 +18,8 @@ namespace gorvandel {
 std::wstring widened(std::string_view text);
 std::string narrowed(std::wstring_view wide);
 
-// A path for the wide file API: its slashes made backslashes, which some
-// calls need (Wine's ReplaceFileW among them), but in a \\?\ path, where
-// the system takes every character as it is.
+// A path for the wide file API, slashes made backslashes (as some calls
+// need) but in a \\?\ path, whose every character the system takes as is.
 std::wstring widenedPath(std::string_view path);
 
 // The system's reasons, in its own words.

@@ -2,7 +2,6 @@
 
 #include "commands.h"
 #include "completion.h"
-#include "files.h"
 #include "history.h"
 #include "key_bindings.h"
 #include "libedit_functions.h"
@@ -26,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <histedit.h>
 #include <poll.h>
 #include <termios.h>
@@ -180,6 +180,25 @@ void listChoices(EditLine* editor, const std::vector<std::string>& choices)
     libedit().el_get(editor, EL_GETTC, "co", &width, nullptr);
     listing += choicesInColumns(choices, static_cast<std::size_t>(std::max(width, 1)));
     std::fputs(listing.c_str(), stdout);
+}
+
+// The names in the current folder but "." and "..", for completion; read
+// through the system: std::filesystem would bring the C++ locales' set-up
+// into every start.
+std::vector<std::string> currentFolderNames()
+{
+    std::vector<std::string> names;
+    DIR* const folder = ::opendir(".");
+    while (const dirent* entry = folder == nullptr ? nullptr : ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    if (folder != nullptr) {
+        ::closedir(folder);
+    }
+    return names;
 }
 
 // Bound to Tab. Inserts what all candidates share; when that is nothing,
