@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <limits>
 #include <string_view>
@@ -21,24 +19,6 @@
 #include <unistd.h>
 
 namespace gorvandel {
-
-namespace {
-
-// The user's character set, taken up when text is first shown, not at every
-// start; one the line editor took up already stays.
-void takeUpTheUsersCharacters()
-{
-    static const bool taken = [] {
-        const char* current = std::setlocale(LC_CTYPE, nullptr);
-        if (current == nullptr || std::strcmp(current, "C") == 0 || std::strcmp(current, "POSIX") == 0) {
-            std::setlocale(LC_CTYPE, "");
-        }
-        return true;
-    }();
-    static_cast<void>(taken);
-}
-
-}  // namespace
 
 std::error_code writeAll(int fd, std::string_view first, std::string_view second)
 {
@@ -130,7 +110,8 @@ void writeToStandardError(std::string_view text)
 
 ShownCharacter readShownCharacter(std::string_view text)
 {
-    takeUpTheUsersCharacters();
+    // The user's character set, taken up when text is first shown, not at every start.
+    takeUpCharacters("");
     return readLocaleCharacter(text);
 }
 
@@ -146,7 +127,7 @@ bool talkingToTerminal()
 
 bool outputTakesUtf8()
 {
-    takeUpTheUsersCharacters();
+    takeUpCharacters("");
     return std::string_view(nl_langinfo(CODESET)) == "UTF-8";
 }
 

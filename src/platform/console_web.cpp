@@ -3,21 +3,9 @@
 
 #include "page.h"
 
-#include <clocale>
 #include <ctime>
 
 namespace gorvandel {
-
-namespace {
-
-// The page shows UTF-8; the C library's default locale reads ASCII only.
-void takeUpUtf8()
-{
-    static const bool taken = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
-    static_cast<void>(taken);
-}
-
-}  // namespace
 
 // Of console.h, what the persona, the command loop and completion use: the
 // page gives the seed, and reads no standard input.
@@ -54,7 +42,7 @@ void writeToStandardError(std::string_view text)
 
 ShownCharacter readShownCharacter(std::string_view text)
 {
-    takeUpUtf8();
+    takeUpCharacters("C.UTF-8");  // the page shows UTF-8; "C" reads ASCII only
     return readLocaleCharacter(text);
 }
 

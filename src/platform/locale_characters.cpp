@@ -1,11 +1,25 @@
 #include "locale_characters.h"
 
 #include <algorithm>
+#include <clocale>
+#include <cstring>
 #include <cwchar>
 
 #include <wchar.h>
 
 namespace gorvandel {
+
+void takeUpCharacters(const char* locale)
+{
+    static const bool taken = [locale] {
+        const char* current = std::setlocale(LC_CTYPE, nullptr);
+        if (current == nullptr || std::strcmp(current, "C") == 0 || std::strcmp(current, "POSIX") == 0) {
+            std::setlocale(LC_CTYPE, locale);
+        }
+        return true;
+    }();
+    static_cast<void>(taken);
+}
 
 ShownCharacter readLocaleCharacter(std::string_view text)
 {
