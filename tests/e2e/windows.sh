@@ -35,6 +35,8 @@ title="What Gorvandel has learned, kept in José/café.memory:"
 run '' --show -m José/café.memory && [ "$(head -n 1 "$work/out" | tr -d '\r')" = "$title" ] || fail "--show to a pipe: $(cat "$work/out")"
 (cd "$work" && script -qec "'$wine' '$program' --show -m José/café.memory" /dev/null </dev/null) |
     sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | grep -qF "$title" || fail "--show at a console"
+printf 'do something\n' | "$wine" "$program" >/dev/full 2>"$work/err"; status=$?
+[ "$status" -eq 1 ] && grep -q '^gorvandel: cannot write to standard output: ' "$work/err" || fail "a full disk at standard output: status $status"
 for name in 日本.memory Ωmega.memory; do
     run $'do something\nreward' -m "$name"
     [ "$status" -eq 0 ] && [ -f "$work/$name" ] && [ -f "$work/$name.lock" ] || fail "$name: $(ls "$work")"
