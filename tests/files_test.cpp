@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -137,6 +138,30 @@ TEST(Files, WindowsKeepsWhatAReplacedFileHadAndItsLock)
 }
 
 #else
+std::vector<ino_t> flushed;  // what fsync was asked to flush, in order
+
+}  // namespace
+
+extern "C" int fsync(int fd)
+{
+    struct stat status {};
+    flushed.push_back(::fstat(fd, &status) == 0 ? status.st_ino : 0);
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+namespace {
+
+// A power cut after a save leaves the old file or the new one: its bytes are flushed before the rename, its folder after.
+TEST(Files, ASaveFlushesTheNewFileAndThenItsFolder)
+{
+    const TemporaryFolder folder;
+    flushed.clear();
+    ASSERT_FALSE(gorvandel::replaceFile(at(folder / "f"), "x"));
+    struct stat file {}, held {};
+    ASSERT_TRUE(::stat((folder / "f").c_str(), &file) == 0 && ::stat(folder.path.c_str(), &held) == 0);
+    EXPECT_EQ(flushed, (std::vector<ino_t>{file.st_ino, held.st_ino}));
+}
+
 TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
 {
     const TemporaryFolder folder;
