@@ -151,13 +151,14 @@ extern "C" int fsync(int fd)
 
 namespace {
 
-// A power cut after a save leaves the old file or the new one: its bytes are flushed before the rename, its folder after.
+// A power cut leaves the old file or the new: its bytes are flushed before the rename, its folder after.
 TEST(Files, ASaveFlushesTheNewFileAndThenItsFolder)
 {
     const TemporaryFolder folder;
     flushed.clear();
     ASSERT_FALSE(gorvandel::replaceFile(at(folder / "f"), "x"));
-    struct stat file {}, held {};
+    struct stat file {};
+    struct stat held {};
     ASSERT_TRUE(::stat((folder / "f").c_str(), &file) == 0 && ::stat(folder.path.c_str(), &held) == 0);
     EXPECT_EQ(flushed, (std::vector<ino_t>{file.st_ino, held.st_ino}));
 }
