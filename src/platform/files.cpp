@@ -13,32 +13,33 @@ namespace {
 
 class FileRefusalCategory : public std::error_category {
 public:
+    std::string message(int refusal) const override;
     const char* name() const noexcept override { return "gorvandel file"; }
-
-    std::string message(int refusal) const override
-    {
-        // In the order of FileRefusal, from 1.
-        static const char* const reasons[] = {
-            "not a regular file",
-            "the file is read-only",
-            "the file has other names (hard links) that a save would part from it",
-            "in use by another program",
-            "it is a symbolic link, which is not followed",
-            "a symbolic link on the way belongs to another user, and is not followed",
-            "it is a symbolic link that leads to no file",
-            "its lock file was removed or replaced, so another program may be using it",
-            "the file belongs to another user",
-            "the file is append-only or immutable",
-            "its folder is append-only or immutable",
-            "it names a device, not a file",
-            "it belongs to another user",
-            "it is a mount point, which a save cannot replace; keep the memory in a mounted folder instead",
-            "another program has it open",
-        };
-        const auto index = static_cast<std::size_t>(refusal) - 1;
-        return index < std::size(reasons) ? reasons[index] : "refused";
-    }
 };
+
+std::string FileRefusalCategory::message(int refusal) const
+{
+    // In the order of FileRefusal, from 1.
+    static const char* const reasons[] = {
+        "not a regular file",
+        "the file is read-only",
+        "the file has other names (hard links) that a save would part from it",
+        "in use by another program",
+        "it is a symbolic link, which is not followed",
+        "a symbolic link on the way belongs to another user, and is not followed",
+        "it is a symbolic link that leads to no file",
+        "its lock file was removed or replaced, so another program may be using it",
+        "the file belongs to another user",
+        "the file is append-only or immutable",
+        "its folder is append-only or immutable",
+        "it names a device, not a file",
+        "it belongs to another user",
+        "it is a mount point, which a save cannot replace; keep the memory in a mounted folder instead",
+        "another program has it open",
+    };
+    const auto index = static_cast<std::size_t>(refusal) - 1;
+    return index < std::size(reasons) ? reasons[index] : "refused";
+}
 
 // The program's own leftovers beside file, newest first: with isWhole, of
 // either form holding a whole file, or of today's form nothing (a save
