@@ -133,10 +133,9 @@ std::optional<std::string> calendarTimeText(std::int64_t seconds)
 StandardStreams prepareProcess()
 {
     const bool inputOpen = isUsable(GetStdHandle(STD_INPUT_HANDLE));
-    // In text mode the runtime would turn CR LF into LF before the command
-    // loop sees the line, and the loop would then remove a carriage return
-    // the user really typed. Output to a file or pipe stays in text mode: LF
-    // becomes CR LF, as every Windows console program writes it.
+    // Text mode would turn CR LF into LF before the command loop sees it, which
+    // would then remove a carriage return the user typed. Output to a file or
+    // pipe stays in text mode: LF becomes CR LF, as Windows programs write it.
     if (inputOpen) {
         _setmode(_fileno(stdin), _O_BINARY);
     }

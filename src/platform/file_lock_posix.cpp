@@ -44,8 +44,7 @@ std::error_code FileLock::open(const FilePlace& file)
     if (!made && !mayUseLock(status.st_uid, ::geteuid(), ownerOfSaves(file))) {
         return FileRefusal::OthersLock;
     }
-    // One made now is readable by all, whatever the umask; one found there
-    // is left as it is.
+    // One made now is readable by all, whatever the umask; one found stays as it is.
     if (made) {
         ::fchmod(opened.fd, 0644);
     }
@@ -63,9 +62,8 @@ std::error_code FileLock::tryLock() const
 
 bool FileLock::stillOurs() const
 {
-    // Removed, moved away or replaced, the locked file is no longer the one
-    // at the lock's name, where another run would lock another file. While
-    // it is held open its number cannot go to a new file.
+    // Removed or replaced, the locked file is no longer the one at the lock's
+    // name; held open, its number cannot go to a new file.
     struct stat held {};
     struct stat named {};
     return handle >= 0 && ::fstat(static_cast<int>(handle), &held) == 0 &&

@@ -35,8 +35,6 @@ bool isLinkOpen(HANDLE file)
 
 }  // namespace
 
-// Opened never through a link, and without FILE_SHARE_DELETE: while it is
-// open no one can remove or replace it.
 std::error_code FileLock::open(const FilePlace&)
 {
     const std::wstring path = widenedPath(place.name);
@@ -65,7 +63,6 @@ std::error_code FileLock::tryLock() const
 
 bool FileLock::stillOurs() const
 {
-    // Held without FILE_SHARE_DELETE, the lock file cannot go.
     return handle != -1;
 }
 

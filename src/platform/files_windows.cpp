@@ -8,7 +8,6 @@
 
 #include <aclapi.h>
 
-#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
