@@ -379,10 +379,12 @@ struct EditingSession {
     ~EditingSession() { closeHistory(file); }
 };
 
-ReadResult readEditedLine(EditingSession& session, std::string& line, std::error_code& error)
+LineRead readEditedLine(EditingSession& session, std::string& line)
 {
     // The date line is written without a flush; libedit writes through stdio.
-    flushOutput();
+    if (const std::error_code failure = flushOutput()) {
+        return {ReadResult::WriteFailed, failure};
+    }
     // A stop or a resize before the prompt needs no drawing again; a new
     // size is taken up.
     takeContinued();
@@ -397,10 +399,9 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     libedit().el_set(session.editor.get(), EL_PREP_TERM, 1);
     if (text == nullptr || count < 0) {
         if (count == 0) {
-            return ReadResult::EndOfInput;
+            return {ReadResult::EndOfInput};
         }
-        error = std::error_code(readError, std::generic_category());
-        return ReadResult::ReadFailed;
+        return {ReadResult::ReadFailed, std::error_code(readError, std::generic_category())};
     }
     line.assign(text, static_cast<std::size_t>(count));
     if (!line.empty() && line.back() == '\n') {
@@ -412,7 +413,7 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
         enter(session.history, line);
     }
     appendToHistory(session.file, line);
-    return ReadResult::Line;
+    return {ReadResult::Line};
 }
 
 }  // namespace
@@ -434,9 +435,7 @@ LineEditor lineEditor(const HistoryPlace& history)
     if (!notice.empty()) {
         started.outcome.notices.push_back(std::move(notice));
     }
-    started.reader = [session](std::string& line, std::error_code& error) {
-        return readEditedLine(*session, line, error);
-    };
+    started.reader = [session](std::string& line) { return readEditedLine(*session, line); };
     return started;
 }
 
