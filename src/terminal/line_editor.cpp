@@ -369,8 +369,9 @@ struct EditingSession {
     EditorHistory history;
     EditorHandle editor;
 
-    EditingSession(const HistoryPlace& place, bool interruptIgnored, std::string& problem)
-        : history(makeHistory(openHistory(place, file, problem))),
+    EditingSession(HistoryFile opened, const std::vector<std::string>& lines, bool interruptIgnored)
+        : file(std::move(opened)),
+          history(makeHistory(lines)),
           editor(makeEditor(history.handle.get(), interruptIgnored))
     {
     }
@@ -424,17 +425,20 @@ LineEditor lineEditor(const HistoryPlace& history)
         return {};
     }
     LineEditor started;
-    if (std::string problem; !loadLibedit(problem)) {
-        started.outcome.notices.push_back("no line editing: " + problem);
+    // What fails here is no failure of the session, which goes on: the
+    // user is told of it.
+    if (Outcome loaded = loadLibedit(); !loaded) {
+        started.outcome.notices.push_back(std::move(loaded.failure));
         return started;
     }
     takeTheLocalesCharacters();
     handleTerminalSignals();
-    std::string notice;
-    auto session = std::make_shared<EditingSession>(history, interruptIgnored(), notice);
-    if (!notice.empty()) {
-        started.outcome.notices.push_back(std::move(notice));
+    HistoryFile file;
+    OpenedHistory opened = openHistory(history, file);
+    if (!opened.outcome) {
+        started.outcome.notices.push_back(std::move(opened.outcome.failure));
     }
+    auto session = std::make_shared<EditingSession>(std::move(file), opened.lines, interruptIgnored());
     started.reader = [session](std::string& line) { return readEditedLine(*session, line); };
     return started;
 }
