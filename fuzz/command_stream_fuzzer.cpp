@@ -268,9 +268,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     });
     const gorvandel::LineReader plain = gorvandel::plainReader(PiecewiseInput(input));
     // Every command's output is flushed before the next line is read: the moment to check it.
-    const auto readInput = [&](std::string& line, std::error_code& error) {
+    const auto readInput = [&](std::string& line) {
         checker.check();
-        const gorvandel::ReadResult result = plain(line, error);
+        const gorvandel::LineRead result = plain(line);
         if (utf16 && !isUtf8(line)) {
             breach("UTF-16 input read as a line that is not UTF-8", line);
         }

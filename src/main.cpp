@@ -45,15 +45,7 @@ std::error_code closed()
 int writeOut(const std::string& text)
 {
     writeOutput(text);
-    flushOutput();
-    return finish(outputSoFar(), EXIT_STATUS_FAILURE);
-}
-
-int usageFailure(const std::string& problem)
-{
-    reportFailure(problem);
-    writeToStandardError("Try 'gorvandel --help' for more information.\n");
-    return EXIT_STATUS_USAGE;
+    return finish(outputFailure(flushOutput()), EXIT_STATUS_FAILURE);
 }
 
 // Lines from the terminal through the line editor where it can edit them;
@@ -145,7 +137,8 @@ int runProgram(int argc, char* argv[])
     const StandardStreams streams = prepareProcess();
     const Options options = parseOptions(commandLineArguments(argc, argv));
     if (options.request == Request::UsageError) {
-        return usageFailure(options.problem);
+        reportUsageFailure(options.problem);
+        return EXIT_STATUS_USAGE;
     }
     if (!streams.outputOpen) {
         return finish(outputFailure(closed()), EXIT_STATUS_FAILURE);

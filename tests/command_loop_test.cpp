@@ -16,16 +16,16 @@ struct ScriptedReader {
     std::vector<std::string> lines;
     std::size_t reads = 0;
 
-    ReadResult operator()(std::string& line, std::error_code&)
+    gorvandel::LineRead operator()(std::string& line)
     {
         gorvandel::writeOutput(gorvandel::PROMPT);  // as the plain reader does
         gorvandel::flushOutput();
         if (reads < lines.size()) {
             line = lines[reads++];
-            return ReadResult::Line;
+            return {ReadResult::Line};
         }
         ++reads;
-        return ReadResult::EndOfInput;
+        return {ReadResult::EndOfInput};
     }
 };
 

@@ -29,9 +29,10 @@ TEST(History, PlaceFromTheEnvironment)
     EXPECT_TRUE(is(historyPlace(nullptr, "relative", "/home/u"), "/home/u/.local/state/gorvandel/history", true));
     EXPECT_TRUE(is(historyPlace(nullptr, "", "/home/u"), "/home/u/.local/state/gorvandel/history", true));
     EXPECT_TRUE(is(historyPlace(nullptr, nullptr, nullptr), "", false));
-    const gorvandel::HistoryPlace relative = historyPlace(nullptr, "relative", "homerel");
-    EXPECT_EQ(relative.path, "");
-    EXPECT_EQ(relative.problem, "the history is not kept: HOME (homerel) is not an absolute path");
+    HistoryFile none;  // nowhere, and taking it up says why
+    EXPECT_EQ(gorvandel::openHistory(historyPlace(nullptr, "relative", "homerel"), none).outcome.failure,
+              "the history is not kept: HOME (homerel) is not an absolute path");
+    EXPECT_TRUE(none.path.empty());
 }
 
 TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
@@ -68,9 +69,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     const TemporaryFolder folder;
     const std::string file = folder / "state/gorvandel/history";
     HistoryFile history;
-    std::string problem;
-    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), history, problem), Lines{});
-    EXPECT_EQ(problem, "");
+    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), history).outcome.failure, "");
     EXPECT_FALSE(fs::exists(folder / "state"));  // made with the first line
     for (const char* line : {"first", "", "first", "second"}) {
         gorvandel::appendToHistory(history, line);
@@ -83,7 +82,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     write(file, contentsOf(file) + "other session\n\nother session\nwithout a newline");
     {
         HistoryFile other;
-        gorvandel::openHistory(inDefaultPlace(file), other, problem);
+        gorvandel::openHistory(inDefaultPlace(file), other);
         gorvandel::FileLock held;
         ASSERT_FALSE(gorvandel::FileLock::take(other.place, 0ms, held));
         const auto start = std::chrono::steady_clock::now();
@@ -95,7 +94,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
 
     write(file, numbered(0, LIMIT + 100));
     HistoryFile last;
-    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), last, problem).front(), "100");
+    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), last).lines.front(), "100");
     gorvandel::closeHistory(last);
     EXPECT_TRUE(contentsOf(file) == numbered(100, LIMIT + 100)) << "not the last lines";
     EXPECT_EQ(namesOf(folder / "state/gorvandel"), (std::vector<std::string>{"history", "history.lock"}));
@@ -107,14 +106,13 @@ TEST(History, OnlyTheEndOfALongHistoryIsRead)
     const TemporaryFolder folder;
     write(folder / "history", "too long a line to be kept\n" + numbered(0, 2 * LIMIT));
     HistoryFile history;
-    std::string problem;
-    const Lines lines = gorvandel::openHistory(inDefaultPlace(folder / "history"), history, problem);
+    const Lines lines = gorvandel::openHistory(inDefaultPlace(folder / "history"), history).lines;
     EXPECT_EQ(lines.size(), gorvandel::HISTORY_LIMIT);
     EXPECT_EQ(lines.back(), std::to_string(2 * LIMIT - 1));
     EXPECT_TRUE(contentsOf(folder / "history") == numbered(LIMIT, 2 * LIMIT)) << "not the last lines";
     // Nor more than its last bytes: a line that starts before them goes, however few the lines.
     write(folder / "history", std::string(gorvandel::HISTORY_READ_LIMIT, 'x') + "\nlast\n");
-    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(folder / "history"), history, problem), Lines{"last"});
+    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(folder / "history"), history).lines, Lines{"last"});
     EXPECT_EQ(contentsOf(folder / "history"), "last\n");
 }
 
@@ -133,9 +131,9 @@ TEST(History, OneThatCannotBeUsedIsPassedOverAndNothingIsMadeForIt)
     };
     for (const auto& [name, why] : passedOver) {
         HistoryFile history;
-        std::string problem;
-        EXPECT_EQ(gorvandel::openHistory({folder / name, false, ""}, history, problem), Lines{});
-        EXPECT_EQ(problem, "the history is not kept in " + (folder / name) + ": " + why);
+        const gorvandel::OpenedHistory opened = gorvandel::openHistory({folder / name, false, ""}, history);
+        EXPECT_TRUE(opened.lines.empty());
+        EXPECT_EQ(opened.outcome.failure, "the history is not kept in " + (folder / name) + ": " + why);
         gorvandel::appendToHistory(history, "typed");
         gorvandel::closeHistory(history);
     }

@@ -29,17 +29,17 @@ struct Pieces {
     }
 };
 
-// The lines read, then "END" or "FAILED" for how the reading ended.
-std::vector<std::string> readAll(Pieces& input, std::error_code& error)
+// The lines read, then "END" or "FAILED: " and the reason for how the reading ended.
+std::vector<std::string> readAll(Pieces& input)
 {
     CapturedOutput output;
     const gorvandel::LineReader read = gorvandel::plainReader(std::ref(input));
     std::vector<std::string> lines;
-    ReadResult result;
-    for (std::string line; (result = read(line, error)) == ReadResult::Line;) {
+    gorvandel::LineRead got{};
+    for (std::string line; (got = read(line)).result == ReadResult::Line;) {
         lines.push_back(line);
     }
-    lines.emplace_back(result == ReadResult::EndOfInput ? "END" : "FAILED");
+    lines.emplace_back(got.result == ReadResult::EndOfInput ? "END" : "FAILED: " + got.failure.message());
     return lines;
 }
 
@@ -48,12 +48,10 @@ const std::string UTF8_MARK = "\xEF\xBB\xBF";
 TEST(PlainReader, LinesAsTheyCameThenTheEndOrTheSystemsReason)
 {
     Pieces input{{"a\r\n", UTF8_MARK + "b", "c\r\r\n\n", "d\r"}};
-    std::error_code error;
-    EXPECT_EQ(readAll(input, error), (std::vector<std::string>{"a", UTF8_MARK + "bc\r", "", "d\r", "END"}));
+    EXPECT_EQ(readAll(input), (std::vector<std::string>{"a", UTF8_MARK + "bc\r", "", "d\r", "END"}));
     EXPECT_EQ(input.reads, 5u) << "a read after the end of input";
     Pieces failing{{"cut sho"}, std::make_error_code(std::errc::io_error)};
-    EXPECT_EQ(readAll(failing, error), std::vector<std::string>{"FAILED"});
-    EXPECT_EQ(error, std::errc::io_error);
+    EXPECT_EQ(readAll(failing), std::vector<std::string>{"FAILED: " + failing.failure.message()});
 }
 
 std::string utf16(std::u16string_view text, bool bigEndian)
@@ -84,9 +82,8 @@ TEST(PlainReader, ByteOrderMarksAtTheStartOfTheInput)
         for (const char byte : input) {
             byteByByte.pieces.emplace_back(1, byte);
         }
-        std::error_code error;
-        EXPECT_EQ(readAll(whole, error), lines) << input;
-        EXPECT_EQ(readAll(byteByByte, error), lines) << input << ", a byte a read";
+        EXPECT_EQ(readAll(whole), lines) << input;
+        EXPECT_EQ(readAll(byteByByte), lines) << input << ", a byte a read";
     }
 }
 

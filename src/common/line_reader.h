@@ -13,12 +13,16 @@ enum class ReadResult {
     Line,
     EndOfInput,
     ReadFailed,   // standard input could not be read
-    WriteFailed,  // the prompt could not be written
+    WriteFailed,  // the prompt, or what waited before it, could not be written
 };
 
-// Shows the prompt and reads one command line, without its line end. For
-// ReadFailed, error holds the system's reason when there is one; for
-// WriteFailed, outputError() does (standard_output.h).
-using LineReader = std::function<ReadResult(std::string& line, std::error_code& error)>;
+// What a read gave, with the system's reason for a failure where it has one.
+struct LineRead {
+    ReadResult result;
+    std::error_code failure = {};
+};
+
+// Shows the prompt and reads one command line into line, without its line end.
+using LineReader = std::function<LineRead(std::string& line)>;
 
 }  // namespace gorvandel

@@ -30,12 +30,12 @@ std::error_code sendNow(std::string_view first, std::string_view second)
     return error || second.empty() ? error : destination(second);
 }
 
-bool send(std::string_view first, std::string_view second = {})
+std::error_code send(std::string_view first, std::string_view second = {})
 {
     if (!failure) {
         failure = sendNow(first, second);
     }
-    return !failure;
+    return failure;
 }
 
 }  // namespace
@@ -50,23 +50,18 @@ void writeOutput(std::string_view text)
     waitingSize += text.size();
 }
 
-void writeOutputLine(std::string_view text)
+std::error_code writeOutputLine(std::string_view text)
 {
     writeOutput(text);
     writeOutput("\n");
-    flushOutput();
+    return flushOutput();
 }
 
-bool flushOutput()
+std::error_code flushOutput()
 {
     const std::string_view bytes(waiting, waitingSize);
     waitingSize = 0;
-    return bytes.empty() ? !failure : send(bytes);
-}
-
-std::error_code outputError()
-{
-    return failure;
+    return bytes.empty() ? failure : send(bytes);
 }
 
 void sendOutputTo(OutputDestination newDestination)

@@ -17,16 +17,14 @@ namespace gorvandel {
 // system has one, so that a long line is never copied whole.
 void writeOutput(std::string_view text);
 
-// Text, a newline, then a flush: how every answer line ends.
-void writeOutputLine(std::string_view text);
+// Text, a newline, then a flush: how every answer line ends. Gives what
+// the flush gives.
+std::error_code writeOutputLine(std::string_view text);
 
-// Sends what waits; false when standard output has failed, now or before.
-bool flushOutput();
-
-// Why standard output failed; empty while it works. A failure stays, and
-// what is written after it is dropped, so that the first reason is the one
-// reported.
-std::error_code outputError();
+// Sends what waits; gives why standard output failed, now or before, and
+// nothing while it works. A failure stays, and what is written after it is
+// dropped, so that every later flush gives the first reason.
+std::error_code flushOutput();
 
 // Where flushed output goes in place of standard output: for tests and
 // fuzzers (an empty function puts standard output back). Starts afresh:

@@ -93,12 +93,14 @@ bool fitsWhenSaved(const std::vector<UnknownLine>& unknown)
 }
 
 // Says each line that names no action this version knows, once, where it is read.
-void noticeUnknownLines(const std::string& name, const MemoryText& text, Outcome& outcome)
+Outcome unknownLinesSaid(const std::string& name, const MemoryText& text)
 {
+    Outcome read;
     for (const UnknownLine& line : text.unknown) {
-        outcome.notices.push_back(name + ":" + std::to_string(line.number) + ": '" + line.name +
-                                  "' names no action this version knows; the line is kept as it stands");
+        read.notices.push_back(name + ":" + std::to_string(line.number) + ": '" + line.name +
+                               "' names no action this version knows; the line is kept as it stands");
     }
+    return read;
 }
 
 // Reads the memory at place into text: all zero, and exists false, when
@@ -120,9 +122,7 @@ Outcome readLearning(const std::string& name, const FilePlace& place, MemoryText
     if (!fitsWhenSaved(text.unknown)) {
         return cannotRead(name, std::make_error_code(std::errc::file_too_large));
     }
-    Outcome read;
-    noticeUnknownLines(name, text, read);
-    return read;
+    return unknownLinesSaid(name, text);
 }
 
 // Locks the memory for this run with FILE.lock beside it.

@@ -16,17 +16,16 @@ bool startsWithArgumentPrefix(const std::string& command)
     return command.compare(0, ARGUMENT_PREFIX.size(), ARGUMENT_PREFIX) == 0;
 }
 
-void sayFarewell()
+std::error_code sayFarewell()
 {
-    writeOutputLine("Have a nice day!\nBye Gorvandel");
+    return writeOutputLine("Have a nice day!\nBye Gorvandel");
 }
 
 // The line end after the last prompt, then the farewell.
 Outcome endOfInput()
 {
     writeOutput("\n");
-    sayFarewell();
-    return outputSoFar();
+    return outputFailure(sayFarewell());
 }
 
 }  // namespace
@@ -56,19 +55,22 @@ Outcome runCommandLoop(const LineReader& read, OperatingSystem& persona, const A
 {
     std::string command;
     for (;;) {
-        std::error_code error;
-        switch (read(command, error)) {
+        const LineRead got = read(command);
+        switch (got.result) {
         case ReadResult::ReadFailed:
-            return inputFailure(error);
+            return inputFailure(got.failure);
         case ReadResult::WriteFailed:
-            return outputFailure(outputError());
+            return outputFailure(got.failure);
         case ReadResult::EndOfInput:
             return endOfInput();
         case ReadResult::Line:
             break;
         }
         const bool goesOn = runCommandLine(std::move(command), persona);
-        Outcome outcome = outputSoFar();
+        // An answer that could not be written ends the loop at the next
+        // prompt's flush (a command that answers changes nothing to keep);
+        // after the farewell, at a flush that has nothing left to send.
+        Outcome outcome = goesOn ? Outcome() : outputFailure(flushOutput());
         if (outcome && afterCommand) {
             outcome = afterCommand(persona);
         }

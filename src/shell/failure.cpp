@@ -10,18 +10,12 @@ namespace gorvandel {
 
 Outcome outputFailure(const std::error_code& reason)
 {
-    return {reason ? "cannot write to standard output: " + reason.message() : "cannot write to standard output"};
+    return reason ? Outcome("cannot write to standard output: " + reason.message()) : Outcome();
 }
 
 Outcome inputFailure(const std::error_code& reason)
 {
     return {reason ? "cannot read standard input: " + reason.message() : "cannot read standard input"};
-}
-
-Outcome outputSoFar()
-{
-    const std::error_code error = outputError();
-    return error ? outputFailure(error) : Outcome();
 }
 
 namespace {
@@ -49,6 +43,12 @@ void reportFailure(std::string_view what)
     } else {
         writeFailureLine(shownSafely(what));
     }
+}
+
+void reportUsageFailure(std::string_view problem)
+{
+    reportFailure(problem);
+    writeToStandardError("Try 'gorvandel --help' for more information.\n");
 }
 
 void reportOutcome(const Outcome& outcome)

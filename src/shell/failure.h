@@ -17,17 +17,20 @@ namespace gorvandel {
 constexpr int EXIT_STATUS_FAILURE = 1;
 constexpr int EXIT_STATUS_USAGE = 2;
 
-// "cannot write to standard output", or "cannot read standard input", with
-// the system's reason where there is one.
+// What writing standard output came to: nothing for no reason (flushOutput
+// gives none while it works), else "cannot write to standard output: REASON".
 Outcome outputFailure(const std::error_code& reason);
-Outcome inputFailure(const std::error_code& reason);
 
-// Standard output's first failure so far (standard_output.h), if any.
-Outcome outputSoFar();
+// "cannot read standard input", with the system's reason where there is one.
+Outcome inputFailure(const std::error_code& reason);
 
 // Writes the outcome's notices, then its failure, each as one line
 // "gorvandel: WHAT" (see reportFailure).
 void reportOutcome(const Outcome& outcome);
+
+// A command line the program cannot take: the problem as reportFailure
+// writes it, then a line that says where to learn the usage.
+void reportUsageFailure(std::string_view problem);
 
 // Writes "gorvandel: WHAT" as one line on standard error, WHAT shown
 // safely (shown_text.h): a file name may hold a line end, an escape sequence

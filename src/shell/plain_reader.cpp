@@ -53,7 +53,7 @@ public:
     {
     }
 
-    ReadResult readLine(std::string& line, std::error_code& error)
+    LineRead readLine(std::string& line)
     {
         line.clear();
         for (;;) {
@@ -62,15 +62,15 @@ public:
                 line.append(unread.data(), newline);
                 unread.remove_prefix(newline + 1);
                 removeCarriageReturn(line);
-                return ReadResult::Line;
+                return {ReadResult::Line};
             }
             line.append(unread.data(), unread.size());
             unread = {};
             if (ended) {
-                return line.empty() ? ReadResult::EndOfInput : ReadResult::Line;
+                return {line.empty() ? ReadResult::EndOfInput : ReadResult::Line};
             }
-            if (!readMore(error)) {
-                return ReadResult::ReadFailed;
+            if (std::error_code error; !readMore(error)) {
+                return {ReadResult::ReadFailed, error};
             }
         }
     }
@@ -128,13 +128,13 @@ private:
 LineReader plainReader(InputSource source)
 {
     auto reader = std::make_shared<PlainReader>(std::move(source));
-    return [reader](std::string& line, std::error_code& error) {
+    return [reader](std::string& line) {
         // Flushed, so that the prompt shows before the read waits.
         writeOutput(PROMPT);
-        if (!flushOutput()) {
-            return ReadResult::WriteFailed;
+        if (const std::error_code failure = flushOutput()) {
+            return LineRead{ReadResult::WriteFailed, failure};
         }
-        return reader->readLine(line, error);
+        return reader->readLine(line);
     };
 }
 

@@ -100,22 +100,24 @@ void addToHistory(std::vector<std::string>& history, const std::string& line)
     }
 }
 
-std::vector<std::string> openHistory(const HistoryPlace& place, HistoryFile& history, std::string& problem)
+OpenedHistory openHistory(const HistoryPlace& place, HistoryFile& history)
 {
     history = HistoryFile{};
     history.path = place.path;
     history.makeFolders = place.makeFolders;
     const std::string& path = place.path;
-    std::error_code error = path.empty() ? std::error_code() : findFile(path, history.place);
-    history.found = !path.empty() && !error;
-    problem = place.problem;
+    if (path.empty()) {
+        return {{}, place.problem};
+    }
+    std::error_code error = findFile(path, history.place);
+    history.found = !error;
     // The default place's folders are made with its first line; one the
     // user named is kept only in a folder that exists.
     if (error == std::errc::no_such_file_or_directory && !place.makeFolders) {
         history.usable = false;
-        problem = "the history is not kept in " + path + ": its folder does not exist";
+        return {{}, {"the history is not kept in " + path + ": its folder does not exist"}};
     }
-    if (path.empty() || error == std::errc::no_such_file_or_directory) {
+    if (error == std::errc::no_such_file_or_directory) {
         return {};
     }
     std::string bytes;
@@ -127,15 +129,14 @@ std::vector<std::string> openHistory(const HistoryPlace& place, HistoryFile& his
     }
     if (error && error != std::errc::no_such_file_or_directory) {
         history.usable = false;
-        problem = "the history is not kept in " + path + ": " + error.message();
-        return {};
+        return {{}, {"the history is not kept in " + path + ": " + error.message()}};
     }
     if (more) {
         cut(history, MOMENT);
     }
-    std::vector<std::string> lines = historyIn(bytes);
-    history.lastLine = lines.empty() ? "" : lines.back();
-    return lines;
+    OpenedHistory opened{historyIn(bytes), {}};
+    history.lastLine = opened.lines.empty() ? "" : opened.lines.back();
+    return opened;
 }
 
 void appendToHistory(HistoryFile& history, const std::string& line)

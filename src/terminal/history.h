@@ -15,6 +15,7 @@
 // the history never changes what the program says or how it ends.
 
 #include "files.h"
+#include "outcome.h"
 
 #include <cstddef>
 #include <string>
@@ -31,7 +32,7 @@ constexpr std::size_t HISTORY_READ_LIMIT = 4 * 1024 * 1024;
 struct HistoryPlace {
     std::string path;          // empty: nowhere
     bool makeFolders = false;  // its missing folders are made with its first line
-    std::string problem;       // why it is kept nowhere, when the user should know
+    std::string problem;       // why it is kept nowhere, which openHistory gives back
 };
 
 // The history's place for these environment values (each null when unset):
@@ -58,8 +59,13 @@ struct HistoryFile {
 };
 
 // Takes up the history file at place: its last HISTORY_LIMIT lines, oldest
-// first, or none. When it cannot be used, problem says why.
-std::vector<std::string> openHistory(const HistoryPlace& place, HistoryFile& history, std::string& problem);
+// first, or none. A failure says why it cannot be used: the place's problem,
+// or what was found there; the lines typed are then kept for this run only.
+struct OpenedHistory {
+    std::vector<std::string> lines;
+    Outcome outcome;
+};
+OpenedHistory openHistory(const HistoryPlace& place, HistoryFile& history);
 
 // Appends a line typed (not an empty one, nor one that repeats the last).
 void appendToHistory(HistoryFile& history, const std::string& line);

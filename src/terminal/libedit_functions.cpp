@@ -1,6 +1,7 @@
 #include "libedit_functions.h"
 
 #include <dlfcn.h>
+#include <string>
 
 namespace gorvandel {
 
@@ -9,10 +10,10 @@ namespace {
 LibeditFunctions functions{};
 bool loaded = false;
 
-std::string loaderError()
+Outcome loaderFailure()
 {
     const char* reason = ::dlerror();
-    return reason != nullptr ? reason : "cannot load " GORVANDEL_LIBEDIT;
+    return {"no line editing: " + std::string(reason != nullptr ? reason : "cannot load " GORVANDEL_LIBEDIT)};
 }
 
 // Takes one entry point; found stays true only while every one is there.
@@ -46,25 +47,24 @@ bool takeEntryPoints(void* library)
 
 }  // namespace
 
-bool loadLibedit(std::string& problem)
+Outcome loadLibedit()
 {
     if (loaded) {
-        return true;
+        return {};
     }
     // Never the libedit.so of the development package: the library the
     // program was built against, by the name it has at run time.
     void* library = ::dlopen(GORVANDEL_LIBEDIT, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
-        problem = loaderError();
-        return false;
+        return loaderFailure();
     }
     if (!takeEntryPoints(library)) {
-        problem = loaderError();
+        Outcome failed = loaderFailure();
         ::dlclose(library);
-        return false;
+        return failed;
     }
     loaded = true;
-    return true;
+    return {};
 }
 
 const LibeditFunctions& libedit()

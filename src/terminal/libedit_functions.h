@@ -5,8 +5,9 @@
 // libraries it needs. The program calls libedit only through this table,
 // and needs libedit's header, not the library, to be built.
 
+#include "outcome.h"
+
 #include <histedit.h>
-#include <string>
 
 namespace gorvandel {
 
@@ -30,9 +31,9 @@ struct LibeditFunctions {
 };
 
 // Loads libedit by its run-time name (libedit.so.2 on Debian) and takes
-// its entry points, once; false when that fails, with the loader's reason
-// in problem.
-bool loadLibedit(std::string& problem);
+// its entry points, once; a failure "no line editing: " and the loader's
+// reason.
+Outcome loadLibedit();
 
 // The entry points, once loadLibedit has succeeded.
 const LibeditFunctions& libedit();

@@ -388,8 +388,9 @@ struct EditingSession {
     EditorHistory history;
     EditorHandle editor;
 
-    EditingSession(const HistoryPlace& place, bool interruptIgnored, std::string& problem)
-        : history(makeHistory(openHistory(place, file, problem))),
+    EditingSession(HistoryFile opened, const std::vector<std::string>& lines, bool interruptIgnored)
+        : file(std::move(opened)),
+          history(makeHistory(lines)),
           editor(makeEditor(history.handle.get(), interruptIgnored))
     {
     }
@@ -398,10 +399,12 @@ struct EditingSession {
     ~EditingSession() { closeHistory(file); }
 };
 
-ReadResult readEditedLine(EditingSession& session, std::string& line, std::error_code& error)
+LineRead readEditedLine(EditingSession& session, std::string& line)
 {
     // The date line is written without a flush; libedit writes through stdio.
-    flushOutput();
+    if (const std::error_code failure = flushOutput()) {
+        return {ReadResult::WriteFailed, failure};
+    }
     // A stop or a resize before the prompt needs no drawing again; a new
     // size is taken up.
     takeContinued();
@@ -416,10 +419,9 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
     libedit().el_set(session.editor.get(), EL_PREP_TERM, 1);
     if (text == nullptr || count < 0) {
         if (count == 0) {
-            return ReadResult::EndOfInput;
+            return {ReadResult::EndOfInput};
         }
-        error = std::error_code(readError, std::generic_category());
-        return ReadResult::ReadFailed;
+        return {ReadResult::ReadFailed, std::error_code(readError, std::generic_category())};
     }
     line.assign(text, static_cast<std::size_t>(count));
     if (!line.empty() && line.back() == '\n') {
@@ -431,7 +433,7 @@ ReadResult readEditedLine(EditingSession& session, std::string& line, std::error
         enter(session.history, line);
     }
     appendToHistory(session.file, line);
-    return ReadResult::Line;
+    return {ReadResult::Line};
 }
 
 }  // namespace
@@ -442,20 +444,21 @@ LineEditor lineEditor(const HistoryPlace& history)
         return {};
     }
     LineEditor started;
-    if (std::string problem; !loadLibedit(problem)) {
-        started.outcome.notices.push_back("no line editing: " + problem);
+    // What fails here is no failure of the session, which goes on: the
+    // user is told of it.
+    if (Outcome loaded = loadLibedit(); !loaded) {
+        started.outcome.notices.push_back(std::move(loaded.failure));
         return started;
     }
     takeTheLocalesCharacters();
     handleTerminalSignals();
-    std::string notice;
-    auto session = std::make_shared<EditingSession>(history, interruptIgnored(), notice);
-    if (!notice.empty()) {
-        started.outcome.notices.push_back(std::move(notice));
+    HistoryFile file;
+    OpenedHistory opened = openHistory(history, file);
+    if (!opened.outcome) {
+        started.outcome.notices.push_back(std::move(opened.outcome.failure));
     }
-    started.reader = [session](std::string& line, std::error_code& error) {
-        return readEditedLine(*session, line, error);
-    };
+    auto session = std::make_shared<EditingSession>(std::move(file), opened.lines, interruptIgnored());
+    started.reader = [session](std::string& line) { return readEditedLine(*session, line); };
     return started;
 }
 

@@ -207,7 +207,7 @@ class AtATerminal(unittest.TestCase):
         self.assertEqual(termios.tcgetattr(terminal.fd), terminal.mode)
         self.assertNotIn(b"^[[A", terminal.seen)
 
-    def test_plain_lines_when_the_output_is_not_a_terminal(self):
+    def test_plain_lines_when_the_output_is_not_a_terminal_and_an_end_where_the_terminal_takes_no_answer(self):
         read, write = os.pipe()
         terminal = Terminal(self.folder, self.state, output=write)
         os.close(write)
@@ -215,6 +215,10 @@ class AtATerminal(unittest.TestCase):
         self.assertEqual(terminal.status(), 0)
         with os.fdopen(read, "rb") as output:
             self.assertEqual(output.read().decode(), text("prompt") + text("farewell") + "\n")
+        terminal = Terminal(self.folder, self.state, output=os.open(os.ttyname(terminal.terminal), os.O_RDONLY))
+        terminal.type("do something\r")  # its answer cannot be written: that ends it, with no line waited for
+        terminal.expect(re.escape("gorvandel: cannot write to standard output: Bad file descriptor\r\n"))
+        self.assertEqual(terminal.status(), 1 << 8)
 
     def test_plain_lines_where_the_terminal_shows_what_is_typed_itself_or_libedit_is_missing(self):
         def echo_off(mode):
