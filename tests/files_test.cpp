@@ -8,9 +8,14 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "posix_files.h"
+
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -293,6 +298,36 @@ TEST(Files, OwnersAsRootAndAsAUser)
     ASSERT_EQ(::chown((folder / "home/m.tmp-abcdefghijkl").c_str(), 0, 0), 0);
     EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "home/m"), {}, read));
     EXPECT_TRUE(fs::exists(folder / "home/m.tmp-abcdefghijkl"));
+}
+
+// A write that a signal cuts short goes on where it stopped, in the first piece or the second.
+TEST(Files, PosixWritesGoOnWhereAShortWriteStopped)
+{
+    int ends[2];
+    struct sigaction interrupt = {}, before = {};
+    interrupt.sa_handler = [](int) {};  // without SA_RESTART, a write under way returns what it took
+    ASSERT_TRUE(::pipe(ends) == 0 && ::sigaction(SIGALRM, &interrupt, &before) == 0);
+    std::string sent(4 << 20, '\0'), received;
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        sent[i] = static_cast<char>(i % 251);
+    }
+    std::thread reader([&] {  // slower than the writer: the pipe stays full
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
+            received.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+            std::this_thread::sleep_for(20us);
+        }
+    });
+    const itimerval everyMillisecond{{0, 1000}, {0, 1000}}, off{};
+    ::setitimer(ITIMER_REAL, &everyMillisecond, nullptr);
+    const std::string_view all(sent);
+    EXPECT_FALSE(gorvandel::writeAll(ends[1], all.substr(0, 1500001), all.substr(1500001)));
+    ::setitimer(ITIMER_REAL, &off, nullptr);
+    ::sigaction(SIGALRM, &before, nullptr);
+    ::close(ends[1]);
+    reader.join();
+    ::close(ends[0]);
+    EXPECT_TRUE(received == sent) << received.size() << " of " << sent.size() << " bytes, or not in order";
 }
 
 // Append-only or immutable, a file or its folder refuses a save.
