@@ -2,12 +2,8 @@
 
 #include "test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace {
 

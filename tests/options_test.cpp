@@ -7,11 +7,8 @@
 #include <cstdlib>
 #include <regex>
 #include <set>
-#include <sstream>
-#include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 namespace {
 

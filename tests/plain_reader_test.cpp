@@ -1,7 +1,6 @@
 #include "plain_reader.h"
 #include "test_support.h"
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
