@@ -1,9 +1,6 @@
 #include "file_rules.h"
 #include "files.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
+#include "test_support.h"
 
 namespace {
 

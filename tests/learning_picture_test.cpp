@@ -1,12 +1,9 @@
 #include "learning_picture.h"
 
 #include "actions.h"
+#include "test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <regex>
-#include <sstream>
 
 namespace {
 

@@ -126,11 +126,9 @@ TEST(MemoryFile, AnEmptyOrFirstFormatMemoryIsSavedInTheSecond)
 {
     const TemporaryFolder folder;
     const std::string name = folder / "m";
-    std::string firstFormat = "gorvandel memory 1\nplain";  // 1.3.0's: weights by position
-    for (std::size_t i = 0; i < gorvandel::FIRST_FORMAT_PLAIN_COUNT + gorvandel::FIRST_FORMAT_ARGUMENT_COUNT; ++i) {
-        firstFormat += i == gorvandel::FIRST_FORMAT_PLAIN_COUNT ? "\nargument 0" : " 0";
-    }
-    for (const std::string& before : {std::string(), firstFormat + "\n"}) {
+    const std::string firstFormat = "gorvandel memory 1\n" + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT) +
+                                    positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT);
+    for (const std::string& before : {std::string(), firstFormat}) {
         write(name, before);
         gorvandel::MemoryLook look;
         EXPECT_TRUE(gorvandel::readMemoryFile(name, look) && look.exists == !before.empty());  // --show: nothing yet

@@ -55,16 +55,6 @@ TEST(PlainReader, LinesAsTheyCameThenTheEndOrTheSystemsReason)
     EXPECT_EQ(error, std::errc::io_error);
 }
 
-std::string utf16(std::u16string_view text, bool bigEndian)
-{
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
-}
-
 // Each input whole and a byte a read, so that a mark, a unit or a surrogate
 // pair falls across reads.
 TEST(PlainReader, ByteOrderMarksAtTheStartOfTheInput)
