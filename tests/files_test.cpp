@@ -40,21 +40,16 @@ FilePlace at(const std::string& path)
 
 using Names = std::vector<std::string>;
 
-// Whole, up to a limit; the history's end alone: history_test.
-TEST(Files, ReadsWholeUpToALimit)
-{
-    const TemporaryFolder folder;
-    write(folder / "f", "a\r\nb");
-    std::string read;
-    EXPECT_TRUE(!gorvandel::readFile(at(folder / "f"), 4, read) && read == "a\r\nb");
-    EXPECT_EQ(gorvandel::readFile(at(folder / "f"), 3, read), std::errc::file_too_large);
-    EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
-}
-
-TEST(Files, ASaveReplacesTheFileWholeAndLeavesNothingBeside)
+TEST(Files, AFileIsReadWholeUpToALimitAndASaveReplacesItWholeLeavingNothingBeside)
 {
     const TemporaryFolder folder;
     const FilePlace file = at(folder / "f");
+    // The history's end alone: history_test.
+    write(folder / "f", "a\r\nb");
+    std::string read;
+    EXPECT_TRUE(!gorvandel::readFile(file, 4, read) && read == "a\r\nb");
+    EXPECT_EQ(gorvandel::readFile(file, 3, read), std::errc::file_too_large);
+    EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
     // Another user's files under names like the temporary file's never stand in the way.
     for (const char* squatted : {"f.tmp-0", "f.tmp-a", "f.tmp-zzzzzzzzzzzz"}) {
         fs::create_directory(folder / squatted);
