@@ -300,9 +300,7 @@ TEST(Files, PosixWritesGoOnWhereAShortWriteStopped)
     interrupt.sa_handler = [](int) {};  // without SA_RESTART, a write under way returns what it took
     ASSERT_TRUE(::pipe(ends) == 0 && ::sigaction(SIGALRM, &interrupt, &before) == 0);
     std::string sent(4 << 20, '\0'), received;
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-        sent[i] = static_cast<char>(i % 251);
-    }
+    std::generate(sent.begin(), sent.end(), [i = 0]() mutable { return static_cast<char>(i++ % 251); });
     std::thread reader([&] {  // slower than the writer: the pipe stays full
         char buffer[4096];
         for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {

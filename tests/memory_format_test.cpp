@@ -54,7 +54,6 @@ TEST(MemoryFormat, EachWeightStandsByItsActionsNameInAnyOrder)
         edited += lines[i] == first ? "" : " " + lines[i].substr(0, blank) + "\t+" + lines[i].substr(blank + 1) + " \r\n";
     }
     expectLearning(edited + "end\r\n\n \n", learning(0, 4));
-    // Notepad's "Unicode" and PowerShell's ">": UTF-16 with a byte-order mark.
     for (const bool bigEndian : {false, true}) {
         expectLearning(utf16(std::u16string(text.begin(), text.end()), bigEndian), learning(-5, 4));
     }
