@@ -31,7 +31,9 @@ TEST(Completion, CommandWordsWithoutABlankTheLineDoesNotNeed)
 
 TEST(Completion, FileNamesAfterTheArgumentPrefix)
 {
-    const auto folder = [] { return std::vector<std::string>{"report.txt", "report.md", "notes", ".hidden", "my file"}; };
+    const auto folder = [] {
+        return std::vector<std::string>{"report.txt", "report.md", "notes", ".hidden", "my file"};
+    };
     EXPECT_EQ(complete("do something with my", folder).insertion, " file");
     EXPECT_EQ(complete("do something with rep", folder).insertion, "ort.");
     const std::vector<std::string> reports{"report.md", "report.txt"};

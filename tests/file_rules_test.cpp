@@ -17,7 +17,7 @@ TEST(FileRules, LinksAndLocksOfThisUserOrRootAreUsed)
     EXPECT_TRUE(gorvandel::mayUseLock(ANN, ROOT, ANN) && gorvandel::mayUseLock(ROOT, ANN, ANN));
     EXPECT_FALSE(gorvandel::mayUseLock(BOB, ANN, ANN) || gorvandel::mayUseLock(BOB, ROOT, ANN));
     EXPECT_TRUE(gorvandel::mayFollowLink(ANN, ANN) && gorvandel::mayFollowLink(ROOT, ANN));
-    EXPECT_FALSE(gorvandel::mayFollowLink(BOB, ANN) || gorvandel::mayFollowLink(ANN, ROOT));  // root follows only root's
+    EXPECT_FALSE(gorvandel::mayFollowLink(BOB, ANN) || gorvandel::mayFollowLink(ANN, ROOT));  // root: only root's
 }
 
 TEST(FileRules, WhatASaveMayReplace)

@@ -139,9 +139,9 @@ std::set<std::string> named(const std::string& text, const std::string& pattern,
 // that it, the READMEs and the manual page name; the keys it names, they name too.
 TEST(Options, HelpReadmesAndManualAgree)
 {
-    using gorvandel::countInWords, gorvandel::PLAIN_ACTION_COUNT, gorvandel::ARGUMENT_ACTION_COUNT;
-    const std::set<std::string> statuses = {std::to_string(EXIT_SUCCESS), std::to_string(gorvandel::EXIT_STATUS_FAILURE),
-                                            std::to_string(gorvandel::EXIT_STATUS_USAGE)};
+    using gorvandel::countInWords, gorvandel::PLAIN_ACTION_COUNT, gorvandel::ARGUMENT_ACTION_COUNT, std::to_string;
+    const std::set<std::string> statuses = {to_string(EXIT_SUCCESS), to_string(gorvandel::EXIT_STATUS_FAILURE),
+                                            to_string(gorvandel::EXIT_STATUS_USAGE)};
     const std::string help = gorvandel::helpText(true, false), windowsHelp = gorvandel::helpText(false, true),
                       readme = sourceFile("README.md"), windowsReadme = sourceFile("packaging/windows/README.txt.in"),
                       manual = sourceFile("man/gorvandel.6.in");
