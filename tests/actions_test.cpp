@@ -2,12 +2,9 @@
 #include "console.h"
 #include "test_support.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
-#include <sstream>
-#include <string>
 
 namespace {
 

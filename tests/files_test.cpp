@@ -8,10 +8,15 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include "posix_files.h"
+
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -36,21 +41,16 @@ FilePlace at(const std::string& path)
 
 using Names = std::vector<std::string>;
 
-// Whole, up to a limit; the history's end alone: history_test.
-TEST(Files, ReadsWholeUpToALimit)
-{
-    const TemporaryFolder folder;
-    write(folder / "f", "a\r\nb");
-    std::string read;
-    EXPECT_TRUE(!gorvandel::readFile(at(folder / "f"), 4, read) && read == "a\r\nb");
-    EXPECT_EQ(gorvandel::readFile(at(folder / "f"), 3, read), std::errc::file_too_large);
-    EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
-}
-
-TEST(Files, ASaveReplacesTheFileWholeAndLeavesNothingBeside)
+TEST(Files, AFileIsReadWholeUpToALimitAndASaveReplacesItWholeLeavingNothingBeside)
 {
     const TemporaryFolder folder;
     const FilePlace file = at(folder / "f");
+    // The history's end alone: history_test.
+    write(folder / "f", "a\r\nb");
+    std::string read;
+    EXPECT_TRUE(!gorvandel::readFile(file, 4, read) && read == "a\r\nb");
+    EXPECT_EQ(gorvandel::readFile(file, 3, read), std::errc::file_too_large);
+    EXPECT_EQ(gorvandel::readFile(at(folder / "missing"), 3, read), std::errc::no_such_file_or_directory);
     // Another user's files under names like the temporary file's never stand in the way.
     for (const char* squatted : {"f.tmp-0", "f.tmp-a", "f.tmp-zzzzzzzzzzzz"}) {
         fs::create_directory(folder / squatted);
@@ -255,9 +255,6 @@ TEST(Files, PosixLocksNeverGoThroughALinkAndTellWhenTheyAreGone)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
     fs::rename(folder / "fifo", folder / "strict.lock");  // replaced
     EXPECT_FALSE(lock.stillOurs());
-    ASSERT_FALSE(FileLock::take(at(folder / "removed"), 0ms, lock));
-    fs::remove(folder / "removed.lock");
-    EXPECT_FALSE(lock.stillOurs());
     ASSERT_FALSE(FileLock::take(at(folder / "moved"), 0ms, lock));
     fs::rename(folder / "moved.lock", folder / "elsewhere");  // a name left, but not the lock's
     EXPECT_FALSE(lock.stillOurs());
@@ -319,6 +316,34 @@ TEST(Files, OwnersAsRootAndAsAUser)
     ASSERT_EQ(::chown((folder / "home/m.tmp-abcdefghijkl").c_str(), 0, 0), 0);
     EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "home/m"), {}, read));
     EXPECT_TRUE(fs::exists(folder / "home/m.tmp-abcdefghijkl"));
+}
+
+// A write that a signal cuts short goes on where it stopped, in the first piece or the second.
+TEST(Files, PosixWritesGoOnWhereAShortWriteStopped)
+{
+    int ends[2];
+    struct sigaction interrupt = {}, before = {};
+    interrupt.sa_handler = [](int) {};  // without SA_RESTART, a write under way returns what it took
+    ASSERT_TRUE(::pipe(ends) == 0 && ::sigaction(SIGALRM, &interrupt, &before) == 0);
+    std::string sent(4 << 20, '\0'), received;
+    std::generate(sent.begin(), sent.end(), [i = 0]() mutable { return static_cast<char>(i++ % 251); });
+    std::thread reader([&] {  // slower than the writer: the pipe stays full
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);) {
+            received.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+            std::this_thread::sleep_for(20us);
+        }
+    });
+    const itimerval everyMillisecond{{0, 1000}, {0, 1000}}, off{};
+    ::setitimer(ITIMER_REAL, &everyMillisecond, nullptr);
+    const std::string_view all(sent);
+    EXPECT_FALSE(gorvandel::writeAll(ends[1], all.substr(0, 1500001), all.substr(1500001)));
+    ::setitimer(ITIMER_REAL, &off, nullptr);
+    ::sigaction(SIGALRM, &before, nullptr);
+    ::close(ends[1]);
+    reader.join();
+    ::close(ends[0]);
+    EXPECT_TRUE(received == sent) << received.size() << " of " << sent.size() << " bytes, or not in order";
 }
 
 // Append-only or immutable, a file or its folder refuses a save.

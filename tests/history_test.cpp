@@ -2,8 +2,6 @@
 #include "test_support.h"
 
 #include <chrono>
-#include <string>
-#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,11 +47,6 @@ TEST(History, NoEmptyLinesNoRepeatsAndAThousandAtMost)
     EXPECT_EQ(history.front(), "100");
 }
 
-gorvandel::HistoryPlace inDefaultPlace(const std::string& path)
-{
-    return {path, true, ""};
-}
-
 std::string numbered(int from, int to)
 {
     std::string lines;
@@ -69,7 +62,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     const TemporaryFolder folder;
     const std::string file = folder / "state/gorvandel/history";
     HistoryFile history;
-    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), history).outcome.failure, "");
+    EXPECT_EQ(gorvandel::openHistory({file, true, ""}, history).outcome.failure, "");
     EXPECT_FALSE(fs::exists(folder / "state"));  // made with the first line
     for (const char* line : {"first", "", "first", "second"}) {
         gorvandel::appendToHistory(history, line);
@@ -82,7 +75,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
     write(file, contentsOf(file) + "other session\n\nother session\nwithout a newline");
     {
         HistoryFile other;
-        gorvandel::openHistory(inDefaultPlace(file), other);
+        gorvandel::openHistory({file, true, ""}, other);
         gorvandel::FileLock held;
         ASSERT_FALSE(gorvandel::FileLock::take(other.place, 0ms, held));
         const auto start = std::chrono::steady_clock::now();
@@ -94,7 +87,7 @@ TEST(History, EachLineGoesToTheFileAtOnceAndTheFileIsCutAtTheEnd)
 
     write(file, numbered(0, LIMIT + 100));
     HistoryFile last;
-    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(file), last).lines.front(), "100");
+    EXPECT_EQ(gorvandel::openHistory({file, true, ""}, last).lines.front(), "100");
     gorvandel::closeHistory(last);
     EXPECT_TRUE(contentsOf(file) == numbered(100, LIMIT + 100)) << "not the last lines";
     EXPECT_EQ(namesOf(folder / "state/gorvandel"), (std::vector<std::string>{"history", "history.lock"}));
@@ -106,13 +99,13 @@ TEST(History, OnlyTheEndOfALongHistoryIsRead)
     const TemporaryFolder folder;
     write(folder / "history", "too long a line to be kept\n" + numbered(0, 2 * LIMIT));
     HistoryFile history;
-    const Lines lines = gorvandel::openHistory(inDefaultPlace(folder / "history"), history).lines;
+    const Lines lines = gorvandel::openHistory({folder / "history", true, ""}, history).lines;
     EXPECT_EQ(lines.size(), gorvandel::HISTORY_LIMIT);
     EXPECT_EQ(lines.back(), std::to_string(2 * LIMIT - 1));
     EXPECT_TRUE(contentsOf(folder / "history") == numbered(LIMIT, 2 * LIMIT)) << "not the last lines";
     // Nor more than its last bytes: a line that starts before them goes, however few the lines.
     write(folder / "history", std::string(gorvandel::HISTORY_READ_LIMIT, 'x') + "\nlast\n");
-    EXPECT_EQ(gorvandel::openHistory(inDefaultPlace(folder / "history"), history).lines, Lines{"last"});
+    EXPECT_EQ(gorvandel::openHistory({folder / "history", true, ""}, history).lines, Lines{"last"});
     EXPECT_EQ(contentsOf(folder / "history"), "last\n");
 }
 

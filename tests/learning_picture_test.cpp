@@ -1,12 +1,7 @@
 #include "learning_picture.h"
+#include "test_support.h"
 
-#include "actions.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <regex>
-#include <sstream>
 
 namespace {
 
@@ -26,13 +21,12 @@ bool quotesWhole(const std::string& line)
     return quotes == 0 || (quotes == 2 && line.find("\"TEXT\"") != std::string::npos);
 }
 
+// Every action as the picture names it (as Actions.EachWritesItsTextInTableOrder pins).
 std::vector<std::string> allNames()
 {
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < gorvandel::PLAIN_ACTION_COUNT + gorvandel::ARGUMENT_ACTION_COUNT; ++i) {
-        names.push_back(i < gorvandel::PLAIN_ACTION_COUNT
-                            ? gorvandel::describePlainAction(i)
-                            : gorvandel::describeArgumentAction(i - gorvandel::PLAIN_ACTION_COUNT, "TEXT"));
+    std::vector<std::string> names = expectedTexts("plain described");
+    for (const std::string& text : expectedTexts("argument")) {
+        names.push_back(withArgument(text, "TEXT"));
     }
     return names;
 }

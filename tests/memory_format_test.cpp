@@ -1,30 +1,15 @@
 #include "lines.h"
 #include "memory_format.h"
+#include "test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <numeric>
-#include <random>
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace {
 
 using gorvandel::parseMemory;
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
-
-// 1.3.0's line for a table: its weights by position, the first one given.
-std::string positional(const std::string& table, std::size_t count, const std::string& first = "0")
-{
-    std::string line = table + " " + first;
-    for (std::size_t i = 1; i < count; ++i) {
-        line += " 0";
-    }
-    return line + "\n";
-}
 
 Lines linesOf(const std::string& text)
 {
@@ -69,14 +54,9 @@ TEST(MemoryFormat, EachWeightStandsByItsActionsNameInAnyOrder)
         edited += lines[i] == first ? "" : " " + lines[i].substr(0, blank) + "\t+" + lines[i].substr(blank + 1) + " \r\n";
     }
     expectLearning(edited + "end\r\n\n \n", learning(0, 4));
-    // Notepad's "Unicode" and PowerShell's ">": UTF-16 with a byte-order mark.
-    std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF";
-    for (const char c : text) {
-        littleEndian += {c, '\0'};
-        bigEndian += {'\0', c};
+    for (const bool bigEndian : {false, true}) {
+        expectLearning(utf16(std::u16string(text.begin(), text.end()), bigEndian), learning(-5, 4));
     }
-    expectLearning(littleEndian, learning(-5, 4));
-    expectLearning(bigEndian, learning(-5, 4));
     // 1.3.0's format, by position.
     expectLearning("gorvandel memory 1\n" + positional("plain", gorvandel::FIRST_FORMAT_PLAIN_COUNT) +
                        positional("argument", gorvandel::FIRST_FORMAT_ARGUMENT_COUNT, "+4"),

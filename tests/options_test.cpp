@@ -7,11 +7,8 @@
 #include <cstdlib>
 #include <regex>
 #include <set>
-#include <sstream>
-#include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -142,9 +139,9 @@ std::set<std::string> named(const std::string& text, const std::string& pattern,
 // that it, the READMEs and the manual page name; the keys it names, they name too.
 TEST(Options, HelpReadmesAndManualAgree)
 {
-    const std::set<std::string> statuses = {std::to_string(EXIT_SUCCESS),
-                                            std::to_string(gorvandel::EXIT_STATUS_FAILURE),
-                                            std::to_string(gorvandel::EXIT_STATUS_USAGE)};
+    using gorvandel::countInWords, gorvandel::PLAIN_ACTION_COUNT, gorvandel::ARGUMENT_ACTION_COUNT, std::to_string;
+    const std::set<std::string> statuses = {to_string(EXIT_SUCCESS), to_string(gorvandel::EXIT_STATUS_FAILURE),
+                                            to_string(gorvandel::EXIT_STATUS_USAGE)};
     const std::string help = gorvandel::helpText(true, false), windowsHelp = gorvandel::helpText(false, true),
                       readme = sourceFile("README.md"), windowsReadme = sourceFile("packaging/windows/README.txt.in"),
                       manual = sourceFile("man/gorvandel.6.in");
@@ -163,10 +160,8 @@ TEST(Options, HelpReadmesAndManualAgree)
     }
     EXPECT_EQ(columns.size(), 1u) << help;
     // The docs count the actions the tables hold.
-    const std::set<std::string> counts = {gorvandel::countInWords(gorvandel::PLAIN_ACTION_COUNT),
-                                          gorvandel::countInWords(gorvandel::ARGUMENT_ACTION_COUNT),
-                                          gorvandel::countInWords(gorvandel::PLAIN_ACTION_COUNT +
-                                                                  gorvandel::ARGUMENT_ACTION_COUNT)};
+    const std::set<std::string> counts = {countInWords(PLAIN_ACTION_COUNT), countInWords(ARGUMENT_ACTION_COUNT),
+                                          countInWords(PLAIN_ACTION_COUNT + ARGUMENT_ACTION_COUNT)};
     for (const std::string& text : {readme, windowsReadme, manual}) {
         EXPECT_EQ(named(text, R"(one of\s+(\w+)\s+(?:plain\s+|pretend\s+)?actions)"), counts) << text.substr(0, 20);
     }

@@ -1,7 +1,6 @@
 #include "plain_reader.h"
 #include "test_support.h"
 
-#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -52,16 +51,6 @@ TEST(PlainReader, LinesAsTheyCameThenTheEndOrTheSystemsReason)
     EXPECT_EQ(input.reads, 5u) << "a read after the end of input";
     Pieces failing{{"cut sho"}, std::make_error_code(std::errc::io_error)};
     EXPECT_EQ(readAll(failing), std::vector<std::string>{"FAILED: " + failing.failure.message()});
-}
-
-std::string utf16(std::u16string_view text, bool bigEndian)
-{
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
 }
 
 // Each input whole and a byte a read, so that a mark, a unit or a surrogate

@@ -1,9 +1,7 @@
 #include "shown_text.h"
-
-#include <gtest/gtest.h>
+#include "test_support.h"
 
 #include <clocale>
-#include <string>
 
 namespace {
 

@@ -75,6 +75,27 @@ public:
     const std::filesystem::path path;
 };
 
+// 1.3.0's memory line for a table: its weights by position, the first one given.
+inline std::string positional(const std::string& table, std::size_t count, const std::string& first = "0")
+{
+    std::string line = table + " " + first;
+    for (std::size_t i = 1; i < count; ++i) {
+        line += " 0";
+    }
+    return line + "\n";
+}
+
+// Text as UTF-16 after its byte-order mark, as Notepad's "Unicode" and PowerShell's ">" write it.
+inline std::string utf16(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
 inline void write(const std::string& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;

@@ -15,7 +15,6 @@ run() { # INPUT [ARGS...]: output in $work/out and $work/err, exit status in $st
     status=$?
 }
 answers() { sed "s/^\($P\)*//" "$work/out"; } # the output without its prompts
-repeat() { for ((i = 0; i < $1; i++)); do printf '%s\n' "$2"; done; }
 # expect_failure STATUS MESSAGE: the run ended with STATUS and said only MESSAGE on standard error
 expect_failure() {
     [ "$status" -eq "$1" ] && [ "$(cat "$work/err")" = "gorvandel: $2" ] ||

@@ -2,19 +2,7 @@
 """Gorvandel at a pseudo-terminal, typed as a person types: editing and other keys, the history,
 Tab completion, keys typed ahead, Ctrl-D and Ctrl-C. Usage: terminal.py PATH_TO_GORVANDEL"""
 
-import fcntl
-import os
-import re
-import select
-import signal
-import stat
-import struct
-import subprocess
-import sys
-import tempfile
-import termios
-import time
-import unittest
+import fcntl, os, re, select, signal, stat, struct, sys, tempfile, termios, time, unittest
 
 PROGRAM = os.path.abspath(sys.argv.pop(1))
 TEXTS = os.path.join(os.path.dirname(__file__), "..", "expected_texts.txt")
@@ -29,11 +17,6 @@ def text(name):
     """The texts of that name in expected_texts.txt, one per line."""
     with open(TEXTS) as texts:
         return "\n".join(line[line.index('"') + 1 : line.rindex('"')] for line in texts if line.startswith(name + ' "'))
-
-
-def on_screen(name):
-    """A text as the terminal shows it, line ends and all, as a pattern."""
-    return re.escape(text(name).replace("\n", "\r\n"))
 
 
 class Terminal:
@@ -66,13 +49,14 @@ class Terminal:
                 os._exit(127)
         self.seen = b""
 
-    def type(self, keys):
-        """Types once the editor has the terminal, as a person would: keys that come
-        earlier meet the terminal's own line discipline, which echoes and keeps them."""
+    def type(self, keys, then=None):
+        """Types once the editor has the terminal, as a person would: keys that come earlier meet the
+        terminal's own line discipline, which echoes and keeps them. Given then, expects it and returns the match."""
         deadline = time.monotonic() + 5
         while termios.tcgetattr(self.fd)[3] & termios.ICANON and time.monotonic() < deadline:
             time.sleep(0.001)
         os.write(self.fd, keys.encode())
+        return then and self.expect(then)
 
     def expect(self, pattern):
         """Reads until the output since the last match matches; returns the match."""
@@ -130,7 +114,7 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"report.txt"', terminal.answer("do something with rep\t"))
         # Backspace, Ctrl-E to the end, and Ctrl-D deleting the character under the cursor.
         terminal.type("exi" + LEFT + "\x08" + "x" + "\x05" + "tt" + LEFT + "\x04\r")
-        terminal.expect(on_screen("farewell"))
+        terminal.expect(re.escape(text("farewell").replace("\n", "\r\n")))  # as the terminal shows it
         self.assertEqual(terminal.status(), 0)
 
         history = os.path.join(self.state, "gorvandel", "history")
@@ -140,6 +124,8 @@ class AtATerminal(unittest.TestCase):
 
         terminal = self.start()
         self.assertIn('"report.txt"', terminal.answer(UP * 2))
+        said = "gorvandel: the history is not kept in /dev/null: not a regular file\r\n"  # passed over, saying why
+        Terminal(self.folder, self.state, history="/dev/null").expect(re.escape(said + text("prompt")))
 
     def test_function_and_modifier_keys_and_a_paste_type_nothing_of_their_own(self):
         def kill_by_ctrl_w(mode):
@@ -169,8 +155,7 @@ class AtATerminal(unittest.TestCase):
         self.assertNotIn(b"Display", terminal.expect(r"(.*) 99\r\n[^\n]*" + re.escape(text("prompt"))).group(1))
         self.assertIn('"x"', terminal.answer("x"))  # 100 names are listed without asking
         open(os.path.join(many, "100"), "w").close()
-        terminal.type("do something with \t")
-        terminal.expect(r"Display all 101 possibilities\? \(y or n\)")
+        terminal.type("do something with \t", r"Display all 101 possibilities\? \(y or n\)")
         self.assertIn('"x"', terminal.answer("\x1b\x1b[Ax"))  # Esc Up, or rxvt's Alt-Up: no, and types nothing
 
     def test_completion_by_the_characters_of_a_locale_that_is_not_utf8(self):
@@ -181,10 +166,8 @@ class AtATerminal(unittest.TestCase):
         for name in (b"a\xb0\xb0", b"a\xb0\xb1"):  # a°° and a°±
             open(os.path.join(self.folder.encode(), name), "w").close()
         terminal = self.start(environment=(("LOCPATH", locales), ("LC_ALL", "latin1")))
-        terminal.type("do something with a\t")
-        terminal.expect(b"\xb0")
-        terminal.type("\t")  # only the shared degree sign was inserted, so both are listed
-        terminal.expect(b"a\xb0\xb0 +a\xb0\xb1\r\n")
+        terminal.type("do something with a\t", b"\xb0")
+        terminal.type("\t", b"a\xb0\xb0 +a\xb0\xb1\r\n")  # only the shared degree sign was inserted, so both are listed
         os.write(terminal.fd, b"\xb1\r")
         terminal.expect(b'"a\xb0\xb1"')
 
@@ -257,8 +240,7 @@ class AtATerminal(unittest.TestCase):
         terminal = self.start(arguments=("-s", "1"))  # a session of its own, as tmux's "exec gorvandel" has
         date = re.compile(r"[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4}")
         self.assertTrue(any(date.fullmatch(terminal.answer("do something")) for _ in range(100)), "no date line in 100")
-        terminal.type("do something with fi")
-        terminal.expect("with fi")
+        terminal.type("do something with fi", "with fi")
         terminal.type("\x1a")
         time.sleep(0.2)  # taken while the program waits for a key, not with the next one
         self.assertIn('"first"', terminal.answer("rst"))
@@ -276,20 +258,14 @@ class AtATerminal(unittest.TestCase):
         script = f'set -m; stty -g; "$0"; stty -g; fg; echo again; "$0"; {stopped}'
         terminal = Terminal(self.folder, self.state, wrapper=("/bin/bash", "-c", script))
         before = terminal.expect(mode).group(1)
-        terminal.type("do something with aaaa")
-        terminal.expect("with aaaa")
-        terminal.type("\x1a")
-        self.assertEqual(terminal.expect(mode).group(1), before)  # while it is stopped
+        terminal.type("do something with aaaa", "with aaaa")
+        self.assertEqual(terminal.type("\x1a", mode).group(1), before)  # while it is stopped
         terminal.expect(re.escape(text("prompt")) + "do something with aaaa")  # drawn again at fg
         fcntl.ioctl(terminal.fd, termios.TIOCSWINSZ, struct.pack("4H", 24, 10, 0, 0))
-        terminal.type("\t")
-        terminal.expect(r"\naaaa1 *\r\naaaa2 *\r\n")  # one name to a line in ten columns
-        terminal.type("\x15exit\r")
-        terminal.expect("again")
-        terminal.type("do some")
-        terminal.expect("do some")
-        terminal.type("\x1a")  # stopped; kill gives the job SIGTERM, then SIGCONT
-        terminal.expect("ended")
+        terminal.type("\t", r"\naaaa1 *\r\naaaa2 *\r\n")  # one name to a line in ten columns
+        terminal.type("\x15exit\r", "again")
+        terminal.type("do some", "do some")
+        terminal.type("\x1a", "ended")  # stopped; kill gives the job SIGTERM, then SIGCONT
         self.assertEqual(terminal.status(), 0)
 
     def test_a_history_line_not_in_the_locales_characters_is_shown_safely_and_recalled_as_its_bytes(self):
@@ -298,61 +274,14 @@ class AtATerminal(unittest.TestCase):
             lines.write(b"do something with good1\ndo something with caf\xe9\ndo something with good2\n")
         terminal = self.start(history=history)  # whose C locale is read as UTF-8
         self.assertIn('"good1"', terminal.answer(UP * 3))
-        terminal.type(UP * 3)  # past good1 again, and good2
-        terminal.expect(r"caf\?")  # drawn over good2
-        terminal.type("\r")
-        terminal.expect(b'"caf\xe9"')
-        terminal.type("do something with caf?\r")  # typed, not recalled: as typed
-        terminal.expect(r'"caf\?"')
-
-    def test_each_line_is_in_the_history_at_once_and_one_that_cannot_be_used_is_passed_over_saying_why(self):
-        history = os.path.join(self.folder, "history")
-        terminals = [self.start(history=history) for _ in range(6)]
-        for number, terminal in enumerate(terminals):  # six at once, each window then closed
-            terminal.answer(f"do something with {number}")
-        for terminal in terminals:
-            os.kill(terminal.pid, signal.SIGHUP)
-            self.assertTrue(os.WIFSIGNALED(terminal.status()))
-        with open(history) as lines:
-            self.assertEqual(sorted(lines.read().splitlines()), [f"do something with {n}" for n in range(6)])
-        terminal = Terminal(self.folder, self.state, history="/dev/null")  # passed over, saying why
-        said = "gorvandel: the history is not kept in /dev/null: not a regular file\r\n"
-        terminal.expect(re.escape(said + text("prompt")))
-        terminal.type("exit\r")
-        self.assertEqual(terminal.status(), 0)
-
-    @unittest.skipUnless(os.geteuid() == 0, "needs root")
-    def test_root_follows_no_other_users_link_and_leaves_what_it_makes_the_users(self):
-        nobody, notes, shared = 65534, os.path.join(self.folder, "notes.txt"), os.path.join(self.folder, "gorvandel")
-        with open(notes, "w") as victim:
-            victim.write("note\n" * 3000)
-        os.mkdir(shared)
-        os.symlink(notes, os.path.join(shared, "history"))
-        os.lchown(os.path.join(shared, "history"), nobody, nobody)
-        home = os.path.join(self.folder, "home")
-        os.mkdir(home)
-        os.chown(home, nobody, nobody)
-        why = "a symbolic link on the way belongs to another user, and is not followed"
-        passed_over = f"gorvandel: the history is not kept in {shared}/history: {why}\r\n"
-        for environment, said in (((("XDG_STATE_HOME", self.folder),), passed_over),
-                                  ((("HOME", home), ("XDG_STATE_HOME", "")), "")):
-            terminal = Terminal(self.folder, self.state, environment=environment)
-            terminal.expect("^" + re.escape(said + text("prompt")))
-            terminal.answer("do something")
-            terminal.type("exit\r")
-            self.assertEqual(terminal.status(), 0)
-        with open(notes) as victim:
-            self.assertEqual(victim.read(), "note\n" * 3000)
-        self.assertEqual(os.listdir(shared), ["history"])
-        for made in (".local", ".local/state/gorvandel", ".local/state/gorvandel/history"):
-            self.assertEqual(os.stat(os.path.join(home, made)).st_uid, nobody, made)
+        terminal.type(UP * 3, r"caf\?")  # past good1 again, and good2; drawn over good2
+        terminal.type("\r", b'"caf\xe9"')
+        terminal.type("do something with caf?\r", r'"caf\?"')  # typed, not recalled: as typed
 
     def test_ignored_ctrl_c_gives_a_fresh_prompt_and_keeps_the_line_as_typed(self):
         terminal = self.start(interrupt=signal.SIG_IGN)
-        terminal.type("do something with a\x16\x0ac" + LEFT)  # Ctrl-V Ctrl-J: a line end in the line, as ^M
-        terminal.expect(r"a\^Mc")
-        terminal.type("\x03")
-        terminal.expect(re.escape(text("prompt")) + r"do something with a\^Mc")
+        terminal.type("do something with a\x16\x0ac" + LEFT, r"a\^Mc")  # Ctrl-V Ctrl-J: a line end in the line, as ^M
+        terminal.type("\x03", re.escape(text("prompt")) + r"do something with a\^Mc")
         os.kill(terminal.pid, signal.SIGINT)  # nor does one sent by kill: the terminal stays in the editor's mode
         time.sleep(0.2)
         self.assertFalse(termios.tcgetattr(terminal.fd)[3] & termios.ICANON)

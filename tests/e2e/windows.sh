@@ -21,7 +21,6 @@ run() { # INPUT ARGS...: output in $work/out and $work/err, exit status in $stat
     (cd "$work" && printf '%s' "$1" | "$wine" "$program" "${@:2}" >out 2>err)
     status=$?
 }
-repeat() { for ((i = 0; i < $1; i++)); do printf '%s\n' "$2"; done; }
 
 mkdir "$work/José"
 run "$(repeat 300 $'do something with x\nreward')" -m 'José/café.memory'
