@@ -69,8 +69,9 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     status=$? && echo "$err" >"$work/err" && expect_failure 1 "cannot save memory file $m: File too large"
     cmp -s "$m" "$work/kept" && ! compgen -G "$m.tmp-*" >/dev/null || fail "a failed save touched the file"
     # A second program is refused while one runs; one that was killed blocks nothing.
-    { sleep 1; echo exit; } | "$program" -m "$m" >"$work/first" &
+    { sleep 1; echo exit; } | "$program" -m "$m" >"$work/first" 2>&- &
     wait_for "$work/first" "the first prompt of the session holding $m" # locked by then
+    [ "$(readlink /proc/$!/fd/2)" = /dev/null ] || fail "a file took the place of closed standard error" # where a notice would go
     run 'exit' -m "$work/link"
     expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
