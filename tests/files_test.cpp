@@ -116,8 +116,19 @@ TEST(Files, OnlyTheProgramsOwnLeftoversAreTakenBackOrRemoved)
     std::string path, bytes, taken;  // a look takes nothing
     EXPECT_TRUE(gorvandel::newestLeftover(m, whole, path, bytes) && !gorvandel::recoverLeftovers(m, whole, taken));
     EXPECT_TRUE(path == folder / files[1].first && taken == path && !gorvandel::newestLeftover(m, whole, path, bytes));
+    Names left{"h", "h.tmp-2024", "m", "m.tmp-0123456789abc", "m.tmp-torn00000000"};
+#ifndef _WIN32
+    fs::create_symlink("h", folder / "h.tmp-00000000link");  // a link is no save's
+    left.insert(left.begin() + 1, "h.tmp-00000000link");
+#endif
     EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "h"), gorvandel::IsWhole(), taken));
-    EXPECT_EQ(namesOf(folder.path), (Names{"h", "h.tmp-2024", "m", "m.tmp-0123456789abc", "m.tmp-torn00000000"}));
+    EXPECT_EQ(namesOf(folder.path), left);
+#ifndef _WIN32
+    // A name cut to leave room for the suffix finds its leftovers under the cut name.
+    const std::string cut(250, 'c'), cutLeftover = gorvandel::temporaryPrefix(cut, 255) + "abcdefghijkl";
+    write(folder / cutLeftover, "whole");
+    EXPECT_TRUE(!gorvandel::recoverLeftovers(at(folder / cut), whole, taken) && taken == folder / cutLeftover);
+#endif
 }
 
 #ifdef _WIN32
@@ -276,6 +287,12 @@ TEST(Files, OwnersAsRootAndAsAUser)
         fs::permissions(folder.path, fs::perms::owner_read, fs::perm_options::remove);
         EXPECT_EQ(gorvandel::checkCanSave(at(folder / "m")), std::errc::permission_denied);
         fs::permissions(folder.path, fs::perms::owner_read, fs::perm_options::add);
+        // A leftover this user cannot read is not taken for an empty one, which beside a whole file would go.
+        write(folder / "m", "");
+        write(folder / "m.tmp-abcdefghijkl", "mine");
+        fs::permissions(folder / "m.tmp-abcdefghijkl", fs::perms::none);
+        EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "m"), [](const std::string&) { return false; }, read));
+        EXPECT_TRUE(fs::exists(folder / "m.tmp-abcdefghijkl"));
         GTEST_SKIP() << "the rest needs root";
     }
     constexpr uid_t NOBODY = 65534;
@@ -314,11 +331,15 @@ TEST(Files, OwnersAsRootAndAsAUser)
     swapping.join();
     EXPECT_EQ(crossed, 0);
 
-    // Leftovers of another user's are not the program's to take or remove.
-    write(folder / "home/m.tmp-abcdefghijkl", "whole");
-    ASSERT_EQ(::chown((folder / "home/m.tmp-abcdefghijkl").c_str(), 0, 0), 0);
-    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "home/m"), {}, read));
-    EXPECT_TRUE(fs::exists(folder / "home/m.tmp-abcdefghijkl"));
+    // Leftovers are the file's owner's, to whom its saves give them: not root's, nor the folder's owner's.
+    for (const char* name : {"n", "n.tmp-abcdefghijkl", "n.tmp-000000000000"}) {
+        write(folder / name, "");
+    }
+    for (const char* name : {"n", "n.tmp-abcdefghijkl"}) {
+        ASSERT_EQ(::chown((folder / name).c_str(), NOBODY, NOBODY), 0);
+    }
+    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "n"), {}, read));
+    EXPECT_EQ(namesOf(folder.path), (Names{"flip", "flop", "home", "n", "n.tmp-000000000000"}));
 }
 
 // Append-only or immutable, a file or its folder refuses a save.
@@ -339,6 +360,13 @@ TEST(Files, UnchangeableFilesAndFoldersAreRefused)
     ASSERT_TRUE(mark(folder / "f", "-i") && mark(folder.path, "+a"));
     EXPECT_EQ(gorvandel::checkKeepable(at(folder / "f")), FileRefusal::FolderUnchangeable);
     ASSERT_TRUE(mark(folder.path, "-a"));
+    // A leftover that cannot be put in place fails the start, not said to be taken.
+    write(folder / "g.tmp-abcdefghijkl", "whole");
+    ASSERT_TRUE(mark(folder / "g.tmp-abcdefghijkl", "+i"));
+    std::string taken;
+    EXPECT_EQ(gorvandel::recoverLeftovers(at(folder / "g"), [](const std::string&) { return true; }, taken),
+              std::errc::operation_not_permitted);
+    ASSERT_TRUE(mark(folder / "g.tmp-abcdefghijkl", "-i"));
 }
 #endif
 
