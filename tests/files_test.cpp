@@ -149,15 +149,22 @@ TEST(Files, WindowsKeepsWhatAReplacedFileHadAndItsLock)
 }
 
 #else
-std::vector<ino_t> flushed;  // what fsync was asked to flush, in order
+std::vector<ino_t> flushed;     // what fsync was asked to flush, in order
+std::size_t failingFlush = 0;   // the one of them, from 1, that fails as a disk's fault would
+bool accessListUnread = false;  // fgetxattr then fails as a disk's fault would
 
 }  // namespace
+
+extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size)
+{
+    return accessListUnread ? (errno = EIO, -1) : ::syscall(SYS_fgetxattr, fd, name, value, size);
+}
 
 extern "C" int fsync(int fd)
 {
     struct stat status {};
     flushed.push_back(::fstat(fd, &status) == 0 ? status.st_ino : 0);
-    return static_cast<int>(::syscall(SYS_fsync, fd));
+    return flushed.size() == failingFlush ? (errno = EIO, -1) : static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
 namespace {
@@ -172,6 +179,12 @@ TEST(Files, ASaveFlushesTheNewFileAndThenItsFolder)
     struct stat held {};
     ASSERT_TRUE(::stat((folder / "f").c_str(), &file) == 0 && ::stat(folder.path.c_str(), &held) == 0);
     EXPECT_EQ(flushed, (std::vector<ino_t>{file.st_ino, held.st_ino}));
+    for (failingFlush = 1; failingFlush <= 2; ++failingFlush) {  // either flush failing fails the save
+        flushed.clear();
+        EXPECT_EQ(gorvandel::replaceFile(at(folder / "f"), "y"), std::errc::io_error) << failingFlush;
+    }
+    failingFlush = 0;
+    EXPECT_EQ(namesOf(folder.path), (Names{"f"}));
 }
 
 TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
@@ -191,6 +204,9 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
                            44);
     std::string kept(64, '\0');
     if (::setxattr((folder / "f").c_str(), "system.posix_acl_access", list.data(), list.size(), 0) == 0) {
+        accessListUnread = true;  // a list not read fails the save rather than widen who may use the file
+        EXPECT_EQ(gorvandel::replaceFile(file, "lost"), std::errc::io_error);
+        accessListUnread = false;
         EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
         kept.resize(::getxattr((folder / "f").c_str(), "system.posix_acl_access", kept.data(), 64) == 44 ? 44 : 0);
         EXPECT_EQ(kept, list);
