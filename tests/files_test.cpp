@@ -67,9 +67,10 @@ TEST(Files, ASaveReplacesTheFileWholeAndLeavesNothingBeside)
     EXPECT_EQ(contentsOf(folder / next), "someone's");
     fs::remove(folder / next);
     EXPECT_TRUE(!gorvandel::checkCanSave(file) && namesOf(folder.path).size() == 4u);
-#ifndef _WIN32
-    // Nothing is appended to a file with other names, which a replace would part from them.
+    // A file with other names, which a replace would part from them, is refused; nothing is appended to one.
     fs::create_hard_link(folder / "f", folder / "other name");
+    EXPECT_EQ(gorvandel::checkKeepable(file), FileRefusal::OtherNames);
+#ifndef _WIN32
     EXPECT_TRUE(gorvandel::appendLines(file, "x\n") == FileRefusal::OtherNames && contentsOf(folder / "f") == "third");
 #endif
     fs::remove_all(folder.path);
