@@ -75,7 +75,7 @@ TEST(FileRules, TemporaryNamesAreTheFilesOwnAndCutNamesStayApart)
     EXPECT_EQ(temporaryForm("m.tmp-" + suffix, "m.tmp-"), TemporaryForm::Current);
     EXPECT_EQ(temporaryForm("m.tmp-12345678901234567890", "m.tmp-"), TemporaryForm::Older);  // as 1.2.0 named them
     for (const char* name : {"m.tmp-", "m.tmp-draft", "m.tmp-A1", "m.tmp-1.lock", "n.tmp-1", "m.tmp-1234567890abc",
-                             "m.tmp-abcdefghijk", "m.tmp-123456789012345678901"}) {
+                             "m.tmp-abcdefghijk", "m.tmp-Abcdefghijkl", "m.tmp-123456789012345678901"}) {
         EXPECT_EQ(temporaryForm(name, "m.tmp-"), TemporaryForm::None) << name;
     }
 }

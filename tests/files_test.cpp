@@ -67,9 +67,10 @@ TEST(Files, AFileIsReadWholeUpToALimitAndASaveReplacesItWholeLeavingNothingBesid
     EXPECT_EQ(contentsOf(folder / next), "someone's");
     fs::remove(folder / next);
     EXPECT_TRUE(!gorvandel::checkCanSave(file) && namesOf(folder.path).size() == 4u);
-#ifndef _WIN32
-    // Nothing is appended to a file with other names, which a replace would part from them.
+    // A file with other names, which a replace would part from them, is refused; nothing is appended to one.
     fs::create_hard_link(folder / "f", folder / "other name");
+    EXPECT_EQ(gorvandel::checkKeepable(file), FileRefusal::OtherNames);
+#ifndef _WIN32
     EXPECT_TRUE(gorvandel::appendLines(file, "x\n") == FileRefusal::OtherNames && contentsOf(folder / "f") == "third");
 #endif
     fs::remove_all(folder.path);
@@ -116,8 +117,19 @@ TEST(Files, OnlyTheProgramsOwnLeftoversAreTakenBackOrRemoved)
     std::string path, bytes, taken;  // a look takes nothing
     EXPECT_TRUE(gorvandel::newestLeftover(m, whole, path, bytes) && !gorvandel::recoverLeftovers(m, whole, taken));
     EXPECT_TRUE(path == folder / files[1].first && taken == path && !gorvandel::newestLeftover(m, whole, path, bytes));
+    Names left{"h", "h.tmp-2024", "m", "m.tmp-0123456789abc", "m.tmp-torn00000000"};
+#ifndef _WIN32
+    fs::create_symlink("h", folder / "h.tmp-00000000link");  // a link is no save's
+    left.insert(left.begin() + 1, "h.tmp-00000000link");
+#endif
     EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "h"), gorvandel::IsWhole(), taken));
-    EXPECT_EQ(namesOf(folder.path), (Names{"h", "h.tmp-2024", "m", "m.tmp-0123456789abc", "m.tmp-torn00000000"}));
+    EXPECT_EQ(namesOf(folder.path), left);
+#ifndef _WIN32
+    // A name cut to leave room for the suffix finds its leftovers under the cut name.
+    const std::string cut(250, 'c'), cutLeftover = gorvandel::temporaryPrefix(cut, 255) + "abcdefghijkl";
+    write(folder / cutLeftover, "whole");
+    EXPECT_TRUE(!gorvandel::recoverLeftovers(at(folder / cut), whole, taken) && taken == folder / cutLeftover);
+#endif
 }
 
 #ifdef _WIN32
@@ -138,15 +150,22 @@ TEST(Files, WindowsKeepsWhatAReplacedFileHadAndItsLock)
 }
 
 #else
-std::vector<ino_t> flushed;  // what fsync was asked to flush, in order
+std::vector<ino_t> flushed;     // what fsync was asked to flush, in order
+std::size_t failingFlush = 0;   // the one of them, from 1, that fails as a disk's fault would
+bool accessListUnread = false;  // fgetxattr then fails as a disk's fault would
 
 }  // namespace
+
+extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size)
+{
+    return accessListUnread ? (errno = EIO, -1) : ::syscall(SYS_fgetxattr, fd, name, value, size);
+}
 
 extern "C" int fsync(int fd)
 {
     struct stat status {};
     flushed.push_back(::fstat(fd, &status) == 0 ? status.st_ino : 0);
-    return static_cast<int>(::syscall(SYS_fsync, fd));
+    return flushed.size() == failingFlush ? (errno = EIO, -1) : static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
 namespace {
@@ -161,6 +180,12 @@ TEST(Files, ASaveFlushesTheNewFileAndThenItsFolder)
     struct stat held {};
     ASSERT_TRUE(::stat((folder / "f").c_str(), &file) == 0 && ::stat(folder.path.c_str(), &held) == 0);
     EXPECT_EQ(flushed, (std::vector<ino_t>{file.st_ino, held.st_ino}));
+    for (failingFlush = 1; failingFlush <= 2; ++failingFlush) {  // either flush failing fails the save
+        flushed.clear();
+        EXPECT_EQ(gorvandel::replaceFile(at(folder / "f"), "y"), std::errc::io_error) << failingFlush;
+    }
+    failingFlush = 0;
+    EXPECT_EQ(namesOf(folder.path), (Names{"f"}));
 }
 
 TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
@@ -180,6 +205,9 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
                            44);
     std::string kept(64, '\0');
     if (::setxattr((folder / "f").c_str(), "system.posix_acl_access", list.data(), list.size(), 0) == 0) {
+        accessListUnread = true;  // a list not read fails the save rather than widen who may use the file
+        EXPECT_EQ(gorvandel::replaceFile(file, "lost"), std::errc::io_error);
+        accessListUnread = false;
         EXPECT_FALSE(gorvandel::replaceFile(file, "again"));
         kept.resize(::getxattr((folder / "f").c_str(), "system.posix_acl_access", kept.data(), 64) == 44 ? 44 : 0);
         EXPECT_EQ(kept, list);
@@ -212,8 +240,6 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
     EXPECT_EQ(at(folder / "far").path, folder / "f");
     EXPECT_EQ(at(folder / "here/../" + folder.path.filename().string() + "/here/far").path, folder / "f");
     EXPECT_EQ(at(folder / "dangling").path, folder / "nowhere");
-    fs::create_symlink(folder / "here/", folder / "slashed");  // a link to a folder, spelled with its slash
-    EXPECT_EQ(at(folder / "slashed/f").path, folder / "f");
     std::string read;
     EXPECT_EQ(gorvandel::readFile(gorvandel::placeBeside(file, "far"), 9, read), FileRefusal::NotRegularFile);
     EXPECT_EQ(gorvandel::checkKeepable(gorvandel::placeBeside(file, "far")), FileRefusal::NotRegularFile);
@@ -221,6 +247,10 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
     EXPECT_EQ(gorvandel::findFile(folder / "missing/f", place), std::errc::no_such_file_or_directory);
     EXPECT_EQ(gorvandel::findFile(folder / "", place), std::errc::is_a_directory);
     EXPECT_EQ(gorvandel::findFile(folder / "f/", place), std::errc::not_a_directory);  // a slash names a folder
+    fs::create_symlink("f/", folder / "slashed");  // in a link's target too
+    EXPECT_EQ(gorvandel::findFile(folder / "slashed", place), std::errc::not_a_directory);
+    fs::create_symlink("loop", folder / "loop");
+    EXPECT_EQ(gorvandel::findFile(folder / "loop", place), std::errc::too_many_symbolic_link_levels);
     // Nothing is appended through a link either.
     EXPECT_EQ(gorvandel::appendLines(gorvandel::placeBeside(file, "near"), "x"), FileRefusal::NotRegularFile);
     EXPECT_EQ(contentsOf(folder / "f"), "again");
@@ -273,6 +303,12 @@ TEST(Files, OwnersAsRootAndAsAUser)
         fs::permissions(folder.path, fs::perms::owner_read, fs::perm_options::remove);
         EXPECT_EQ(gorvandel::checkCanSave(at(folder / "m")), std::errc::permission_denied);
         fs::permissions(folder.path, fs::perms::owner_read, fs::perm_options::add);
+        // A leftover this user cannot read is not taken for an empty one, which beside a whole file would go.
+        write(folder / "m", "");
+        write(folder / "m.tmp-abcdefghijkl", "mine");
+        fs::permissions(folder / "m.tmp-abcdefghijkl", fs::perms::none);
+        EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "m"), [](const std::string&) { return false; }, read));
+        EXPECT_TRUE(fs::exists(folder / "m.tmp-abcdefghijkl"));
         GTEST_SKIP() << "the rest needs root";
     }
     constexpr uid_t NOBODY = 65534;
@@ -311,11 +347,15 @@ TEST(Files, OwnersAsRootAndAsAUser)
     swapping.join();
     EXPECT_EQ(crossed, 0);
 
-    // Leftovers of another user's are not the program's to take or remove.
-    write(folder / "home/m.tmp-abcdefghijkl", "whole");
-    ASSERT_EQ(::chown((folder / "home/m.tmp-abcdefghijkl").c_str(), 0, 0), 0);
-    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "home/m"), {}, read));
-    EXPECT_TRUE(fs::exists(folder / "home/m.tmp-abcdefghijkl"));
+    // Leftovers are the file's owner's, to whom its saves give them: not root's, nor the folder's owner's.
+    for (const char* name : {"n", "n.tmp-abcdefghijkl", "n.tmp-000000000000"}) {
+        write(folder / name, "");
+    }
+    for (const char* name : {"n", "n.tmp-abcdefghijkl"}) {
+        ASSERT_EQ(::chown((folder / name).c_str(), NOBODY, NOBODY), 0);
+    }
+    EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "n"), {}, read));
+    EXPECT_EQ(namesOf(folder.path), (Names{"flip", "flop", "home", "n", "n.tmp-000000000000"}));
 }
 
 // A write that a signal cuts short goes on where it stopped, in the first piece or the second.
@@ -364,6 +404,13 @@ TEST(Files, UnchangeableFilesAndFoldersAreRefused)
     ASSERT_TRUE(mark(folder / "f", "-i") && mark(folder.path, "+a"));
     EXPECT_EQ(gorvandel::checkKeepable(at(folder / "f")), FileRefusal::FolderUnchangeable);
     ASSERT_TRUE(mark(folder.path, "-a"));
+    // A leftover that cannot be put in place fails the start, not said to be taken.
+    write(folder / "g.tmp-abcdefghijkl", "whole");
+    ASSERT_TRUE(mark(folder / "g.tmp-abcdefghijkl", "+i"));
+    std::string taken;
+    EXPECT_EQ(gorvandel::recoverLeftovers(at(folder / "g"), [](const std::string&) { return true; }, taken),
+              std::errc::operation_not_permitted);
+    ASSERT_TRUE(mark(folder / "g.tmp-abcdefghijkl", "-i"));
 }
 #endif
 

@@ -156,6 +156,7 @@ TEST(MemoryFile, AFileThatCannotBeKeptIsLeftAsItWasWithNothingBesideIt)
                     fs::perm_options::remove);
     EXPECT_EQ(openMemoryFile(name, memory).failure, "cannot keep a memory in " + name + ": the file is read-only");
     EXPECT_EQ(contentsOf(name), LEARNED);
+    EXPECT_FALSE(openMemoryFile(folder / "nodir/m", memory) || fs::exists(folder / "nodir"));  // made by none
     fs::create_directory(folder / "locked.lock");  // a lock that cannot be one is named as the lock
     const std::string locked = openMemoryFile(folder / "locked", memory).failure;
     EXPECT_TRUE(locked.rfind("cannot use the lock file ", 0) == 0 && locked.find("locked.lock: ") != std::string::npos)
