@@ -57,6 +57,11 @@ run 'exit' -m "$long"
 "$wine" "$program" <"$work/in" >"$work/out" 2>"$work/err"
 [ "$?" -eq 0 ] && grep -q $'café"[^"]*\r$' "$work/out" && [ "$(grep -c -F "$(text unknown)"$'\r' "$work/out")" -eq 1 ] &&
     [ "$(tail -n 1 "$work/out")" = "$(text farewell | tail -n 1)"$'\r' ] || fail "a UTF-16 command file: [$(cat "$work/out" "$work/err")]"
+# Piped input is the bytes sent (a CR before CR LF stays, 0x1A ends nothing); the prompt leaves before any input comes.
+mkfifo "$work/pipe" && { "$wine" "$program" <"$work/pipe" >"$work/out" 2>&1 & } && exec 3>"$work/pipe"
+wait_for "$work/out" "the first prompt, with the input still open" && printf 'do something with a\r\r\n\x1a\nexit\n' >&3 && exec 3>&- && wait
+grep -q $'"a\r"' "$work/out" && grep -qF "$(text unknown)" "$work/out" && grep -qF "$(text farewell | tail -n 1)" "$work/out" ||
+    fail "piped bytes: $(brief "$work/out" | od -c | head -n 4)"
 echo "ok windows"
 command -v python3 >/dev/null || { echo "skipped windows console: no python3"; exit 0; }
 python3 "$(dirname "$0")/windows_console.py" "$wine" "$program"
