@@ -17,6 +17,7 @@ namespace gorvandel {
 
 // A memory file takes some five hundred bytes; much more is something else.
 constexpr std::size_t MEMORY_FILE_LIMIT = 64 * 1024;
+static_assert(MEMORY_FILE_LIMIT <= LEFTOVER_LIMIT, "a whole memory left by a save must be read whole");
 
 // A memory file this run holds.
 struct MemoryFile {

@@ -52,7 +52,7 @@ std::vector<Leftover> ownLeftovers(const FilePlace& file, const IsWhole& isWhole
         if (!isWhole) {
             return leftover.form != TemporaryForm::Current;
         }
-        return readFile(leftover.place, 1 << 20, leftover.bytes) ||
+        return readFile(leftover.place, LEFTOVER_LIMIT, leftover.bytes) ||
                !(isWhole(leftover.bytes) || (leftover.bytes.empty() && leftover.form == TemporaryForm::Current));
     };
     found.erase(std::remove_if(found.begin(), found.end(), foreign), found.end());

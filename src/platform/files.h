@@ -165,9 +165,10 @@ private:
     FilePlace place;
 };
 
-// Whether bytes are a whole file of the kind kept (a memory); an empty one
-// (the history's) lets a leftover's name alone decide.
+// Whether bytes, read up to LEFTOVER_LIMIT, are a whole file of the kind kept
+// (a memory, never as long); an empty one (the history's) lets a leftover's name alone decide.
 using IsWhole = std::function<bool(const std::string& bytes)>;
+constexpr std::size_t LEFTOVER_LIMIT = 1 << 20;
 
 // Under file's lock (rule 6): puts the newest whole leftover in place of a
 // missing file (its path in taken), or removes those beside a file.
