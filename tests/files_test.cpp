@@ -150,9 +150,10 @@ TEST(Files, WindowsKeepsWhatAReplacedFileHadAndItsLock)
 }
 
 #else
-std::vector<ino_t> flushed;     // what fsync was asked to flush, in order
-std::size_t failingFlush = 0;   // the one of them, from 1, that fails as a disk's fault would
-bool accessListUnread = false;  // fgetxattr then fails as a disk's fault would
+std::string saved;                             // the name a save puts its file at
+std::vector<std::pair<ino_t, ino_t>> flushed;  // what fsync flushed, and what then stood at that name
+std::size_t failingFlush = 0;                  // the one of them, from 1, that fails as a disk's fault would
+bool accessListUnread = false;                 // fgetxattr then fails as a disk's fault would
 
 }  // namespace
 
@@ -164,25 +165,28 @@ extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size)
 extern "C" int fsync(int fd)
 {
     struct stat status {};
-    flushed.push_back(::fstat(fd, &status) == 0 ? status.st_ino : 0);
+    struct stat named {};
+    flushed.emplace_back(::fstat(fd, &status) == 0 ? status.st_ino : 0,
+                         ::stat(saved.c_str(), &named) == 0 ? named.st_ino : 0);
     return flushed.size() == failingFlush ? (errno = EIO, -1) : static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
 namespace {
 
-// A power cut leaves the old file or the new: its bytes are flushed before the rename, its folder after.
+// A power cut leaves the old file or the new: its bytes are flushed before the rename, its folder after it.
 TEST(Files, ASaveFlushesTheNewFileAndThenItsFolder)
 {
     const TemporaryFolder folder;
     flushed.clear();
-    ASSERT_FALSE(gorvandel::replaceFile(at(folder / "f"), "x"));
+    saved = folder / "f";
+    ASSERT_FALSE(gorvandel::replaceFile(at(saved), "x"));
     struct stat file {};
     struct stat held {};
-    ASSERT_TRUE(::stat((folder / "f").c_str(), &file) == 0 && ::stat(folder.path.c_str(), &held) == 0);
-    EXPECT_EQ(flushed, (std::vector<ino_t>{file.st_ino, held.st_ino}));
+    ASSERT_TRUE(::stat(saved.c_str(), &file) == 0 && ::stat(folder.path.c_str(), &held) == 0);
+    EXPECT_EQ(flushed, (std::vector<std::pair<ino_t, ino_t>>{{file.st_ino, 0}, {held.st_ino, file.st_ino}}));
     for (failingFlush = 1; failingFlush <= 2; ++failingFlush) {  // either flush failing fails the save
         flushed.clear();
-        EXPECT_EQ(gorvandel::replaceFile(at(folder / "f"), "y"), std::errc::io_error) << failingFlush;
+        EXPECT_EQ(gorvandel::replaceFile(at(saved), "y"), std::errc::io_error) << failingFlush;
     }
     failingFlush = 0;
     EXPECT_EQ(namesOf(folder.path), (Names{"f"}));
