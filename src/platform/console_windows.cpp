@@ -196,7 +196,9 @@ void writeToStandardError(std::string_view text)
 {
     // A console shows UTF-16 as it is; a file or pipe gets the UTF-8 bytes.
     const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (!isConsole(error) || writeConsole(error, text)) {
+    if (isConsole(error)) {
+        static_cast<void>(writeConsole(error, text));  // where it fails, nothing else would show it
+    } else {
         std::fwrite(text.data(), 1, text.size(), stderr);
     }
 }
