@@ -205,10 +205,12 @@ failures) # every failure ends with status 1 and one line on standard error
     status=$? && expect_failure 1 "cannot write to standard output: No space left on device"
     "$program" --version >/dev/full 2>"$work/err"; status=$? && expect_failure 1 "cannot write to standard output: No space left on device"
     for last in exit ''; do # the farewell that cannot be written, after "exit" and at the end of input
-        (trap '' PIPE; { sleep 0.3; printf %s "$last"; } | { "$program" 2>"$work/err"; echo $? >"$work/status"; } | head -c 11 >/dev/null)
+        rm -f "$work/read" && (trap '' PIPE; { wait_for "$work/read" "the prompt read"; printf %s "$last"; } |
+            { "$program" 2>"$work/err"; echo $? >"$work/status"; } | { head -c 11 >/dev/null; exec 0<&-; echo >"$work/read"; })
         status=$(cat "$work/status") && expect_failure 1 "cannot write to standard output: Broken pipe"; done
     # With the default signal setting a closed pipe ends it as it ends every filter.
-    { sleep 0.3; echo exit; } | { "$program" 2>"$work/err"; echo $? >"$work/status"; } | head -c 11 >/dev/null
+    rm -f "$work/read" && { wait_for "$work/read" "the prompt read"; echo exit; } |
+        { "$program" 2>"$work/err"; echo $? >"$work/status"; } | { head -c 11 >/dev/null; exec 0<&-; echo >"$work/read"; }
     [ "$(cat "$work/status")" -eq 141 ] && [ ! -s "$work/err" ] || fail "SIGPIPE: status $(cat "$work/status")"
     "$program" <"$work" >/dev/null 2>"$work/err"; status=$? && expect_failure 1 "cannot read standard input: Is a directory"
     "$program" <&- >/dev/null 2>"$work/err"; status=$? && expect_failure 1 "cannot read standard input: Bad file descriptor"
