@@ -10,15 +10,10 @@ P=$(text prompt) UNKNOWN=$(text unknown)$'\n' NO_DATA=$(text no-data)$'\n' BYE=$
 
 fail() { printf 'FAIL %s: %s\n' "$group" "$*" >&2; exit 1; }
 skip() { echo "skipped $group: $*"; exit 77; }
-run() { # INPUT [ARGS...]: output in $work/out and $work/err, exit status in $status
-    printf '%s' "$1" | "$program" "${@:2}" >"$work/out" 2>"$work/err"
-    status=$?
-}
+run() { printf '%s' "$1" | "$program" "${@:2}" >"$work/out" 2>"$work/err"; status=$?; } # INPUT [ARGS...]: output in out and err
 answers() { sed "s/^\($P\)*//" "$work/out"; } # the output without its prompts
-# expect_failure STATUS MESSAGE: the run ended with STATUS and said only MESSAGE on standard error
-expect_failure() {
-    [ "$status" -eq "$1" ] && [ "$(cat "$work/err")" = "gorvandel: $2" ] ||
-        fail "expected status $1 and [gorvandel: $2], got $status and [$(brief "$work/err")]"
+expect_failure() { # STATUS MESSAGE: the run ended with STATUS and said only MESSAGE on standard error
+    [ "$status" -eq "$1" ] && [ "$(cat "$work/err")" = "gorvandel: $2" ] || fail "expected status $1 and [gorvandel: $2], got $status and [$(brief "$work/err")]"
 }
 
 case $group in
@@ -61,10 +56,9 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     run $'do something\nreward' -m "$work/link"
     [ -L "$work/link" ] && [ "$(grep -c '^plain [a-z-]* 1$' "$m")" -eq 1 ] &&
         [ "$(cat "$m.tmp")" = precious ] || fail "saved through a link: [$(brief "$m")], [$(brief "$m.tmp")]"
-    # A save that fails says so, ends with status 1 and leaves the file as it was.
-    cp "$m" "$work/kept"
-    # Past a file size limit a save fails as any write does. Standard error goes through a pipe: the limit would stop a file.
-    err=$(ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
+    # A save that fails, here past a file size limit, says so, ends with status 1 and leaves the file as it was.
+    # Standard error goes through a pipe: the limit would stop a file.
+    cp "$m" "$work/kept" && err=$(ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
     status=$? && echo "$err" >"$work/err" && expect_failure 1 "cannot save memory file $m: File too large"
     cmp -s "$m" "$work/kept" && ! compgen -G "$m.tmp-*" >/dev/null || fail "a failed save touched the file"
     # A second program is refused while one runs; one that was killed blocks nothing.
@@ -215,14 +209,11 @@ failures) # every failure ends with status 1 and one line on standard error
     # Memory runs out on one long line, at whichever allocation the limit stops; three times the line is enough.
     [ -n "${GORVANDEL_SANITIZED:-}" ] && echo "ok $group (the memory limits are skipped: sanitizers reserve too much)" && exit 0
     { printf 'do something with '; head -c 100000000 /dev/zero | tr '\0' x; } >"$work/long"
-    ran_out=0
-    limits=(100000 140000 180000 220000 260000 280000 300000) # the last: 3x the line
+    ran_out=0 limits=(100000 140000 180000 220000 260000 280000 300000) # the last: 3x the line
     for limit in "${limits[@]}"; do
         (ulimit -v "$limit" && exec "$program" <"$work/long" >/dev/null 2>"$work/err")
-        status=$?
-        [ "$status" -eq 0 ] && [ ! -s "$work/err" ] && continue
-        expect_failure 1 "out of memory"
-        ran_out=$((ran_out + 1))
+        status=$? && [ "$status" -eq 0 ] && [ ! -s "$work/err" ] && continue
+        expect_failure 1 "out of memory" && ran_out=$((ran_out + 1))
     done
     [ "$ran_out" -gt 0 ] && [ "$ran_out" -lt ${#limits[@]} ] || fail "memory ran out under $ran_out of ${#limits[@]} limits: a copy too many?"
     ;;
