@@ -42,8 +42,7 @@ TEST(Completion, FileNamesAfterTheArgumentPrefix)
     EXPECT_EQ(complete("do something with ", folder).choices.size(), 4u);  // the hidden name waits for its dot
 }
 
-// A name can hold anything but a slash: what would act on the terminal, or is no character of the
-// locale's, is never inserted or shown.
+// A name holds anything but '/': what would act on the terminal, or is not the locale's, is never inserted or shown.
 TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
 {
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
