@@ -10,7 +10,7 @@ P=$(text prompt) UNKNOWN=$(text unknown)$'\n' NO_DATA=$(text no-data)$'\n' BYE=$
 
 fail() { printf 'FAIL %s: %s\n' "$group" "$*" >&2; exit 1; }
 skip() { echo "skipped $group: $*"; exit 77; }
-run() { printf '%s' "$1" | "$program" "${@:2}" >"$work/out" 2>"$work/err"; status=$?; } # INPUT [ARGS...]: output in out and err
+run() { printf '%s' "$1" | "$program" "${@:2}" >"$work/out" 2>"$work/err"; status=$?; } # INPUT [ARGS...]: output in $work/out and err, status in $status
 answers() { sed "s/^\($P\)*//" "$work/out"; } # the output without its prompts
 expect_failure() { # STATUS MESSAGE: the run ended with STATUS and said only MESSAGE on standard error
     [ "$status" -eq "$1" ] && [ "$(cat "$work/err")" = "gorvandel: $2" ] || fail "expected status $1 and [gorvandel: $2], got $status and [$(brief "$work/err")]"

@@ -15,7 +15,7 @@ export LANG=C.UTF-8 WINEDEBUG=-all
 
 fail() { printf 'FAIL windows: %s\n' "$*" >&2; exit 1; }
 "$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 || { echo "skipped windows: $wine runs no Windows program here"; exit 77; }
-run() { (cd "$work" && printf '%s' "$1" | "$wine" "$program" "${@:2}" >out 2>err); status=$?; } # INPUT ARGS...: output in out and err
+run() { (cd "$work" && printf '%s' "$1" | "$wine" "$program" "${@:2}" >out 2>err); status=$?; } # INPUT ARGS...: output in $work/out and err, status in $status
 
 mkdir "$work/José"
 run "$(repeat 300 $'do something with x\nreward')" -m 'José/café.memory'
