@@ -21,9 +21,8 @@ std::size_t plainIndexOf(const std::string& described)
 // An action's index is its identity: each writes its own text and a line end.
 TEST(Actions, EachWritesItsTextInTableOrder)
 {
-    const auto plainTexts = expectedTexts("plain described");
-    const auto fixed = expectedTexts("plain");
-    const auto argumentTexts = expectedTexts("argument");
+    const auto plainTexts = expectedTexts("plain described"), fixed = expectedTexts("plain"),
+               argumentTexts = expectedTexts("argument");
     ASSERT_EQ(plainTexts.size(), plainActionTable().size());
     ASSERT_EQ(argumentTexts.size(), argumentActionTable().size());
     for (std::size_t i = 0; i < plainTexts.size(); ++i) {

@@ -8,8 +8,9 @@
 namespace {
 
 using gorvandel::complete;
+using Names = std::vector<std::string>;
 
-std::vector<std::string> noFolder()
+Names noFolder()
 {
     ADD_FAILURE() << "file names asked for outside an argument";
     return {};
@@ -24,43 +25,38 @@ TEST(Completion, CommandWordsWithoutABlankTheLineDoesNotNeed)
     EXPECT_EQ(complete("p", noFolder).insertion, "unish");
     EXPECT_EQ(complete("exit", noFolder).insertion, "");
     EXPECT_TRUE(complete("x", noFolder).choices.empty());
-    const std::vector<std::string> both{"do something", "do something with "};
-    EXPECT_EQ(complete("do something", noFolder).choices, both);
+    EXPECT_EQ(complete("do something", noFolder).choices, (Names{"do something", "do something with "}));
     EXPECT_EQ(complete("", noFolder).choices.size(), 5u);
 }
 
 TEST(Completion, FileNamesAfterTheArgumentPrefix)
 {
-    const auto folder = [] {
-        return std::vector<std::string>{"report.txt", "report.md", "notes", ".hidden", "my file"};
-    };
+    const auto folder = [] { return Names{"report.txt", "report.md", "notes", ".hidden", "my file"}; };
     EXPECT_EQ(complete("do something with my", folder).insertion, " file");
     EXPECT_EQ(complete("do something with rep", folder).insertion, "ort.");
-    const std::vector<std::string> reports{"report.md", "report.txt"};
-    EXPECT_EQ(complete("do something with report.", folder).choices, reports);
+    EXPECT_EQ(complete("do something with report.", folder).choices, (Names{"report.md", "report.txt"}));
     EXPECT_EQ(complete("do something with .", folder).insertion, "hidden");
     EXPECT_EQ(complete("do something with ", folder).choices.size(), 4u);  // the hidden name waits for its dot
 }
 
-// A name can hold anything but a slash: what would act on the terminal, or is no character of the
-// locale's, is never inserted or shown.
+// A name holds anything but '/': what would act on the terminal, or is not the locale's, is never inserted or shown.
 TEST(Completion, NamesThatWouldTakeOverTheTerminalAreShownSafely)
 {
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     const auto hostile = [] {
-        return std::vector<std::string>{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx", "bi\u202Ed"};
+        return Names{"a\033[2J\033[31mRED", "ab", "line\nbreak", "x\ty", "c1\xC2\x9Bx", "bi\u202Ed"};
     };
     EXPECT_EQ(complete("do something with c", hostile).insertion, "1");  // not U+009B, a C1 control
     EXPECT_EQ(complete("do something with b", hostile).insertion, "i");  // nor U+202E, which turns the line
-    const auto accents = [] { return std::vector<std::string>{"\xC3\xA9t\xC3\xA9", "\xC3\xA8re"}; };
+    const auto accents = [] { return Names{"\xC3\xA9t\xC3\xA9", "\xC3\xA8re"}; };
     EXPECT_EQ(complete("do something with ", accents).choices.size(), 2u);  // not half of their first letters
-    const auto latin1 = [] { return std::vector<std::string>{"a\xB0\xB0", "a\xB0\xB1"}; };
+    const auto latin1 = [] { return Names{"a\xB0\xB0", "a\xB0\xB1"}; };
     EXPECT_EQ(complete("do something with a", latin1).choices.size(), 2u);  // no UTF-8 here
     EXPECT_EQ(complete("do something with a\xB0", latin1).choices.size(), 2u);
     EXPECT_EQ(complete("do something with a", hostile).choices.size(), 2u);
     const gorvandel::Completion newline = complete("do something with l", hostile);
     EXPECT_TRUE(newline.choices.empty() && newline.insertion.empty());
-    EXPECT_EQ(complete("do something with x", hostile).choices, std::vector<std::string>{"x\ty"});  // none inserted
+    EXPECT_EQ(complete("do something with x", hostile).choices, Names{"x\ty"});  // none inserted
     // U+202E would show "a\u202Etxt.exe" as "aexe.txt".
     EXPECT_EQ(gorvandel::choicesInColumns(
                   {"a\033[2J", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC", "\xFF", "a\u202Etxt.exe"}, 26),

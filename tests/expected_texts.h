@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-// Every text of the names given (separated by spaces), in the file's order; none
-// when the file is missing. "plain described" gives the plain actions in table order.
+// Each text of the names given (split by spaces), in file order; none without the file. "plain described": table order.
 inline std::vector<std::string> expectedTexts(const std::string& names)
 {
     std::ifstream file(GORVANDEL_EXPECTED_TEXTS);

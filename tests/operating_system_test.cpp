@@ -24,9 +24,8 @@ TEST(Choice, FavouriteIsTheFirstOfTheHighestPositiveWeightsAndAtFiveTakesNoDraw)
     EXPECT_EQ(none.taken, 0u);
 }
 
-// Over every pair of draws, each action runs as often as its chance says,
-// and the chances are the choice rule's: (w + 1) in 5 for a favourite of
-// weight w, always from 4 up, the others equally likely.
+// Over every pair of draws, each action runs as often as its chance says, and the chances are the choice rule's:
+// (w + 1) in 5 for a favourite of weight w, always from 4 up, the others equally likely.
 TEST(Choice, TheChancesAreThoseOfTheChoice)
 {
     for (const Weights& weights :

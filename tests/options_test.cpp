@@ -77,7 +77,6 @@ TEST(Options, UsageErrorsInTheWordsOfGnuTools)
 TEST(Options, HelpAndVersionActWhereTheyStand)
 {
     EXPECT_EQ(parse({"-h", "--frob", "operand"}).request, Request::Help);
-    EXPECT_EQ(parse({"-Vh"}).request, Request::Version);
     EXPECT_EQ(parse({"--v", "-h"}).request, Request::Version);
     EXPECT_EQ(parse({"--frob", "-h"}).request, Request::UsageError);
     // "/?" asks for help as Windows tools do, and elsewhere is a name.

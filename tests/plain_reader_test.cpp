@@ -8,8 +8,7 @@ namespace {
 
 using gorvandel::ReadResult;
 
-// Hands the reader these pieces, one a read, then the end of input or a
-// failure with its reason; no read may come before the prompt was flushed.
+// Hands the reader a piece a read, then the end of input or a failure; no read comes before the prompt is flushed.
 struct Pieces {
     std::vector<std::string> pieces;
     std::error_code failure = {};
@@ -53,8 +52,7 @@ TEST(PlainReader, LinesAsTheyCameThenTheEndOrTheSystemsReason)
     EXPECT_EQ(readAll(failing), std::vector<std::string>{"FAILED: " + failing.failure.message()});
 }
 
-// Each input whole and a byte a read, so that a mark, a unit or a surrogate
-// pair falls across reads.
+// Each input whole and a byte a read, so that a mark, a unit or a surrogate pair falls across reads.
 TEST(PlainReader, ByteOrderMarksAtTheStartOfTheInput)
 {
     const std::string missing = "\xEF\xBF\xBD";  // U+FFFD

@@ -4,8 +4,7 @@
 
 namespace {
 
-// What waits goes out at a flush, before a text too long to wait and before
-// a failure report; after a failure of its own, nothing more is sent.
+// What waits goes out at a flush, before a text too long to wait and a failure report; none after its own failure.
 TEST(StandardOutput, WaitsForAFlushKeepsItsOrderAndItsFirstFailure)
 {
     CapturedOutput output;

@@ -15,8 +15,7 @@
 #include <system_error>
 #include <vector>
 
-// Takes everything the program writes to standard output while it lives,
-// through the program's own buffer: only a flush sends it on.
+// Takes what the program writes to standard output while it lives, through its own buffer: only a flush sends it on.
 class CapturedOutput {
 public:
     CapturedOutput()

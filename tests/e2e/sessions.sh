@@ -10,15 +10,10 @@ P=$(text prompt) UNKNOWN=$(text unknown)$'\n' NO_DATA=$(text no-data)$'\n' BYE=$
 
 fail() { printf 'FAIL %s: %s\n' "$group" "$*" >&2; exit 1; }
 skip() { echo "skipped $group: $*"; exit 77; }
-run() { # INPUT [ARGS...]: output in $work/out and $work/err, exit status in $status
-    printf '%s' "$1" | "$program" "${@:2}" >"$work/out" 2>"$work/err"
-    status=$?
-}
+run() { printf '%s' "$1" | "$program" "${@:2}" >"$work/out" 2>"$work/err"; status=$?; } # INPUT [ARGS...]: output in $work/out and err, status in $status
 answers() { sed "s/^\($P\)*//" "$work/out"; } # the output without its prompts
-# expect_failure STATUS MESSAGE: the run ended with STATUS and said only MESSAGE on standard error
-expect_failure() {
-    [ "$status" -eq "$1" ] && [ "$(cat "$work/err")" = "gorvandel: $2" ] ||
-        fail "expected status $1 and [gorvandel: $2], got $status and [$(brief "$work/err")]"
+expect_failure() { # STATUS MESSAGE: the run ended with STATUS and said only MESSAGE on standard error
+    [ "$status" -eq "$1" ] && [ "$(cat "$work/err")" = "gorvandel: $2" ] || fail "expected status $1 and [gorvandel: $2], got $status and [$(brief "$work/err")]"
 }
 
 case $group in
@@ -54,25 +49,22 @@ memory) # what is learned is kept between runs, never torn, and one run at a tim
     cmp -s "$work/out" "$work/with" || fail "the memory changed what the program says"
     [ "$(sed -n '1p;$p' "$m")" = $'gorvandel memory 2\nend' ] && ! grep -q '^plain .*[1-5]$' "$m" &&
         [ "$(grep -c '^argument [a-z-]* 5$' "$m")" -eq 1 ] || fail "learned: [$(brief "$m")]"
-    run "$(repeat 50 'do something with y')" --memory="$m"
-    [ "$(answers | head -n 50 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"
+    run "$(repeat 50 'do something with y')" --memory="$m" && [ "$(answers | head -n 50 | sort -u | wc -l)" -eq 1 ] || fail "the favourite was forgotten"
     # Through a link the file itself is kept and locked; a file that merely has a like name is left alone.
     ln -s "$m" "$work/link" && echo precious >"$m.tmp"
     run $'do something\nreward' -m "$work/link"
     [ -L "$work/link" ] && [ "$(grep -c '^plain [a-z-]* 1$' "$m")" -eq 1 ] &&
         [ "$(cat "$m.tmp")" = precious ] || fail "saved through a link: [$(brief "$m")], [$(brief "$m.tmp")]"
-    # A save that fails says so, ends with status 1 and leaves the file as it was.
-    cp "$m" "$work/kept"
-    # Past a file size limit a save fails as any write does. Standard error goes through a pipe: the limit would stop a file.
-    err=$(ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
+    # A save that fails, here past a file size limit, says so, ends with status 1 and leaves the file as it was.
+    # Standard error goes through a pipe: the limit would stop a file.
+    cp "$m" "$work/kept" && err=$(ulimit -f 0 && printf 'do something\nreward\nexit\n' | "$program" -m "$m" 2>&1 >/dev/null)
     status=$? && echo "$err" >"$work/err" && expect_failure 1 "cannot save memory file $m: File too large"
     cmp -s "$m" "$work/kept" && ! compgen -G "$m.tmp-*" >/dev/null || fail "a failed save touched the file"
     # A second program is refused while one runs; one that was killed blocks nothing.
     { sleep 1; echo exit; } | "$program" -m "$m" >"$work/first" 2>&- &
     wait_for "$work/first" "the first prompt of the session holding $m" # locked by then
     [ "$(readlink /proc/$!/fd/2)" = /dev/null ] || fail "a file took the place of closed standard error" # where a notice would go
-    run 'exit' -m "$work/link"
-    expect_failure 2 "$work/link is in use by another gorvandel"
+    run 'exit' -m "$work/link" && expect_failure 2 "$work/link is in use by another gorvandel"
     kill -KILL $! && wait $! 2>/dev/null
     # What a killed save left beside a whole file is removed by the next run; the user's files named alike stay.
     touch "$m.tmp-k1lled0save0" && cp "$m" "$m.tmp-20261206" && echo notes | tee "$m".tmp-{draft,2024,abcdefghijkl} >/dev/null
@@ -119,8 +111,7 @@ owners) # root writes for another user only what that user could, and leaves the
     run 'reward' -m "$work/shared/m"
     expect_failure 2 "cannot keep a memory in $work/shared/m: a symbolic link on the way belongs to another user, and is not followed"
     [ "$(ls -A "$work/shared" | tr '\n' ' ')" = "m root's " ] && ! compgen -G "$work/pwned*" >/dev/null || fail "a refused link made files"
-    chown -h root "$work/shared/m" && run 'reward' -m "$work/shared/m"
-    [ "$status" -eq 0 ] || fail "root's own link was refused: $(brief "$work/err")"
+    chown -h root "$work/shared/m" && run 'reward' -m "$work/shared/m" && [ "$status" -eq 0 ] || fail "root's own link was refused: $(brief "$work/err")"
     # A lock file another user made first is refused, named with its owner.
     touch "$work/shared/ann.lock" && chown nobody "$work/shared/ann.lock" && run 'exit' -m "$work/shared/ann"
     expect_failure 2 "cannot use the lock file $work/shared/ann.lock: it belongs to another user (nobody)"
@@ -156,11 +147,9 @@ show) # --show draws what a memory file holds, only reading it
         grep -Eq "^  $(text argument | tail -n 1 | sed 's/%s/TEXT/') +-2  -{6}#{4}\|-{10} +${each//./\\.}%$" "$work/out" ||
         fail "chances or bars: $(grep -n '%$' "$work/out" | head -n 4)"
     [ "$(awk '{ print length($0) }' "$work/out" | sort -n | tail -n 1)" -le 80 ] && grep -q '^  Downloading random files similar to "TE\.\.\.   0' "$work/out" || fail "not the 80 columns of a pipe"
-    LC_ALL=C.UTF-8 run '' --memory="$in_use" --show
-    [ "$status" -eq 0 ] && grep -q '█' "$work/out" && grep -q '│' "$work/out" || fail "no blocks in UTF-8: status $status"
+    LC_ALL=C.UTF-8 run '' --memory="$in_use" --show && [ "$status" -eq 0 ] && grep -q '█' "$work/out" && grep -q '│' "$work/out" || fail "no blocks in UTF-8: status $status"
     [ "$(head -n 2 "$work/out")" = "What Gorvandel has learned, kept in this file:"$'\n'"$in_use" ] || fail "a long title: $(brief "$work/out")"
-    run '' --show
-    [ "$status" -eq 0 ] && grep -q "^Nothing is kept without --memory" "$work/out" || fail "without a file: $status"
+    run '' --show && [ "$status" -eq 0 ] && grep -q "^Nothing is kept without --memory" "$work/out" || fail "without a file: $status"
     fits=$(printf 'é%.0s' {1..28}) && cd "$work/kept" # a title of 80 columns (108 bytes) fits; at 81 the name has a line
     LC_ALL=C.UTF-8 run '' --show -m "$fits"
     [ "$status" -eq 0 ] && [ "$(head -n 1 "$work/out")" = "Nothing has been learned in $fits yet: every weight is 0." ] ||
@@ -217,14 +206,11 @@ failures) # every failure ends with status 1 and one line on standard error
     # Memory runs out on one long line, at whichever allocation the limit stops; three times the line is enough.
     [ -n "${GORVANDEL_SANITIZED:-}" ] && echo "ok $group (the memory limits are skipped: sanitizers reserve too much)" && exit 0
     { printf 'do something with '; head -c 100000000 /dev/zero | tr '\0' x; } >"$work/long"
-    ran_out=0
-    limits=(100000 140000 180000 220000 260000 280000 300000) # the last: 3x the line
+    ran_out=0 limits=(100000 140000 180000 220000 260000 280000 300000) # the last: 3x the line
     for limit in "${limits[@]}"; do
         (ulimit -v "$limit" && exec "$program" <"$work/long" >/dev/null 2>"$work/err")
-        status=$?
-        [ "$status" -eq 0 ] && [ ! -s "$work/err" ] && continue
-        expect_failure 1 "out of memory"
-        ran_out=$((ran_out + 1))
+        status=$? && [ "$status" -eq 0 ] && [ ! -s "$work/err" ] && continue
+        expect_failure 1 "out of memory" && ran_out=$((ran_out + 1))
     done
     [ "$ran_out" -gt 0 ] && [ "$ran_out" -lt ${#limits[@]} ] || fail "memory ran out under $ran_out of ${#limits[@]} limits: a copy too many?"
     ;;

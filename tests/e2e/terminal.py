@@ -94,7 +94,14 @@ class AtATerminal(unittest.TestCase):
         work = tempfile.TemporaryDirectory()
         self.addCleanup(work.cleanup)
         self.folder, self.state = work.name, os.path.join(work.name, "state")
-        open(os.path.join(self.folder, "report.txt"), "w").close()
+        self.make("report.txt")
+
+    def make(self, *names, content=""):
+        """Makes each file in the folder (names and content as text or bytes); returns the last one's path."""
+        for name in names:
+            with open(path := os.path.join(os.fsencode(self.folder), os.fsencode(name)), "wb") as file:
+                file.write(os.fsencode(content))
+        return os.fsdecode(path)
 
     def start(self, **options):
         terminal = Terminal(self.folder, self.state, **options)
@@ -140,12 +147,9 @@ class AtATerminal(unittest.TestCase):
         self.assertIn('"one four"', terminal.answer(line + ALT_LEFT + ALT_BACKSPACE))
 
     def test_completion_shows_names_safely_and_asks_before_a_long_listing(self):
-        for name in ("a\x1b[2J\x1b[31mRED", "ab", "a\u202etxt.exe", "line\nbreak"):
-            open(os.path.join(self.folder, name), "w").close()
-        many = os.path.join(self.folder, "many")
-        os.mkdir(many)
-        for number in range(100):
-            open(os.path.join(many, str(number)), "w").close()
+        self.make("a\x1b[2J\x1b[31mRED", "ab", "a\u202etxt.exe", "line\nbreak")
+        os.mkdir(many := os.path.join(self.folder, "many"))
+        self.make(*(f"many/{number}" for number in range(100)))
         terminal = self.start()
         terminal.type("do something with a\t")
         self.assertNotIn(b"\x1b[2J", terminal.expect(r"a\?\[2J\?\[31mRED +ab +a\?txt\.exe").group(0))
@@ -154,7 +158,7 @@ class AtATerminal(unittest.TestCase):
         terminal.type("do something with \t")
         self.assertNotIn(b"Display", terminal.expect(r"(.*) 99\r\n[^\n]*" + re.escape(text("prompt"))).group(1))
         self.assertIn('"x"', terminal.answer("x"))  # 100 names are listed without asking
-        open(os.path.join(many, "100"), "w").close()
+        self.make("many/100")
         terminal.type("do something with \t", r"Display all 101 possibilities\? \(y or n\)")
         self.assertIn('"x"', terminal.answer("\x1b\x1b[Ax"))  # Esc Up, or rxvt's Alt-Up: no, and types nothing
 
@@ -163,8 +167,7 @@ class AtATerminal(unittest.TestCase):
         os.mkdir(locales)
         if os.system(f"localedef -i en_US -f ISO-8859-1 '{locales}/latin1' 2>/dev/null"):
             self.skipTest("localedef could not make a Latin-1 locale (Debian package locales)")
-        for name in (b"a\xb0\xb0", b"a\xb0\xb1"):  # a°° and a°±
-            open(os.path.join(self.folder.encode(), name), "w").close()
+        self.make(b"a\xb0\xb0", b"a\xb0\xb1")  # a°° and a°±
         terminal = self.start(environment=(("LOCPATH", locales), ("LC_ALL", "latin1")))
         terminal.type("do something with a\t", b"\xb0")
         terminal.type("\t", b"a\xb0\xb0 +a\xb0\xb1\r\n")  # only the shared degree sign was inserted, so both are listed
@@ -172,9 +175,7 @@ class AtATerminal(unittest.TestCase):
         terminal.expect(b'"a\xb0\xb1"')
 
     def test_keys_typed_while_an_answer_is_written_wait_unechoed(self):
-        history = os.path.join(self.folder, "long")
-        with open(history, "w") as lines:
-            lines.write("do something with " + "x" * 20000 + "\n")
+        history = self.make("long", content="do something with " + "x" * 20000 + "\n")
         terminal = self.start(history=history)
         terminal.type(UP)
         terminal.drain()
@@ -208,8 +209,7 @@ class AtATerminal(unittest.TestCase):
             mode[3] &= ~termios.ECHO
         broken = os.path.join(self.folder, "lib")
         os.mkdir(broken)
-        with open(os.path.join(broken, "libedit.so.2"), "w") as library:
-            library.write("not a library\n")
+        self.make("lib/libedit.so.2", content="not a library\n")
         dumb, missing = (("TERM", "dumb"),), rb"gorvandel: no line editing: [^\n]*libedit\.so\.2[^\n]*\r\n"
         # Emacs's shell buffer, a dumb terminal with its echo off, and a broken libedit.
         for environment, change_mode, said in (((*dumb, ("INSIDE_EMACS", "29.1,comint")), None, b""),
@@ -251,8 +251,7 @@ class AtATerminal(unittest.TestCase):
 
     @unittest.skipUnless(os.path.exists("/bin/bash"), "needs bash, for job control")
     def test_ctrl_z_and_fg_give_the_terminal_back_a_new_window_size_is_followed_and_a_signal_ends_it_stopped(self):
-        for name in ("aaaa1", "aaaa2"):
-            open(os.path.join(self.folder, name), "w").close()
+        self.make("aaaa1", "aaaa2")
         mode = r"(?:^|\n)([0-9a-f]+(?::[0-9a-f]+){10,})\r\n"  # as stty -g gives it
         stopped = 'kill %1; while kill -0 %1; do sleep 0.01; done 2>&-; echo ended'
         script = f'set -m; stty -g; "$0"; stty -g; fg; echo again; "$0"; {stopped}'
@@ -269,9 +268,7 @@ class AtATerminal(unittest.TestCase):
         self.assertEqual(terminal.status(), 0)
 
     def test_a_history_line_not_in_the_locales_characters_is_shown_safely_and_recalled_as_its_bytes(self):
-        history = os.path.join(self.folder, "history")
-        with open(history, "wb") as lines:
-            lines.write(b"do something with good1\ndo something with caf\xe9\ndo something with good2\n")
+        history = self.make("history", content=b"do something with good1\ndo something with caf\xe9\ndo something with good2\n")
         terminal = self.start(history=history)  # whose C locale is read as UTF-8
         self.assertIn('"good1"', terminal.answer(UP * 3))
         terminal.type(UP * 3, r"caf\?")  # past good1 again, and good2; drawn over good2

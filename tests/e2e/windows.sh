@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The Windows build's memory file end to end under wine: learning kept under
-# a name in any language and found again, through a folder named in one too,
-# and shown by --show; names of devices refused, in a refusal that names the file whole
-# (an invalid file and a second run: memory_file_test).
-# Then at a console (windows_console.py).
+# The Windows build's memory file end to end under wine: learning kept under a name in any language and found again,
+# through a folder named in one too, and shown by --show; names of devices refused, in a refusal that names the file
+# whole (an invalid file and a second run: memory_file_test). Then at a console (windows_console.py).
 # Usage: windows.sh WINE_LOADER PATH_TO_GORVANDEL_EXE
 set -u
 wine=$1 program=$(realpath "$2")
@@ -17,10 +15,7 @@ export LANG=C.UTF-8 WINEDEBUG=-all
 
 fail() { printf 'FAIL windows: %s\n' "$*" >&2; exit 1; }
 "$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 || { echo "skipped windows: $wine runs no Windows program here"; exit 77; }
-run() { # INPUT ARGS...: output in $work/out and $work/err, exit status in $status
-    (cd "$work" && printf '%s' "$1" | "$wine" "$program" "${@:2}" >out 2>err)
-    status=$?
-}
+run() { (cd "$work" && printf '%s' "$1" | "$wine" "$program" "${@:2}" >out 2>err); status=$?; } # INPUT ARGS...: output in $work/out and err, status in $status
 
 mkdir "$work/José"
 run "$(repeat 300 $'do something with x\nreward')" -m 'José/café.memory'
