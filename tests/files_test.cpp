@@ -251,7 +251,7 @@ TEST(Files, PosixSavesKeepTheModeAndLinksAreFollowedOnlyToTheFile)
     EXPECT_EQ(gorvandel::findFile(folder / "missing/f", place), std::errc::no_such_file_or_directory);
     EXPECT_EQ(gorvandel::findFile(folder / "", place), std::errc::is_a_directory);
     EXPECT_EQ(gorvandel::findFile(folder / "f/", place), std::errc::not_a_directory);  // a slash names a folder
-    fs::create_symlink("f/", folder / "slashed");  // in a link's target too
+    fs::create_symlink("f/", folder / "slashed");
     EXPECT_EQ(gorvandel::findFile(folder / "slashed", place), std::errc::not_a_directory);
     fs::create_symlink("loop", folder / "loop");
     EXPECT_EQ(gorvandel::findFile(folder / "loop", place), std::errc::too_many_symbolic_link_levels);
@@ -311,7 +311,8 @@ TEST(Files, OwnersAsRootAndAsAUser)
         write(folder / "m", "");
         write(folder / "m.tmp-abcdefghijkl", "mine");
         fs::permissions(folder / "m.tmp-abcdefghijkl", fs::perms::none);
-        EXPECT_FALSE(gorvandel::recoverLeftovers(at(folder / "m"), [](const std::string&) { return false; }, read));
+        EXPECT_FALSE(gorvandel::recoverLeftovers(
+            at(folder / "m"), [](const std::string&) { return false; }, read));
         EXPECT_TRUE(fs::exists(folder / "m.tmp-abcdefghijkl"));
         GTEST_SKIP() << "the rest needs root";
     }
@@ -412,7 +413,8 @@ TEST(Files, UnchangeableFilesAndFoldersAreRefused)
     write(folder / "g.tmp-abcdefghijkl", "whole");
     ASSERT_TRUE(mark(folder / "g.tmp-abcdefghijkl", "+i"));
     std::string taken;
-    EXPECT_EQ(gorvandel::recoverLeftovers(at(folder / "g"), [](const std::string&) { return true; }, taken),
+    EXPECT_EQ(gorvandel::recoverLeftovers(
+                  at(folder / "g"), [](const std::string&) { return true; }, taken),
               std::errc::operation_not_permitted);
     ASSERT_TRUE(mark(folder / "g.tmp-abcdefghijkl", "-i"));
 }
