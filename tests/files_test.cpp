@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/time.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -154,8 +155,14 @@ std::string saved;                             // the name a save puts its file 
 std::vector<std::pair<ino_t, ino_t>> flushed;  // what fsync flushed, and what then stood at that name
 std::size_t failingFlush = 0;                  // the one of them, from 1, that fails as a disk's fault would
 bool accessListUnread = false;                 // fgetxattr then fails as a disk's fault would
+bool writesFail = false;                       // writev then fails as a full disk would
 
 }  // namespace
+
+extern "C" ssize_t writev(int fd, const iovec* pieces, int count)
+{
+    return writesFail ? (errno = ENOSPC, -1) : ::syscall(SYS_writev, fd, pieces, count);
+}
 
 extern "C" ssize_t fgetxattr(int fd, const char* name, void* value, size_t size)
 {
@@ -389,6 +396,14 @@ TEST(Files, PosixWritesGoOnWhereAShortWriteStopped)
     reader.join();
     ::close(ends[0]);
     EXPECT_TRUE(received == sent) << received.size() << " of " << sent.size() << " bytes, or not in order";
+    // A write that fails fails the append and the save, and the file stays as it was.
+    const TemporaryFolder folder;
+    write(folder / "f", "old\n");
+    writesFail = true;
+    EXPECT_EQ(gorvandel::appendLines(at(folder / "f"), "x\n"), std::errc::no_space_on_device);
+    EXPECT_EQ(gorvandel::replaceFile(at(folder / "f"), "new"), std::errc::no_space_on_device);
+    writesFail = false;
+    EXPECT_TRUE(contentsOf(folder / "f") == "old\n" && namesOf(folder.path) == Names{"f"});
 }
 
 // Append-only or immutable, a file or its folder refuses a save.
