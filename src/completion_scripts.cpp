@@ -14,11 +14,6 @@ namespace {
 using gorvandel::CommandLineOption;
 using gorvandel::commandLineOptions;
 
-bool takesValue(const CommandLineOption& option)
-{
-    return !option.argument.empty();
-}
-
 bool takesFile(const CommandLineOption& option)
 {
     return option.argument == "FILE";
@@ -69,7 +64,7 @@ std::string bashScript()
 {
     std::string cases, words, shortWords;
     for (const CommandLineOption& option : commandLineOptions()) {
-        if (takesValue(option)) {
+        if (option.takesValue()) {
             cases += "    " + bashSpellings(option) + ")\n" + (takesFile(option) ? "        _filedir\n" : "") +
                      "        return\n        ;;\n";
         }
@@ -89,15 +84,15 @@ std::string bashScript()
 
 std::string zshLine(const CommandLineOption& option)
 {
-    const std::string longWord = "--" + std::string(option.longName), value = takesValue(option) ? "=" : "";
+    const std::string longWord = "--" + std::string(option.longName), value = option.takesValue() ? "=" : "";
     std::string line = standsAlone(option)        ? "'(- :)'"
                        : option.shortName != '\0' ? "'(" + shortWord(option) + " " + longWord + ")'"
                                                   : "";
     line += option.shortName != '\0'
-                ? "{" + shortWord(option) + (takesValue(option) ? "+," : ",") + longWord + value + "}'"
+                ? "{" + shortWord(option) + (option.takesValue() ? "+," : ",") + longWord + value + "}'"
                 : "'" + longWord + value;
     line += "[" + summary(option) + "]";
-    if (takesValue(option)) {
+    if (option.takesValue()) {
         std::string message(option.argument);
         for (char& c : message) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -129,9 +124,9 @@ std::string fishScript()
         script += "complete -c gorvandel" +
                   (option.shortName != '\0' ? " -s " + std::string(1, option.shortName) : "") + " -l " +
                   std::string(option.longName) +
-                  (takesFile(option)    ? " -r -F"
-                   : takesValue(option) ? " -r -f"
-                                        : "") +
+                  (takesFile(option)     ? " -r -F"
+                   : option.takesValue() ? " -r -f"
+                                         : "") +
                   " -d '" + described + "'\n";
     }
     return script;

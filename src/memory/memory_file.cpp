@@ -85,11 +85,7 @@ bool fitsWhenSaved(const std::vector<UnknownLine>& unknown)
 {
     const Learning widest{std::vector<Weight>(PLAIN_ACTION_COUNT, WEIGHT_MIN),
                           std::vector<Weight>(ARGUMENT_ACTION_COUNT, WEIGHT_MIN)};
-    std::vector<std::string> kept;
-    for (const UnknownLine& line : unknown) {
-        kept.push_back(line.text);
-    }
-    return formatMemory(widest, kept).size() <= MEMORY_FILE_LIMIT;
+    return formatMemory(widest, keptLines(unknown)).size() <= MEMORY_FILE_LIMIT;
 }
 
 // Says each line that names no action this version knows, once, where it is read.
@@ -97,8 +93,7 @@ Outcome unknownLinesSaid(const std::string& name, const MemoryText& text)
 {
     Outcome read;
     for (const UnknownLine& line : text.unknown) {
-        read.notices.push_back(name + ":" + std::to_string(line.number) + ": '" + line.name +
-                               "' names no action this version knows; the line is kept as it stands");
+        read.notices.push_back(name + ":" + unknownLineNotice(line));
     }
     return read;
 }
@@ -150,39 +145,35 @@ Outcome lockMemory(MemoryFile& memory)
 }
 
 // Under the lock: puts back a save a crash left beside a missing file,
-// reads the memory once, and makes sure a save can be made beside it.
+// reads the memory (again where a save was put in place), and makes sure a
+// save can be made beside it.
 Outcome takeUp(MemoryFile& memory)
 {
     // A file that is no memory is refused before anything beside it is
     // touched: a save left there may be the only whole copy.
-    if (stateOf(memory.file) == FileState::Regular) {
-        bool exists = false;
-        MemoryText text;
-        std::string bytes;
-        if (Outcome read = readLearning(memory.name, memory.file, text, exists, bytes); !read) {
-            return read;
-        }
-    }
-    if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, memory.recovered)) {
-        return cannotKeep(memory.name, error);
-    }
     bool exists = false;
     MemoryText text;
     Outcome read = readLearning(memory.name, memory.file, text, exists, memory.savedText);
+    std::string recovered;
     if (!read) {
         return read;
     }
-    memory.saved = std::move(text.learned);
-    for (UnknownLine& line : text.unknown) {
-        memory.unknownLines.push_back(std::move(line.text));
+    if (const std::error_code error = recoverLeftovers(memory.file, isWholeMemory, recovered)) {
+        return cannotKeep(memory.name, error);
     }
+    // A save put in place of a missing file is what is read.
+    if (!recovered.empty() && !(read = readLearning(memory.name, memory.file, text, exists, memory.savedText))) {
+        return read;
+    }
+    memory.saved = std::move(text.learned);
+    memory.unknownLines = keptLines(text.unknown);
     // Found out now, not at the first save after an hour of teaching.
     if (const std::error_code error = checkCanSave(memory.file)) {
         return cannotKeep(memory.name, error);
     }
-    if (!memory.recovered.empty()) {
-        read.notices.insert(read.notices.begin(), memory.name + " was missing: put in place the last save found beside it, " +
-                                                      memory.recovered);
+    if (!recovered.empty()) {
+        read.notices.insert(read.notices.begin(),
+                            memory.name + " was missing: put in place the last save found beside it, " + recovered);
     }
     return read;
 }

@@ -33,8 +33,6 @@ struct MemoryFile {
     // what it tried to save, and why it could not.
     Learning putOff;
     std::string putOffReason;
-    // The leftover save put in place of a missing file at the start, if any.
-    std::string recovered;
 };
 
 // Takes up the memory file before the first prompt: judges it, locks it for

@@ -368,4 +368,19 @@ std::string formatMemory(const Learning& learned, const std::vector<std::string>
     return text.append(END_MARK).append("\n");
 }
 
+std::string unknownLineNotice(const UnknownLine& line)
+{
+    return std::to_string(line.number) + ": '" + line.name +
+           "' names no action this version knows; the line is kept as it stands";
+}
+
+std::vector<std::string> keptLines(const std::vector<UnknownLine>& unknown)
+{
+    std::vector<std::string> kept;
+    for (const UnknownLine& line : unknown) {
+        kept.push_back(line.text);
+    }
+    return kept;
+}
+
 }  // namespace gorvandel

@@ -64,4 +64,11 @@ MemoryText parseMemory(std::string_view text);
 // from the file read, in their order, before the end mark.
 std::string formatMemory(const Learning& learned, const std::vector<std::string>& unknownLines = {});
 
+// What is said of a line that names no action this version knows, from its
+// line number on, wherever the memory is read.
+std::string unknownLineNotice(const UnknownLine& line);
+
+// The unknown lines as they stand, which every save keeps.
+std::vector<std::string> keptLines(const std::vector<UnknownLine>& unknown);
+
 }  // namespace gorvandel

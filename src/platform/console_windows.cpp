@@ -181,12 +181,14 @@ std::ptrdiff_t readStandardInput(char* buffer, std::size_t size, std::error_code
 
 std::error_code writeStandardOutput(std::string_view first, std::string_view second)
 {
-    const std::string text = std::string(first).append(second);
+    // Each piece on its own, never copied together: each is whole characters.
     if (consoleOutput) {
-        return writeConsole(GetStdHandle(STD_OUTPUT_HANDLE), text);
+        const std::error_code error = writeConsole(GetStdHandle(STD_OUTPUT_HANDLE), first);
+        return error ? error : writeConsole(GetStdHandle(STD_OUTPUT_HANDLE), second);
     }
     // The runtime's text mode writes each LF as CR LF, as Windows programs do.
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    if (std::fwrite(first.data(), 1, first.size(), stdout) != first.size() ||
+        std::fwrite(second.data(), 1, second.size(), stdout) != second.size() || std::fflush(stdout) != 0) {
         return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
     }
     return {};

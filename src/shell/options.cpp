@@ -92,11 +92,6 @@ constexpr CommandLineOption OPTIONS[] = {
     {"version", 'V', "", "show the version and licence and exit", askForVersion},
 };
 
-bool takesValue(const CommandLineOption& option)
-{
-    return !option.argument.empty();
-}
-
 const CommandLineOption* findShort(char name)
 {
     for (const CommandLineOption& option : OPTIONS) {
@@ -152,14 +147,14 @@ void readLongOption(std::string_view word, Words& words, Options& options)
     }
     const CommandLineOption* option = found.front();
     const std::string spelled = quoted("--" + std::string(option->longName));
-    if (!takesValue(*option) && valueGiven) {
+    if (!option->takesValue() && valueGiven) {
         options = usageError("option " + spelled + " doesn't allow an argument");
-    } else if (takesValue(*option) && !valueGiven && words.done()) {
+    } else if (option->takesValue() && !valueGiven && words.done()) {
         options = usageError("option " + spelled + " requires an argument");
     } else {
-        option->apply(valueGiven            ? word.substr(equals + 1)
-                      : takesValue(*option) ? words.take()
-                                            : std::string_view(),
+        option->apply(valueGiven             ? word.substr(equals + 1)
+                      : option->takesValue() ? words.take()
+                                             : std::string_view(),
                       options);
     }
 }
@@ -184,7 +179,7 @@ void readShortOptions(std::string_view word, Words& words, Options& options)
         const CommandLineOption* option = findShort(letter[0]);
         if (option == nullptr) {
             options = usageError("invalid option -- " + quoted(letter));
-        } else if (!takesValue(*option)) {
+        } else if (!option->takesValue()) {
             option->apply({}, options);
         } else if (at + 1 == word.size() && words.done()) {
             options = usageError("option requires an argument -- " + quoted(letter));
@@ -200,7 +195,7 @@ std::string spelling(const CommandLineOption& option)
 {
     std::string text = option.shortName != '\0' ? std::string("  -") + option.shortName + ", " : "      ";
     text += "--" + std::string(option.longName);
-    return takesValue(option) ? text + "=" + std::string(option.argument) : text;
+    return option.takesValue() ? text + "=" + std::string(option.argument) : text;
 }
 
 // Each option's spelling, and its help beside it in one column.

@@ -34,6 +34,7 @@ struct CommandLineOption {
     std::string_view argument;  // its value's name in --help; empty: takes none
     std::string_view help;      // --help's lines for it, without their indent
     void (*apply)(std::string_view value, Options& options);
+    bool takesValue() const { return !argument.empty(); }
 };
 
 struct OptionTable {

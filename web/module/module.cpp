@@ -201,8 +201,7 @@ EXPORTED(gorvandel_notices) int gorvandelNotices()
 {
     std::string notices;
     for (const UnknownLine& line : unknownLines) {
-        notices += std::to_string(line.number) + ": '" + line.name +
-                   "' names no action this version knows; the line is kept as it stands\n";
+        notices += unknownLineNotice(line) + "\n";
     }
     return answer(notices);
 }
@@ -214,11 +213,7 @@ EXPORTED(gorvandel_memory) int gorvandelMemory()
     if (!persona) {
         return answer("");
     }
-    std::vector<std::string> kept;
-    for (const UnknownLine& line : unknownLines) {
-        kept.push_back(line.text);
-    }
-    return answer(formatMemory(Learning{weightsOf(0), weightsOf(1)}, kept));
+    return answer(formatMemory(Learning{weightsOf(0), weightsOf(1)}, keptLines(unknownLines)));
 }
 
 // Each table (kind 0 plain, 1 with an argument): its actions, each
